@@ -1,0 +1,29 @@
+# JUCE's modules are compiled once, into one static library, so that every target of ours links
+# the same objects (a module linked into two libraries would be compiled and linked twice).
+# arx_juce_core is what the core and the device lab use; arx_juce_gui adds the libraries that
+# drawing needs. A binary only pulls in the module objects it references.
+set(ARX_JUCE_DEFINITIONS
+    JUCE_WEB_BROWSER=0
+    JUCE_USE_CURL=0
+    JUCE_MODAL_LOOPS_PERMITTED=1
+    JUCE_DISPLAY_SPLASH_SCREEN=0
+    JUCE_USE_DARK_SPLASH_SCREEN=1
+    JUCE_REPORT_APP_USAGE=0
+    JUCE_STANDALONE_APPLICATION=1
+    JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
+    JUCE_STRICT_REFCOUNTEDPOINTER=1)
+
+add_library(arx_juce STATIC)
+target_link_libraries(arx_juce PRIVATE juce::juce_core juce::juce_events juce::juce_data_structures
+                      juce::juce_graphics juce::juce_gui_basics juce::juce_gui_extra)
+target_compile_definitions(arx_juce PUBLIC ${ARX_JUCE_DEFINITIONS})
+# Hand the modules' include paths on, but not their sources.
+target_include_directories(arx_juce INTERFACE $<TARGET_PROPERTY:arx_juce,INCLUDE_DIRECTORIES>)
+target_link_libraries(arx_juce PUBLIC Threads::Threads ${CMAKE_DL_LIBS} rt)
+
+add_library(arx_juce_core INTERFACE)
+target_link_libraries(arx_juce_core INTERFACE arx_juce)
+
+add_library(arx_juce_gui INTERFACE)
+target_link_libraries(arx_juce_gui INTERFACE arx_juce juce::pkgconfig_juce_graphics_LINUX_DEPS
+                      juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
