@@ -1,0 +1,73 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace arx
+{
+
+class ConsoleState;
+class HwCtrl;
+class hwthread;
+
+// What a control binds to: the window content, which owns the hardware thread and keeps the
+// list of every control that talks to the device.
+class HwCtrlHost
+{
+public:
+    virtual ~HwCtrlHost() = default;
+
+    virtual hwthread& getHwThread() = 0;
+
+    // Push `control` onto the head of the list (newest first), e.g. with
+    // control.setNextInWindow (head); head = &control;
+    virtual void addControl (HwCtrl& control) = 0;
+};
+
+// The base of everything that talks to the device on a console window's behalf. A control
+// never sends anything itself: it queues itself on the window's hwthread, which later runs its
+// get() or set() on the hardware thread.
+//
+// Threads: get() and set() run on the hardware thread; refresh(), reset() and user edits on the
+// message thread; store() on whichever thread queues the control for set.
+class HwCtrl
+{
+public:
+    explicit HwCtrl (HwCtrlHost& host);
+    explicit HwCtrl (hwthread& owningThread);
+    virtual ~HwCtrl() = default;
+
+    virtual void get() = 0;
+    virtual void set() = 0;
+    virtual void refresh (ConsoleState& state, bool markAll) = 0;
+    virtual void store (ConsoleState& state) = 0;
+    virtual void reset() = 0;
+
+    hwthread& getThread() const noexcept { return *thread; }
+
+    HwCtrl* getNextInWindow() const noexcept { return nextInWindow; }
+    void setNextInWindow (HwCtrl* next) noexcept { nextInWindow = next; }
+
+protected:
+    // Hardware thread. 0: tell `component` (if any) to show the new value; a hard error is
+    // logged and dropped; a time-out sleeps 60 ms and queues the get again.
+    void onGetResult (int code, juce::Component* component);
+
+    // Hardware thread. A time-out sleeps 60 ms and queues the set again; a hard error is logged
+    // and the value stays unsent in the console state.
+    void onSetResult (int code);
+
+private:
+    friend class hwthread;
+
+    // Queue links and flags: touched only under the thread's queue lock.
+    HwCtrl* nextGet = nullptr;
+    HwCtrl* nextSet = nullptr;
+    HwCtrl* nextInWindow = nullptr;
+    bool inSetQueue = false;
+    bool inGetQueue = false;
+    hwthread* thread;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HwCtrl)
+};
+
+} // namespace arx

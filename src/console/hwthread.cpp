@@ -1,0 +1,414 @@
+#include "console/hwthread.h"
+
+#include "console/ConsoleState.h"
+#include "console/HwCtrl.h"
+#include "console/HwCtrlBanked.h"
+#include "device/bhw.h"
+
+#include <vector>
+
+namespace arx
+{
+
+namespace
+{
+constexpr uint32_t smallBlockBytes = 8192;
+constexpr uint32_t largeBlockBytes = 0x10000;
+constexpr float progressPerBlock = 1.0f / 55.0f;
+constexpr int messageWaitSliceMs = 10;
+
+// Stands in when the owner offers no progress display: the write-back runs all the same.
+class SilentProgress : public FlashProgress
+{
+public:
+    void setTitle (const juce::String&) override {}
+    void setStatus (const juce::String&) override {}
+    void setDescription (const juce::String&) override {}
+    void setMinimumStep (float) override {}
+    void setProgress (float) override {}
+    void resetProgress() override {}
+};
+
+bool expired (juce::uint32 since, int limitMs)
+{
+    return juce::Time::getMillisecondCounter() - since >= (juce::uint32) limitMs;
+}
+
+void logDebug (const char* format, int value)
+{
+    juce::Logger::outputDebugString (juce::String::formatted (format, value));
+}
+
+// The image as the device keeps it: the byte records behind the words have every quadlet
+// reversed, just as the console undoes after reading them.
+std::vector<uint32_t> deviceFormOf (const SessionImage& image)
+{
+    std::vector<uint32_t> quads (image.quadlets(), image.quadlets() + SessionImage::quadletCount);
+    for (size_t q = SessionImage::reversedRegionStart / 4; q < quads.size(); ++q)
+        quads[q] = juce::ByteOrder::swap (quads[q]);
+    return quads;
+}
+} // namespace
+
+hwthread::hwthread (bhw& dev, ConsoleState& consoleState, Owner* owner)
+    : juce::Thread ("hwthread"), device (dev), state (consoleState), shared (std::make_shared<Shared>())
+{
+    shared->owner = owner;
+}
+
+hwthread::~hwthread()
+{
+    // Detach first: from here on the thread never waits for the message thread, so joining it
+    // from the message thread cannot deadlock.
+    detachWindow();
+    stopThread (4000);
+}
+
+//==============================================================================
+void hwthread::queueGet (HwCtrl& ctrl)
+{
+    {
+        const juce::ScopedLock sl (queueLock);
+        if (! ctrl.inGetQueue)
+        {
+            ctrl.nextGet = nullptr;
+            if (getTail != nullptr)
+                getTail->nextGet = &ctrl;
+            else
+                getHead = &ctrl;
+            getTail = &ctrl;
+            ctrl.inGetQueue = true;
+        }
+    }
+    notify();
+}
+
+void hwthread::queueSet (HwCtrl& ctrl)
+{
+    ctrl.store (state);
+    {
+        const juce::ScopedLock sl (queueLock);
+        if (! ctrl.inSetQueue)
+        {
+            ctrl.nextSet = nullptr;
+            if (setTail != nullptr)
+                setTail->nextSet = &ctrl;
+            else
+                setHead = &ctrl;
+            setTail = &ctrl;
+            ctrl.inSetQueue = true;
+        }
+    }
+    notify();
+}
+
+void hwthread::markBank (HwCtrlBanked& ctrl, int bank)
+{
+    if (bank < 0 || bank >= HwCtrlBanked::maxBanks)
+        return;
+
+    const juce::ScopedLock sl (queueLock);
+    ctrl.pendingBanks = ctrl.pendingBanks.load() | (uint64_t { 1 } << bank);
+}
+
+void hwthread::markBanks (HwCtrlBanked& ctrl, int first, int end, int step)
+{
+    if (step <= 0)
+        return;
+
+    for (int bank = juce::jmax (0, first); bank < juce::jmin (end, HwCtrlBanked::maxBanks); bank += step)
+        markBank (ctrl, bank);
+}
+
+int hwthread::takeNextBank (HwCtrlBanked& ctrl)
+{
+    if (ctrl.pendingBanks.load() == 0)
+        return -1;
+
+    const juce::ScopedLock sl (queueLock);
+    const uint64_t banks = ctrl.pendingBanks.load();
+    if (banks == 0)
+        return -1;
+
+    const int bank = juce::countTrailingZeros (banks);
+    ctrl.pendingBanks = banks & ~(uint64_t { 1 } << bank);
+    return bank;
+}
+
+void hwthread::requestStop()
+{
+    signalThreadShouldExit();
+    notify();
+}
+
+void hwthread::detachWindow()
+{
+    shared->detached = true;
+    notify();
+}
+
+//==============================================================================
+void hwthread::run()
+{
+    while (! threadShouldExit())
+    {
+        wait (-1);
+        drainSetQueue();
+        drainGetQueue();
+    }
+
+    writeBack();
+}
+
+bool hwthread::mayServe() const
+{
+    return ! isDetached() && ! threadShouldExit();
+}
+
+HwCtrl* hwthread::takeNextSet()
+{
+    const juce::ScopedLock sl (queueLock);
+    HwCtrl* ctrl = setHead;
+    if (ctrl != nullptr)
+    {
+        setHead = ctrl->nextSet;
+        if (setHead == nullptr)
+            setTail = nullptr;
+        ctrl->nextSet = nullptr;
+        ctrl->inSetQueue = false;
+    }
+    return ctrl;
+}
+
+HwCtrl* hwthread::takeNextGet()
+{
+    const juce::ScopedLock sl (queueLock);
+    HwCtrl* ctrl = getHead;
+    if (ctrl != nullptr)
+    {
+        getHead = ctrl->nextGet;
+        if (getHead == nullptr)
+            getTail = nullptr;
+        ctrl->nextGet = nullptr;
+        ctrl->inGetQueue = false;
+    }
+    return ctrl;
+}
+
+void hwthread::drainSetQueue()
+{
+    while (mayServe())
+    {
+        HwCtrl* ctrl = takeNextSet();
+        if (ctrl == nullptr)
+            break;
+        ctrl->set();
+    }
+}
+
+void hwthread::drainGetQueue()
+{
+    while (mayServe())
+    {
+        HwCtrl* ctrl = takeNextGet();
+        if (ctrl == nullptr)
+            break;
+        ctrl->get();
+    }
+}
+
+//==============================================================================
+bool hwthread::callOnMessageThread (std::function<void()> fn)
+{
+    struct Call
+    {
+        std::function<void()> fn;
+        juce::WaitableEvent done;
+    };
+
+    auto call = std::make_shared<Call>();
+    call->fn = std::move (fn);
+
+    // Runs on the message thread, where detachWindow also runs: once detached, `fn` (which may
+    // refer to this object) is never touched.
+    auto s = shared;
+    const bool posted = juce::MessageManager::callAsync ([call, s] {
+        if (! s->detached.load())
+            call->fn();
+        call->done.signal();
+    });
+
+    if (! posted)
+        return false;
+
+    while (! call->done.wait (messageWaitSliceMs))
+        if (isDetached())
+            return false;
+
+    return ! isDetached();
+}
+
+void hwthread::writeBack()
+{
+    if (isDetached() || shared->owner == nullptr)
+        return;
+
+    bool changed = false;
+    const bool ran = callOnMessageThread ([this, &changed] {
+        auto& image = state.image();
+        image.imageLength = SessionImage::quadletCount;
+        image.imageVersion = SessionImage::writeBackVersion;
+        changed = state.hasChanged();
+        if (changed)
+            progress = shared->owner->createFlashProgress();
+    });
+
+    if (! ran)
+        return;
+
+    if (changed)
+    {
+        SilentProgress silent;
+        writeSessionToFlash (progress != nullptr ? *progress : silent);
+
+        // If the owner went meanwhile, the destructor deletes the display instead.
+        callOnMessageThread ([this] { progress.reset(); });
+    }
+
+    auto s = shared;
+    juce::MessageManager::callAsync ([s] {
+        if (! s->detached.load() && s->owner != nullptr)
+            s->owner->hardwareThreadFinished();
+    });
+}
+
+void hwthread::writeSessionToFlash (FlashProgress& sink)
+{
+    if (device.getSessionBase (sessionBase) != 0)
+    {
+        sink.setStatus ("Unable to read session base address");
+        return;
+    }
+
+    const int lockCode = device.flashLock (1);
+    int code = lockCode;
+    float value = 0.0f;
+
+    if (code == 0)
+        code = eraseSession (sink, value);
+    if (code == 0)
+        code = writeSession (sink, value);
+
+    sink.setMinimumStep (0.0f);
+    sink.setProgress (1.0f);
+    juce::Thread::sleep (100);
+    device.flashLock (0);
+
+    if (code == 0)
+        state.setStoredCrc (state.image().imageCrc);
+    else
+        logDebug ("Console - session write-back failed - rval %d", code);
+}
+
+bool hwthread::flashAbandoned()
+{
+    return isDetached();
+}
+
+int hwthread::waitUntilReady()
+{
+    const auto start = juce::Time::getMillisecondCounter();
+    for (;;)
+    {
+        bool ready = false;
+        const int code = device.flashStatus (ready);
+        if (code > 0)
+            return code;
+        if (code == 0 && ready)
+            return 0;
+        if (expired (start, flashWindowMs) || flashAbandoned())
+            return 1;
+        wait (flashPollMs);
+    }
+}
+
+int hwthread::eraseSession (FlashProgress& sink, float& value)
+{
+    sink.setStatus ("erasing...");
+    value = 0.0f;
+
+    // Every block the image touches is erased, also when the area does not start on a block
+    // boundary.
+    const uint32_t end = sessionBase + (uint32_t) SessionImage::byteCount;
+    uint32_t address = sessionBase;
+    auto windowStart = juce::Time::getMillisecondCounter();
+
+    while (address < end)
+    {
+        if (flashAbandoned())
+            return 1;
+
+        const uint32_t blockBytes = address < 0x10000 ? smallBlockBytes : largeBlockBytes;
+        const uint32_t block = address - address % blockBytes;
+
+        const int code = device.flashErase (block);
+        if (code < 0)
+        {
+            // Writing over an area that was not erased would corrupt it: a stalled erase is a
+            // failure, not the end of the job.
+            if (expired (windowStart, flashWindowMs))
+                return code;
+            continue;
+        }
+        if (code > 0)
+            return code;
+
+        if (const int ready = waitUntilReady(); ready != 0)
+            return ready;
+
+        value += progressPerBlock;
+        sink.setProgress (value);
+        address = block + blockBytes;
+        windowStart = juce::Time::getMillisecondCounter();
+    }
+
+    return 0;
+}
+
+int hwthread::writeSession (FlashProgress& sink, float& value)
+{
+    sink.setStatus ("writing...");
+    sink.setMinimumStep (0.2f);
+
+    const auto quads = deviceFormOf (state.image());
+    uint32_t address = sessionBase;
+    size_t done = 0;
+    auto windowStart = juce::Time::getMillisecondCounter();
+
+    while (done < quads.size())
+    {
+        if (flashAbandoned())
+            return 1;
+
+        const int count = (int) juce::jmin ((size_t) sessionBlockQuadlets, quads.size() - done);
+        const int code = device.flashWrite (address, count, quads.data() + done);
+        if (code < 0)
+        {
+            if (expired (windowStart, flashWindowMs))
+                return code;
+            continue;
+        }
+        if (code > 0)
+            return code;
+
+        value += progressPerBlock;
+        sink.setProgress (value);
+        done += (size_t) count;
+        address += 4u * (uint32_t) count;
+        windowStart = juce::Time::getMillisecondCounter();
+    }
+
+    return 0;
+}
+
+} // namespace arx

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "firmware/FlashProgress.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace arx
+{
+
+class bhw;
+class ConsoleState;
+class HwCtrl;
+class HwCtrlBanked;
+
+// The hardware thread of one console window: carries every routine exchange between the
+// window's console state and its device, and writes the session image back to the device's
+// flash when the window closes with a changed state.
+//
+// Threads:
+// - queueGet/queueSet/markBank(s)/requestStop: any thread (message thread for user edits, this
+//   thread when a control queues itself again).
+// - takeNextBank, get(), set() and all device traffic: this thread.
+// - detachWindow, the destructor: message thread.
+// - Owner::createFlashProgress, Owner::hardwareThreadFinished and the deletion of the progress
+//   sink: message thread, and only while the owner is attached.
+// The message thread never waits for this thread while this thread waits for the message
+// thread: every wait of this thread on the message thread gives up once the owner is detached,
+// and the destructor detaches before it joins.
+class hwthread : public juce::Thread
+{
+public:
+    // The window side of the thread.
+    class Owner
+    {
+    public:
+        virtual ~Owner() = default;
+
+        // Message thread: a progress display for the session write-back.
+        virtual std::unique_ptr<FlashProgress> createFlashProgress() = 0;
+
+        // Message thread, posted after run() ended on the close path: the window may go now.
+        virtual void hardwareThreadFinished() = 0;
+    };
+
+    static constexpr int retryDelayMs = 60;
+    static constexpr int flashWindowMs = 2000;
+    static constexpr int flashPollMs = 100;
+    static constexpr uint32_t sessionBlockQuadlets = 64;
+
+    // `owner` may be null: the thread then serves no queue and writes nothing back.
+    hwthread (bhw& device, ConsoleState& state, Owner* owner);
+
+    // Message thread: detaches the owner, stops the thread and waits up to 4000 ms for it.
+    ~hwthread() override;
+
+    void queueGet (HwCtrl& ctrl);
+    void queueSet (HwCtrl& ctrl);
+    void markBank (HwCtrlBanked& ctrl, int bank);
+    void markBanks (HwCtrlBanked& ctrl, int first, int end, int step);
+    int takeNextBank (HwCtrlBanked& ctrl);
+
+    // The window closes: finish serving, write the session back if it changed, then tell the
+    // owner.
+    void requestStop();
+
+    // Message thread: the window goes without a write-back (device removed). No queue entry is
+    // served after this, no progress display is created and the owner is never called again.
+    void detachWindow();
+    bool isDetached() const noexcept { return shared->detached.load(); }
+
+    bhw& getDevice() const noexcept { return device; }
+    ConsoleState& getState() const noexcept { return state; }
+
+    // The session area's byte address read at the last write-back.
+    uint32_t getSessionBase() const noexcept { return sessionBase; }
+
+private:
+    // What outlives this object in messages posted to the message thread.
+    struct Shared
+    {
+        std::atomic<bool> detached { false };
+        Owner* owner = nullptr; // read on the message thread only while not detached
+    };
+
+    void run() override;
+    void drainSetQueue();
+    void drainGetQueue();
+    bool mayServe() const;
+    HwCtrl* takeNextSet();
+    HwCtrl* takeNextGet();
+
+    // Runs `fn` on the message thread and waits for it; gives up, without running it, once the
+    // owner is detached. True when `fn` ran.
+    bool callOnMessageThread (std::function<void()> fn);
+
+    void writeBack();
+    void writeSessionToFlash (FlashProgress& sink);
+    int eraseSession (FlashProgress& sink, float& value);
+    int writeSession (FlashProgress& sink, float& value);
+    int waitUntilReady();
+    bool flashAbandoned();
+
+    bhw& device;
+    ConsoleState& state;
+    std::shared_ptr<Shared> shared;
+
+    HwCtrl* getHead = nullptr;
+    HwCtrl* getTail = nullptr;
+    HwCtrl* setHead = nullptr;
+    HwCtrl* setTail = nullptr;
+    std::unique_ptr<FlashProgress> progress;
+    juce::CriticalSection queueLock;
+    uint32_t sessionBase = 0;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (hwthread)
+};
+
+} // namespace arx
