@@ -29,6 +29,17 @@ public:
     void resetProgress() override {}
 };
 
+int lowestSetBit (uint64_t bits) noexcept
+{
+    int bit = 0;
+    while ((bits & 1) == 0)
+    {
+        bits >>= 1;
+        ++bit;
+    }
+    return bit;
+}
+
 bool expired (juce::uint32 since, int limitMs)
 {
     return juce::Time::getMillisecondCounter() - since >= (juce::uint32) limitMs;
@@ -130,7 +141,7 @@ int hwthread::takeNextBank (HwCtrlBanked& ctrl)
     if (banks == 0)
         return -1;
 
-    const int bank = juce::countTrailingZeros (banks);
+    const int bank = lowestSetBit (banks);
     ctrl.pendingBanks = banks & ~(uint64_t { 1 } << bank);
     return bank;
 }
