@@ -1,0 +1,743 @@
+#include "device/bhw.h"
+
+#include "device/GainCode.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace arx
+{
+
+using namespace arx::platform;
+
+namespace
+{
+constexpr uint32_t gwcInputSize (int length) { return uint32_t (4 * (1 + length)); }
+constexpr uint32_t headerBytes = 4 * bhw::headerWords;
+constexpr uint32_t driverSubInfo = 3;
+constexpr uint32_t driverSubOpen = 7;
+constexpr uint32_t driverSubBufferSize = 9;
+constexpr uint32_t driverSubRateLock = 10;
+constexpr uint32_t driverSubGetRate = 15;
+constexpr uint32_t driverSubSetRate = 16;
+
+void report (const juce::String& line) { juce::Logger::writeToLog (line); }
+
+// Text from a registry value that may lack its terminator or hold bytes that are not UTF-8.
+juce::String textFromRegistry (const char* text, uint32_t size)
+{
+    const auto length = int (strnlen (text, size));
+
+    if (juce::CharPointer_UTF8::isValidString (text, length))
+        return juce::String::fromUTF8 (text, length);
+
+    juce::String result;
+    for (int i = 0; i < length; ++i)
+        result += juce::juce_wchar (static_cast<uint8_t> (text[i]));
+    return result;
+}
+
+void reverseQuadlets (uint32_t* words, int count) noexcept
+{
+    for (int i = 0; i < count; ++i)
+        words[i] = juce::ByteOrder::swap (words[i]);
+}
+} // namespace
+
+// One GWC command: what goes into the packet header and how much of the reply is needed.
+struct bhw::Command
+{
+    uint32_t category;
+    uint32_t command;
+    std::initializer_list<uint32_t> params;
+    uint32_t outSize;
+    int resultsNeeded = 0; // result words the caller reads on success
+    int length = 0;        // 0: 6 + params.size()
+};
+
+//==============================================================================
+bhw::bhw (Platform& p, DeviceInfoSet& set, const DeviceInterfaceData& interfaceData)
+    : platform (p), hwInfo (std::make_unique<HwInfo>()), path (interfaceData.devicePath)
+{
+    readRegistry (set, interfaceData);
+
+    if (! valid)
+        return;
+
+    const auto wanted = (uint64_t (hwInfo->physCountA()) + hwInfo->physCountB()) * 4 + 64;
+    meterBytes = uint32_t (std::min<uint64_t> (wanted, maxMeterReplySize));
+}
+
+bhw::~bhw()
+{
+    close();
+}
+
+void bhw::readRegistry (DeviceInfoSet& set, const DeviceInterfaceData& data)
+{
+    auto key = set.openInterfaceRegKey (data);
+    if (key == nullptr)
+        return;
+
+    uint8_t caps[HwInfo::registrySize] {};
+    uint32_t size = sizeof (caps);
+    if (key->queryValue ("hwinfo_caps", caps, size))
+        valid = hwInfo->decode (caps, std::min<uint32_t> (size, sizeof (caps)));
+
+    char text[64] {};
+    size = sizeof (text);
+    if (key->queryValue ("unique_name", text, size) && size <= sizeof (text))
+    {
+        if (size > 0)
+            text[size - 1] = 0;
+        name = textFromRegistry (text, size);
+    }
+    else
+    {
+        name = "Glintwork";
+    }
+}
+
+//==============================================================================
+bool bhw::open()
+{
+    MutexHolder hold (mutex);
+
+    if (opens > 0)
+        return ++opens > 0;
+
+    std::shared_ptr<DeviceHandle> handle = platform.createFile (path);
+    if (handle == nullptr)
+    {
+        error = "Could not create file handle";
+        valid = false;
+        return false;
+    }
+
+    {
+        const juce::ScopedLock sl (fileLock);
+        file = std::move (handle);
+    }
+    opens = 1;
+
+    uint32_t block[driverBlockWords] {};
+    if (driverRequest (driverSubOpen, block, false, 4) == resultOk)
+        openValue = block[3];
+
+    return true;
+}
+
+void bhw::close()
+{
+    MutexHolder hold (mutex);
+
+    if (opens <= 0 || --opens > 0)
+        return;
+
+    const juce::ScopedLock sl (fileLock);
+    file.reset();
+}
+
+std::shared_ptr<DeviceHandle> bhw::currentFile() const
+{
+    const juce::ScopedLock sl (fileLock);
+    return file;
+}
+
+//==============================================================================
+int bhw::transact (const void* in, uint32_t inSize, void* out, uint32_t outSize)
+{
+    MutexHolder hold (mutex);
+
+    uint32_t returned = 0;
+    auto handle = currentFile();
+    const bool ok = handle != nullptr
+                    && handle->deviceIoControl (IOCTL_ARX_GWC_TRANSACTION, in, inSize, out, outSize, returned);
+
+    returned = std::min (returned, outSize);
+    if (out != nullptr && returned < outSize)
+        std::memset (static_cast<uint8_t*> (out) + returned, 0, outSize - returned); // no stale words
+
+    uint32_t category = 0, command = 0;
+    if (in != nullptr && inSize >= 24)
+    {
+        std::memcpy (&category, static_cast<const uint8_t*> (in) + 16, 4);
+        std::memcpy (&command, static_cast<const uint8_t*> (in) + 20, 4);
+    }
+
+    replyBytes = ok ? returned : 0;
+    return checkResult (ok, returned, static_cast<const uint32_t*> (out), category, command);
+}
+
+int bhw::checkResult (bool requestOk, uint32_t returned, const uint32_t* reply, uint32_t category,
+                      uint32_t command) const
+{
+    if (! requestOk)
+    {
+        report ("DeviceIoControl failed - cat " + juce::String (category) + "  cmd " + juce::String (command));
+        return resultFailed;
+    }
+
+    // A reply without its header would leave the status and retval to chance.
+    if (reply == nullptr || returned < 4)
+    {
+        report ("GWR packet too short for " + name + " - " + juce::String (returned) + " bytes");
+        return resultFailed;
+    }
+
+    const uint32_t status = reply[0];
+
+    if (status == STATUS_SUCCESS && returned < headerBytes)
+    {
+        report ("GWR packet too short for " + name + " - " + juce::String (returned) + " bytes");
+        return resultFailed;
+    }
+
+    const uint32_t rval = status == STATUS_SUCCESS ? reply[6] : 0;
+
+    if (status == STATUS_SUCCESS && rval == 0)
+        return resultOk;
+
+    if (status == STATUS_TIMEOUT)
+    {
+        report ("GWR packet timeout for " + name + " - should try again");
+        return resultTimeout;
+    }
+
+    if (status == STATUS_RETRY_LATER)
+        return resultTimeout;
+
+    if (status != STATUS_SUCCESS)
+    {
+        report ("GWC - bad NT status for " + name + " - " + juce::String::toHexString (status));
+        return resultFailed;
+    }
+
+    if (rval == retvalBusy)
+        return resultOk;
+
+    report ("GWC error for " + name + " - rval " + juce::String (int32_t (rval)));
+    return resultDeviceError;
+}
+
+// Caller holds the mutex whenever it reads results out of `packet` afterwards.
+int bhw::execute (const Command& c)
+{
+    MutexHolder hold (mutex);
+
+    const int paramCount = int (c.params.size());
+    const int length = c.length != 0 ? c.length : 6 + paramCount;
+    jassert (headerWords + paramCount <= packetWords && length + 1 <= packetWords);
+
+    packet[1] = uint32_t (length);
+    packet[4] = c.category;
+    packet[5] = c.command;
+    std::copy (c.params.begin(), c.params.end(), packet + headerWords);
+
+    const int code = transact (packet, gwcInputSize (length), packet, c.outSize);
+
+    if (code == resultOk && replyBytes < 4 * uint32_t (headerWords + c.resultsNeeded))
+    {
+        report ("GWR packet too short for " + name + " - " + juce::String (replyBytes) + " bytes");
+        return resultFailed;
+    }
+
+    return code;
+}
+
+//==============================================================================
+// Category 0
+int bhw::pollMeters()
+{
+    MutexHolder hold (mutex);
+
+    packet[1] = 6;
+    packet[4] = catHardwareInfo;
+    packet[5] = 1;
+
+    const int code = transact (packet, gwcInputSize (6), meterScratch, meterBytes);
+    if (code == resultOk)
+        publishMeters (replyBytes);
+    return code;
+}
+
+void bhw::publishMeters (uint32_t returnedBytes) noexcept
+{
+    for (int i = 0; i < meterReplyWords; ++i)
+        meterReply[size_t (i)].store (meterScratch[i], std::memory_order_relaxed);
+    meterReturned.store (returnedBytes, std::memory_order_release);
+}
+
+uint32_t bhw::meterReplyWord (int word) const noexcept
+{
+    const auto available = int (meterReturned.load (std::memory_order_acquire) / 4);
+    if (word < 0 || word >= available || word >= meterReplyWords)
+        return 0;
+    return meterReply[size_t (word)].load (std::memory_order_relaxed);
+}
+
+namespace
+{
+constexpr int meterStatusWord = bhw::headerWords + 0;
+constexpr int meterCountWord = bhw::headerWords + 5;
+constexpr int firstMeterWord = bhw::headerWords + 9;
+} // namespace
+
+uint32_t bhw::statusBits() const noexcept
+{
+    return meterReplyWord (meterStatusWord);
+}
+
+int bhw::outputMeterCount() const noexcept
+{
+    const auto available = int (std::min<uint32_t> (meterReturned.load (std::memory_order_acquire) / 4,
+                                                     meterReplyWords));
+    const auto room = std::max (0, available - firstMeterWord);
+    return int (std::min<uint32_t> (meterReplyWord (meterCountWord), uint32_t (room)));
+}
+
+int bhw::inputMeterCount() const noexcept
+{
+    const auto available = int (std::min<uint32_t> (meterReturned.load (std::memory_order_acquire) / 4,
+                                                     meterReplyWords));
+    return std::max (0, available - firstMeterWord - outputMeterCount());
+}
+
+uint32_t bhw::outputMeter (int index) const noexcept
+{
+    if (index < 0 || index >= outputMeterCount())
+        return 0;
+    return meterReplyWord (firstMeterWord + index);
+}
+
+uint32_t bhw::inputMeter (int index) const noexcept
+{
+    if (index < 0 || index >= inputMeterCount())
+        return 0;
+    return meterReplyWord (firstMeterWord + outputMeterCount() + index);
+}
+
+int bhw::readSessionBlock (uint32_t offsetQuadlets, int& count, uint32_t* dest)
+{
+    MutexHolder hold (mutex);
+
+    const int asked = juce::jlimit (0, maxBlockQuadlets, count);
+    const int code = execute ({ catHardwareInfo, 3, { offsetQuadlets, uint32_t (asked) }, 292, 2 });
+    if (code != resultOk)
+        return code;
+
+    const auto arrived = int ((replyBytes - 4 * 9) / 4);
+    const int delivered = std::min ({ int (std::min<uint32_t> (resultWord (1), maxBlockQuadlets)), asked, arrived });
+    if (dest != nullptr && delivered > 0)
+        std::memcpy (dest, packet + headerWords + 2, size_t (delivered) * 4);
+    count = delivered;
+    return code;
+}
+
+//==============================================================================
+// Category 1
+int bhw::flashErase (uint32_t address)
+{
+    return execute ({ catFlash, 0, { address }, 308 });
+}
+
+int bhw::flashRead (uint32_t address, int count, uint32_t* dest)
+{
+    if (count < 0 || count > maxBlockQuadlets || (dest == nullptr && count > 0))
+        return resultFailed;
+
+    MutexHolder hold (mutex);
+    const int code = execute ({ catFlash, 1, { address, uint32_t (count) }, 308, 2 + count });
+    if (code == resultOk && count > 0)
+        std::memcpy (dest, packet + headerWords + 2, size_t (count) * 4);
+    return code;
+}
+
+int bhw::flashWrite (uint32_t address, int count, const uint32_t* data)
+{
+    if (count < 0 || count > maxBlockQuadlets || (data == nullptr && count > 0))
+        return resultFailed;
+
+    MutexHolder hold (mutex);
+    std::fill (packet + headerWords + 2, packet + packetWords, 0u);
+    if (count > 0)
+        std::memcpy (packet + headerWords + 2, data, size_t (count) * 4);
+    return execute ({ catFlash, 2, { address, uint32_t (count) }, 308, 0, 72 });
+}
+
+int bhw::flashStatus (bool& ready)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catFlash, 3, {}, 308 });
+    if (code == resultOk)
+        ready = retval() == 0;
+    return code;
+}
+
+int bhw::getSessionBase (uint32_t& base)
+{
+    MutexHolder hold (mutex);
+
+    const auto start = juce::Time::getMillisecondCounter();
+    int code;
+    for (;;)
+    {
+        code = execute ({ catFlash, 4, {}, 32, 1 });
+        if (code != resultTimeout || juce::Time::getMillisecondCounter() - start >= 2000)
+            break;
+        juce::Thread::sleep (1);
+    }
+
+    if (code == resultOk)
+        base = resultWord (0);
+    return code;
+}
+
+int bhw::flashLock (uint32_t value)
+{
+    if (hwInfo->noFlashLock())
+        return resultOk;
+    return execute ({ catFlash, 5, { value }, 308 });
+}
+
+//==============================================================================
+// Category 3
+int bhw::setClock (int source, int sampleRate)
+{
+    return execute ({ catHardwareControl, 0, { uint32_t (source), uint32_t (sampleRate), 0 }, 28 });
+}
+
+int bhw::getClock (int& source, int& sampleRate)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catHardwareControl, 1, {}, 40, 2 });
+    if (code == resultOk)
+    {
+        source = int (resultWord (0));
+        sampleRate = int (resultWord (1));
+    }
+    return code;
+}
+
+int bhw::changeFlags (uint32_t setMask, uint32_t clearMask)
+{
+    return execute ({ catHardwareControl, 3, { setMask, clearMask }, 28 });
+}
+
+int bhw::getFlags (int32_t& flags)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catHardwareControl, 4, {}, 32, 1 });
+    flags = code == resultOk ? int32_t (resultWord (0)) : -1;
+    return code;
+}
+
+int bhw::sendActivate()
+{
+    return execute ({ catHardwareControl, 5, {}, 28 });
+}
+
+//==============================================================================
+// Category 4
+int bhw::setOutputGain (int output, float dB)
+{
+    return execute ({ catOutput, 0, { uint32_t (output), gainToCode (dB) }, 36 });
+}
+
+int bhw::getOutputGain (int output, float& dB)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catOutput, 1, { uint32_t (output) }, 36, 2 });
+    if (code == resultOk)
+        dB = codeToGain (resultWord (1));
+    return code;
+}
+
+int bhw::setOutputMute (int output, bool on)
+{
+    return execute ({ catOutput, 2, { uint32_t (output), on ? 1u : 0u }, 36 });
+}
+
+int bhw::getOutputMute (int output, bool& on)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catOutput, 3, { uint32_t (output) }, 36, 2 });
+    if (code == resultOk)
+        on = resultWord (1) != 0;
+    return code;
+}
+
+//==============================================================================
+// Category 6
+int bhw::setPlaybackGain (int channel, float dB)
+{
+    return sendPlaybackGain (channel, dB);
+}
+
+int bhw::setPlaybackMute (int channel, bool on)
+{
+    return sendPlaybackMute (channel, on);
+}
+
+int bhw::sendPlaybackGain (int channel, float dB)
+{
+    return execute ({ catPlayback, 0, { uint32_t (channel), gainToCode (dB) }, 36 });
+}
+
+int bhw::sendPlaybackMute (int channel, bool on)
+{
+    return execute ({ catPlayback, 2, { uint32_t (channel), on ? 1u : 0u }, 36 });
+}
+
+int bhw::getPlaybackGain (int channel, float& dB)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catPlayback, 1, { uint32_t (channel) }, 36, 2 });
+    if (code == resultOk)
+        dB = codeToGain (resultWord (1));
+    return code;
+}
+
+int bhw::getPlaybackMute (int channel, bool& on)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catPlayback, 3, { uint32_t (channel) }, 36, 2 });
+    if (code == resultOk)
+        on = resultWord (1) != 0;
+    return code;
+}
+
+int bhw::setPlaybackSolo (int channel, bool on)
+{
+    return execute ({ catPlayback, 4, { uint32_t (channel), on ? 1u : 0u }, 36 });
+}
+
+int bhw::getPlaybackSolo (int channel, bool& on)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catPlayback, 5, { uint32_t (channel) }, 36, 2 });
+    if (code == resultOk)
+        on = resultWord (1) != 0;
+    return code;
+}
+
+//==============================================================================
+// Category 8
+int bhw::setMonitorGain (int input, int output, float dB)
+{
+    return execute ({ catMonitor, 0, { uint32_t (input), uint32_t (output), gainToCode (dB) }, 40 });
+}
+
+int bhw::getMonitorGain (int input, int output, float& dB)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catMonitor, 1, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    if (code == resultOk)
+        dB = codeToGain (resultWord (2));
+    return code;
+}
+
+int bhw::setMonitorMute (int input, int output, bool on)
+{
+    return execute ({ catMonitor, 2, { uint32_t (input), uint32_t (output), on ? 1u : 0u }, 40 });
+}
+
+int bhw::getMonitorMute (int input, int output, bool& on)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catMonitor, 3, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    if (code == resultOk)
+        on = resultWord (2) != 0;
+    return code;
+}
+
+int bhw::setMonitorSolo (int input, int output, bool on)
+{
+    // The device takes the solo bit as the console state stores it (bit 1).
+    return execute ({ catMonitor, 4, { uint32_t (input), uint32_t (output), on ? 2u : 0u }, 40 });
+}
+
+int bhw::getMonitorSolo (int input, int output, bool& on)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catMonitor, 5, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    if (code == resultOk)
+        on = resultWord (2) != 0;
+    return code;
+}
+
+int bhw::setMonitorPan (int input, int output, float pan)
+{
+    return execute ({ catMonitor, 6, { uint32_t (input), uint32_t (output), panToCode (pan) }, 40 });
+}
+
+int bhw::getMonitorPan (int input, int output, float& pan)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catMonitor, 7, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    if (code == resultOk)
+        pan = codeToPan (uint8_t (std::min<uint32_t> (resultWord (2), 255)));
+    return code;
+}
+
+//==============================================================================
+// Category 10: the guitar takes its text in big-endian quadlets.
+int bhw::guitarSend (const uint8_t* bytes, int count, bool& accepted)
+{
+    accepted = false;
+    if (count < 0 || count > maxGuitarBytes || (bytes == nullptr && count > 0))
+        return resultFailed;
+
+    MutexHolder hold (mutex);
+    uint32_t* data = packet + headerWords + 1;
+    std::fill (data, data + maxGuitarBytes / 4, 0u);
+    if (count > 0)
+        std::memcpy (data, bytes, size_t (count));
+    reverseQuadlets (data, (count + 3) / 4);
+
+    const int code = execute ({ catGuitar, 0, { uint32_t (count) }, 32, 1, 71 });
+    accepted = code == resultOk && retval() == 0 && resultWord (0) != 0;
+    return code;
+}
+
+int bhw::guitarReceive (uint8_t* buffer, int maxBytes, int& count)
+{
+    MutexHolder hold (mutex);
+    count = 0;
+
+    const int code = execute ({ catGuitar, 1, {}, 288, 1 });
+    if (code != resultOk || retval() != 0)
+        return code;
+
+    const uint32_t waiting = resultWord (0);
+    if (waiting == 0 || waiting > uint32_t (maxGuitarBytes) || buffer == nullptr)
+        return code;
+
+    const auto arrived = int (replyBytes) - 4 * (headerWords + 1);
+    const int n = std::min ({ int (waiting), std::max (0, maxBytes), std::max (0, arrived) });
+    uint32_t* data = packet + headerWords + 1;
+    reverseQuadlets (data, (n + 3) / 4);
+    std::memcpy (buffer, data, size_t (n));
+    count = n;
+    return code;
+}
+
+int bhw::setGuitarControl (uint32_t value)
+{
+    return execute ({ catGuitar, 6, { value }, 28 });
+}
+
+int bhw::setGuitarState (bool chargingNow, bool autoCharge, uint32_t delaySeconds)
+{
+    return execute ({ catGuitar, 7, { chargingNow ? 1u : 0u, autoCharge ? 1u : 0u, delaySeconds }, 28 });
+}
+
+int bhw::getGuitarState (bool& chargingNow, bool& autoCharge, uint32_t& delaySeconds)
+{
+    MutexHolder hold (mutex);
+    const int code = execute ({ catGuitar, 8, {}, 40, 3 });
+    if (code == resultOk)
+    {
+        chargingNow = resultWord (0) != 0;
+        autoCharge = resultWord (1) != 0;
+        delaySeconds = resultWord (2);
+    }
+    return code;
+}
+
+//==============================================================================
+// Driver requests
+int bhw::driverRequest (uint32_t subCommand, uint32_t* block, bool underMutex, int replyWordsNeeded)
+{
+    std::unique_ptr<MutexHolder> hold;
+    if (underMutex)
+        hold = std::make_unique<MutexHolder> (mutex);
+
+    block[1] = 0;
+    block[2] = subCommand;
+
+    auto handle = currentFile();
+    uint32_t returned = 0;
+    constexpr uint32_t blockBytes = driverBlockWords * 4;
+    const bool ok = handle != nullptr
+                    && handle->deviceIoControl (IOCTL_ARX_DRIVER_REQUEST, block, blockBytes, block, blockBytes, returned);
+    if (! ok)
+        return resultFailed;
+
+    returned = std::min (returned, blockBytes);
+    if (returned < uint32_t (4 * replyWordsNeeded))
+    {
+        report ("Driver request " + juce::String (subCommand) + " answered short for " + name);
+        return resultFailed;
+    }
+    std::fill (block + (returned + 3) / 4, block + driverBlockWords, 0u);
+    return resultOk;
+}
+
+uint32_t bhw::driverVersion()
+{
+    auto handle = currentFile();
+    uint32_t version = 0, returned = 0;
+    if (handle == nullptr
+        || ! handle->deviceIoControl (IOCTL_ARX_DRIVER_VERSION, nullptr, 0, &version, sizeof (version), returned)
+        || returned < sizeof (version))
+        return 0xFFFFFFFFu;
+    return version;
+}
+
+int bhw::readDriverInfo()
+{
+    MutexHolder hold (mutex);
+    uint32_t block[driverBlockWords] {};
+    const int code = driverRequest (driverSubInfo, block, true, 3 + driverInfoWords);
+    if (code == resultOk)
+        for (int i = 0; i < driverInfoWords; ++i)
+            driverInfoWordsStore[size_t (i)].store (block[3 + i], std::memory_order_relaxed);
+    return code;
+}
+
+uint32_t bhw::driverInfo (int word) const noexcept
+{
+    if (word < 0 || word >= driverInfoWords)
+        return 0;
+    return driverInfoWordsStore[size_t (word)].load (std::memory_order_relaxed);
+}
+
+int bhw::setBufferSize (uint32_t size)
+{
+    uint32_t block[driverBlockWords] {};
+    block[3] = size;
+    const int code = driverRequest (driverSubBufferSize, block, true, 1);
+    return code == resultOk && block[0] == 0 ? resultOk : resultFailed;
+}
+
+int bhw::setRateLock (bool on)
+{
+    return on ? rateLockRequest (1, -1) : rateLockRequest (0, -2);
+}
+
+int bhw::rateLockRequest (uint32_t lock, int32_t rateArgument)
+{
+    uint32_t block[driverBlockWords] {};
+    block[3] = uint32_t (rateArgument);
+    block[4] = lock;
+    return driverRequest (driverSubRateLock, block, true, 0);
+}
+
+int bhw::driverSampleRate (uint32_t& rate)
+{
+    uint32_t block[driverBlockWords] {};
+    const int code = driverRequest (driverSubGetRate, block, false, 4);
+    if (code == resultOk)
+        rate = block[3];
+    return code;
+}
+
+int bhw::setDriverSampleRate (uint32_t rate)
+{
+    uint32_t block[driverBlockWords] {};
+    block[3] = rate;
+    return driverRequest (driverSubSetRate, block, false, 0);
+}
+
+} // namespace arx
