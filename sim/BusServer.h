@@ -1,0 +1,56 @@
+#pragma once
+
+// Serves a DeviceLab on a device directory: one folder per plugged device with its registry
+// values and a `device` socket, published by an atomic rename and taken away on unplug, plus a
+// control socket (.arx-devsim.ctl) that takes line commands from arx-devsim's client commands.
+//
+// Threads: one poll thread accepts connections; each connection has its own thread that reads
+// request frames and answers them through SimDevice::deviceIoControl.
+
+#include "sim/DeviceLab.h"
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace arx::sim
+{
+
+class BusServer : private DeviceLab::Listener
+{
+public:
+    static constexpr const char* controlSocketName = ".arx-devsim.ctl";
+    static constexpr uint32_t maxFrameBytes = 64 * 1024;
+
+    BusServer (DeviceLab& lab, const juce::File& directory);
+    ~BusServer() override;
+
+    // Creates the directory if needed, publishes present devices, opens the control socket and
+    // starts serving. False (with a message) when the directory or a socket cannot be made.
+    bool start (juce::String& error);
+    void stop(); // removes every entry and the control socket, closes all connections
+
+    const juce::File& directory() const noexcept { return dir; }
+    juce::File entryFor (const juce::String& uniqueName) const;
+
+    // One control command line; the reply line starts with "ok" or "error". Any thread.
+    juce::String handleControlLine (const juce::String& line);
+
+    // Folder name for a unique name: unsafe characters replaced, never a dot name.
+    static juce::String entryName (const juce::String& uniqueName);
+
+private:
+    class Impl;
+    void deviceArrived (SimDevice& device) override;
+    void deviceRemoved (SimDevice& device) override;
+
+    DeviceLab& lab;
+    juce::File dir;
+    std::unique_ptr<Impl> impl;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BusServer)
+};
+
+} // namespace arx::sim

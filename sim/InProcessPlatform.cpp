@@ -1,0 +1,229 @@
+#include "sim/InProcessPlatform.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <set>
+
+namespace arx::sim
+{
+using namespace arx::platform;
+
+namespace
+{
+struct Entry
+{
+    juce::String path;
+    std::optional<juce::MemoryBlock> hwinfo, uniqueName;
+};
+
+class InProcessKey : public RegistryKey
+{
+public:
+    explicit InProcessKey (Entry e) : entry (std::move (e)) {}
+
+    bool queryValue (const char* valueName, void* buffer, uint32_t& size) override
+    {
+        const juce::String key (valueName);
+        const auto& value = key == "hwinfo_caps" ? entry.hwinfo
+                            : key == "unique_name" ? entry.uniqueName
+                                                   : std::optional<juce::MemoryBlock> {};
+        if (! value || buffer == nullptr || value->getSize() > size)
+            return false;
+        std::memcpy (buffer, value->getData(), value->getSize());
+        size = (uint32_t) value->getSize();
+        return true;
+    }
+
+private:
+    Entry entry;
+};
+
+class InProcessInfoSet : public DeviceInfoSet
+{
+public:
+    explicit InProcessInfoSet (std::vector<Entry> e) : entries (std::move (e)) {}
+
+    bool enumDeviceInterface (int index, DeviceInterfaceData& data) override
+    {
+        if (index < 0 || index >= (int) entries.size())
+            return false;
+        data.devicePath = entries[(size_t) index].path;
+        return true;
+    }
+
+    std::unique_ptr<RegistryKey> openInterfaceRegKey (const DeviceInterfaceData& data) override
+    {
+        for (auto& e : entries)
+            if (e.path == data.devicePath)
+                return std::make_unique<InProcessKey> (e);
+        return nullptr;
+    }
+
+private:
+    std::vector<Entry> entries;
+};
+
+class InProcessHandle : public DeviceHandle
+{
+public:
+    explicit InProcessHandle (SimDevice& d) : device (d) {}
+
+    bool deviceIoControl (uint32_t code, const void* in, uint32_t inSize, void* out,
+                          uint32_t outSize, uint32_t& returned) override
+    {
+        // An unplugged device fails every request; the lab keeps the object alive.
+        return device.deviceIoControl (code, in, inSize, out, outSize, returned);
+    }
+
+private:
+    SimDevice& device;
+};
+
+class InProcessWindow : public MessageWindow, private DeviceLab::Listener
+{
+public:
+    explicit InProcessWindow (DeviceLab& l) : lab (l) {}
+    ~InProcessWindow() override { unregisterDeviceNotification(); }
+
+    bool getMessage (Win32Message& message) override
+    {
+        std::unique_lock<std::mutex> guard (queueLock);
+        queueChanged.wait (guard, [this] { return closed || ! queue.empty(); });
+        if (queue.empty())
+            return false;
+        message = std::move (queue.front());
+        queue.pop_front();
+        if (message.message == WM_CLOSE)
+        {
+            closed = true;
+            queue.clear();
+            return false;
+        }
+        return true;
+    }
+
+    void postMessage (uint32_t message, uintptr_t wParam, intptr_t lParam) override
+    {
+        Win32Message m;
+        m.message = message;
+        m.wParam = wParam;
+        m.lParam = lParam;
+        push (std::move (m));
+    }
+
+    bool registerDeviceNotification (const Guid& interfaceClass) override
+    {
+        if (! (interfaceClass == ARX_INTERFACE_CLASS))
+            return false;
+        lab.addListener (this);
+        return true;
+    }
+
+    void unregisterDeviceNotification() override { lab.removeListener (this); }
+
+private:
+    void push (Win32Message m)
+    {
+        {
+            const std::lock_guard<std::mutex> guard (queueLock);
+            if (closed)
+                return;
+            queue.push_back (std::move (m));
+        }
+        queueChanged.notify_all();
+    }
+
+    void broadcast (uint32_t event, const juce::String& path)
+    {
+        Win32Message m;
+        m.message = WM_DEVICECHANGE;
+        m.wParam = event;
+        m.broadcast = std::make_shared<DevBroadcastDeviceInterface>();
+        m.broadcast->name = path;
+        m.lParam = (intptr_t) m.broadcast.get();
+        push (std::move (m));
+    }
+
+    void deviceArrived (SimDevice& d) override { broadcast (DBT_DEVICEARRIVAL, DeviceLab::devicePath (d.uniqueName())); }
+
+    void deviceRemoved (SimDevice& d) override
+    {
+        const auto path = DeviceLab::devicePath (d.uniqueName());
+        broadcast (DBT_DEVICEQUERYREMOVE, path);
+        broadcast (DBT_DEVICEREMOVECOMPLETE, path);
+    }
+
+    DeviceLab& lab;
+    std::mutex queueLock;
+    std::condition_variable queueChanged;
+    std::deque<Win32Message> queue;
+    bool closed = false;
+};
+
+// Named mutexes of this process: the names held now.
+std::mutex namedLock;
+std::set<juce::String>& heldNames()
+{
+    static std::set<juce::String> names;
+    return names;
+}
+
+class InProcessNamedMutex : public NamedMutex
+{
+public:
+    explicit InProcessNamedMutex (juce::String n) : name (std::move (n)) {}
+    ~InProcessNamedMutex() override
+    {
+        const std::lock_guard<std::mutex> guard (namedLock);
+        heldNames().erase (name);
+    }
+
+private:
+    juce::String name;
+};
+} // namespace
+
+InProcessPlatform::InProcessPlatform (DeviceLab& l) : lab (l) {}
+InProcessPlatform::~InProcessPlatform() = default;
+
+std::unique_ptr<DeviceInfoSet> InProcessPlatform::getClassDevs (const Guid& interfaceClass)
+{
+    if (! (interfaceClass == ARX_INTERFACE_CLASS))
+        return std::make_unique<InProcessInfoSet> (std::vector<Entry> {});
+    std::vector<Entry> entries;
+    for (auto* d : lab.devices())
+    {
+        Entry e;
+        e.path = DeviceLab::devicePath (d->uniqueName());
+        if (auto* v = d->hwinfoValue())
+            e.hwinfo = *v;
+        if (auto* v = d->uniqueNameValue())
+            e.uniqueName = *v;
+        entries.push_back (std::move (e));
+    }
+    return std::make_unique<InProcessInfoSet> (std::move (entries));
+}
+
+std::unique_ptr<DeviceHandle> InProcessPlatform::createFile (const juce::String& devicePath)
+{
+    for (auto* d : lab.devices())
+        if (DeviceLab::devicePath (d->uniqueName()).equalsIgnoreCase (devicePath))
+            return std::make_unique<InProcessHandle> (*d);
+    return nullptr;
+}
+
+std::unique_ptr<MessageWindow> InProcessPlatform::createMessageWindow()
+{
+    return std::make_unique<InProcessWindow> (lab);
+}
+
+std::unique_ptr<NamedMutex> InProcessPlatform::createNamedMutex (const juce::String& name)
+{
+    const std::lock_guard<std::mutex> guard (namedLock);
+    if (! heldNames().insert (name).second)
+        return nullptr;
+    return std::make_unique<InProcessNamedMutex> (name);
+}
+
+} // namespace arx::sim

@@ -1,0 +1,32 @@
+#pragma once
+
+// The platform seam served by a DeviceLab in the same process: enumeration, registry values,
+// device handles, message windows with device-change broadcasts and named mutexes, without
+// sockets. For unit tests.
+
+#include "platform/Platform.h"
+#include "sim/DeviceLab.h"
+
+namespace arx::sim
+{
+
+class InProcessPlatform : public arx::platform::Platform
+{
+public:
+    explicit InProcessPlatform (DeviceLab& lab);
+    ~InProcessPlatform() override;
+
+    std::unique_ptr<arx::platform::DeviceInfoSet> getClassDevs (const arx::platform::Guid& interfaceClass) override;
+    std::unique_ptr<arx::platform::DeviceHandle> createFile (const juce::String& devicePath) override;
+    std::unique_ptr<arx::platform::MessageWindow> createMessageWindow() override;
+    std::unique_ptr<arx::platform::NamedMutex> createNamedMutex (const juce::String& name) override;
+
+    DeviceLab& deviceLab() noexcept { return lab; }
+
+private:
+    DeviceLab& lab;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InProcessPlatform)
+};
+
+} // namespace arx::sim

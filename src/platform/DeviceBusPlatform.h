@@ -1,0 +1,39 @@
+#pragma once
+
+// The platform seam over the device bus: device interfaces are folders in the device directory
+// (registry values as files, a `device` socket), a handle is one connection, DeviceIoControl one
+// request frame and one reply frame, and device-change broadcasts come from inotify on the
+// directory. Nothing here throws; every size read from the bus is bounded.
+
+#include "platform/Platform.h"
+
+namespace arx::platform
+{
+
+class DeviceBusPlatform : public Platform
+{
+public:
+    // Uses deviceDirectory() unless a directory is given.
+    DeviceBusPlatform();
+    explicit DeviceBusPlatform (const juce::File& directory);
+    ~DeviceBusPlatform() override;
+
+    std::unique_ptr<DeviceInfoSet> getClassDevs (const Guid& interfaceClass) override;
+    std::unique_ptr<DeviceHandle> createFile (const juce::String& devicePath) override;
+    std::unique_ptr<MessageWindow> createMessageWindow() override;
+    std::unique_ptr<NamedMutex> createNamedMutex (const juce::String& name) override;
+
+    const juce::File& directory() const noexcept { return dir; }
+
+    // Frame limits: nothing larger is sent or accepted.
+    static constexpr uint32_t maxFrameBytes = 64 * 1024;
+    // A reply slower than this ends the connection (the request fails).
+    static constexpr int replyTimeoutMs = 10000;
+
+private:
+    juce::File dir;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceBusPlatform)
+};
+
+} // namespace arx::platform
