@@ -10,8 +10,7 @@ juce::String prefs::channelKey (const char* keyFormat, int channel)
     return juce::String (keyFormat).replace ("%d", juce::String (channel));
 }
 
-std::unique_ptr<juce::PropertiesFile> openConsolePreferences (const juce::String& uniqueName,
-                                                              const juce::File& folder)
+juce::PropertiesFile::Options consolePreferencesOptions (const juce::String& uniqueName)
 {
     juce::PropertiesFile::Options options;
     options.applicationName = uniqueName;
@@ -20,6 +19,13 @@ std::unique_ptr<juce::PropertiesFile> openConsolePreferences (const juce::String
     options.commonToAllUsers = false;
     options.millisecondsBeforeSaving = prefs::millisecondsBeforeSaving;
     options.storageFormat = juce::PropertiesFile::storeAsXML;
+    return options;
+}
+
+std::unique_ptr<juce::PropertiesFile> openConsolePreferences (const juce::String& uniqueName,
+                                                              const juce::File& folder)
+{
+    const auto options = consolePreferencesOptions (uniqueName);
 
     // The unique name comes from the driver: keep path separators and the like out of the file
     // name so that it always lands inside the preferences folder.

@@ -3,14 +3,9 @@
 // The per-device preferences file: channel names, gang masks, the last sessions folder and the
 // window's place. One file per device, named after the device's unique name.
 
-#include <juce_core/juce_core.h>
+#include <juce_data_structures/juce_data_structures.h>
 
 #include <memory>
-
-namespace juce
-{
-class PropertiesFile;
-}
 
 namespace arx
 {
@@ -38,6 +33,10 @@ constexpr int millisecondsBeforeSaving = 1000;
 // A per-channel key: `keyFormat` with its %d replaced by the 0-based channel number.
 juce::String channelKey (const char* keyFormat, int channel);
 } // namespace prefs
+
+// The file's options: named after the device, XML, private to the user, saved 1000 ms after a
+// change.
+juce::PropertiesFile::Options consolePreferencesOptions (const juce::String& uniqueName);
 
 // Opens the preferences file of the device with this unique name. With no folder the file lives
 // in the user's application-data (configuration) folder under "Vantrel ARX Console"; tests pass a
