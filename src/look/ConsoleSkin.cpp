@@ -1,0 +1,321 @@
+#include "look/ConsoleSkin.h"
+
+#include "look/ConsoleLookAndFeel.h"
+
+#include <ArxSkinData.h>
+
+namespace arx
+{
+
+namespace
+{
+struct Embedded
+{
+    const char* data;
+    int size;
+};
+
+Embedded embedded (SkinImage image)
+{
+    switch (image)
+    {
+        case SkinImage::inputStrip: return { ArxSkin::input_strip_png, ArxSkin::input_strip_pngSize };
+        case SkinImage::playbackColumn: return { ArxSkin::playback_column_png, ArxSkin::playback_column_pngSize };
+        case SkinImage::outputColumn: return { ArxSkin::output_column_png, ArxSkin::output_column_pngSize };
+        case SkinImage::logo: return { ArxSkin::logo_png, ArxSkin::logo_pngSize };
+        case SkinImage::warningPanel: return { ArxSkin::warning_panel_png, ArxSkin::warning_panel_pngSize };
+        case SkinImage::soloLight: return { ArxSkin::solo_light_png, ArxSkin::solo_light_pngSize };
+        case SkinImage::meterLit: return { ArxSkin::meter_lit_png, ArxSkin::meter_lit_pngSize };
+        case SkinImage::meterUnlit: return { ArxSkin::meter_unlit_png, ArxSkin::meter_unlit_pngSize };
+        case SkinImage::faderTrack: return { ArxSkin::fader_track_png, ArxSkin::fader_track_pngSize };
+        case SkinImage::faderCap: return { ArxSkin::fader_cap_png, ArxSkin::fader_cap_pngSize };
+        case SkinImage::knobFilmstrip: return { ArxSkin::knob_filmstrip_png, ArxSkin::knob_filmstrip_pngSize };
+        case SkinImage::activityLights: return { ArxSkin::activity_lights_png, ArxSkin::activity_lights_pngSize };
+        case SkinImage::aboutLogo: return { ArxSkin::about_logo_png, ArxSkin::about_logo_pngSize };
+        case SkinImage::trayIcon: return { ArxSkin::tray_icon_png, ArxSkin::tray_icon_pngSize };
+    }
+    return { nullptr, 0 };
+}
+
+ButtonImages paintSessionImages (const juce::String& text)
+{
+    constexpr int w = 60, h = 25;
+    ButtonImages set;
+    set.off = juce::Image (juce::Image::ARGB, w, h, true);
+    set.down = juce::Image (juce::Image::ARGB, w, h, true);
+    {
+        juce::Graphics g (set.off);
+        ConsoleLookAndFeel::drawButtonFace (g, w, h, ConsoleLookAndFeel::buttonOffColour(),
+                                            ConsoleLookAndFeel::buttonOffTextColour(), text);
+    }
+    {
+        juce::Graphics g (set.down);
+        ConsoleLookAndFeel::drawPressedFace (g, w, h, text);
+    }
+    return set;
+}
+
+// The session button images: painted when the first skin needs them, kept until shut-down.
+class SessionImages : public juce::DeletedAtShutdown
+{
+public:
+    SessionImages() : load (paintSessionImages ("Load")), save (paintSessionImages ("Save")), reset (paintSessionImages ("Reset")) {}
+    ~SessionImages() override { clearSingletonInstance(); }
+
+    const ButtonImages load, save, reset;
+
+    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (SessionImages)
+};
+
+JUCE_IMPLEMENT_SINGLETON (SessionImages)
+} // namespace
+
+//==============================================================================
+ConsoleSkin::ConsoleSkin (bhw::Ptr device) : dev (std::move (device))
+{
+    const int count = dev != nullptr ? dev->info().inputCount() : 0;
+    if (count < 0 || count > maxInputs)
+    {
+        juce::Logger::writeToLog ("Skin: input count " + juce::String (count) + " out of range, using "
+                                  + juce::String (juce::jlimit (0, maxInputs, count)));
+    }
+    inputs = juce::jlimit (0, maxInputs, count);
+    build();
+}
+
+ConsoleSkin::ConsoleSkin (int inputCount) : inputs (juce::jlimit (0, maxInputs, inputCount))
+{
+    build();
+}
+
+ConsoleSkin::~ConsoleSkin() = default;
+
+void ConsoleSkin::build()
+{
+    inputStrip = loadImage (SkinImage::inputStrip);
+    knobFilmstrip = loadImage (SkinImage::knobFilmstrip);
+
+    muteSet = paintButtonSet (46, 19, "Mute", juce::Colour (200, 200, 0).withAlpha (0.25f), juce::Colour (0xFFFFFF00));
+    soloSet = paintButtonSet (46, 19, "Solo", juce::Colour (200, 0, 0).withAlpha (0.25f), juce::Colour (0xFFFF0000));
+
+    faderCap = loadImage (SkinImage::faderCap);
+    faderTrack = loadImage (SkinImage::faderTrack);
+    meterLit = loadImage (SkinImage::meterLit);
+    meterUnlit = loadImage (SkinImage::meterUnlit);
+    playbackColumn = loadImage (SkinImage::playbackColumn);
+    outputColumn = loadImage (SkinImage::outputColumn);
+
+    gangSet = paintButtonSet (44, 17, "Gang", juce::Colour (0, 200, 0).withAlpha (0.4f), juce::Colour (0, 255, 0));
+
+    logo = loadImage (SkinImage::logo);
+    warningPanel = loadImage (SkinImage::warningPanel);
+    soloLight = loadImage (SkinImage::soloLight);
+
+    SessionImages::getInstance();
+}
+
+juce::MemoryBlock ConsoleSkin::embeddedData (SkinImage image)
+{
+    const auto e = embedded (image);
+    return e.data != nullptr ? juce::MemoryBlock (e.data, size_t (e.size)) : juce::MemoryBlock();
+}
+
+juce::Image ConsoleSkin::loadImage (SkinImage image)
+{
+    const auto e = embedded (image);
+    auto decoded = juce::ImageCache::getFromMemory (e.data, e.size);
+    if (! decoded.isValid())
+    {
+        juce::Logger::writeToLog ("Skin: embedded image " + juce::String (int (image)) + " does not decode");
+    }
+    return decoded;
+}
+
+const ButtonImages& ConsoleSkin::loadImages() { return SessionImages::getInstance()->load; }
+const ButtonImages& ConsoleSkin::saveImages() { return SessionImages::getInstance()->save; }
+const ButtonImages& ConsoleSkin::resetImages() { return SessionImages::getInstance()->reset; }
+
+ButtonImages ConsoleSkin::paintButtonSet (int width, int height, const juce::String& text, juce::Colour onFace,
+                                          juce::Colour onText)
+{
+    ButtonImages set;
+    set.off = juce::Image (juce::Image::ARGB, width, height, true);
+    set.on = juce::Image (juce::Image::ARGB, width, height, true);
+    set.down = juce::Image (juce::Image::ARGB, width, height, true);
+    {
+        juce::Graphics g (set.off);
+        ConsoleLookAndFeel::drawButtonFace (g, width, height, ConsoleLookAndFeel::buttonOffColour(),
+                                            ConsoleLookAndFeel::buttonOffTextColour(), text);
+    }
+    {
+        juce::Graphics g (set.on);
+        ConsoleLookAndFeel::drawButtonFace (g, width, height, onFace, onText, text);
+    }
+    {
+        juce::Graphics g (set.down);
+        ConsoleLookAndFeel::drawPressedFace (g, width, height, text);
+    }
+    return set;
+}
+
+//============================================================================== layout
+int ConsoleSkin::pageWidth() const noexcept
+{
+    return inputs * stripWidth() + playbackColumn.getWidth() + outputColumn.getWidth();
+}
+
+juce::Rectangle<int> ConsoleSkin::contentBounds() const
+{
+    return { 0, 0, pageWidth(), stripHeight() + headerHeight + tabBarHeight };
+}
+
+juce::Rectangle<int> ConsoleSkin::tabBarBounds() const { return { 0, 0, pageWidth(), tabBarHeight }; }
+
+juce::Rectangle<int> ConsoleSkin::pageBounds() const
+{
+    return { 0, tabBarHeight, pageWidth(), stripHeight() + headerHeight };
+}
+
+juce::Rectangle<int> ConsoleSkin::inputStripBoxBounds() const
+{
+    return { 0, 0, inputs * stripWidth(), stripHeight() + headerHeight };
+}
+
+juce::Rectangle<int> ConsoleSkin::sessionBoxBounds() const
+{
+    return { logoBoxBounds().getX() - sessionBoxWidth, 0, sessionBoxWidth, sessionBoxHeight };
+}
+
+juce::Rectangle<int> ConsoleSkin::playbackHeaderBounds() const
+{
+    return { inputs * stripWidth(), sessionBoxHeight, playbackColumn.getWidth(), stripHeaderHeight };
+}
+
+juce::Rectangle<int> ConsoleSkin::playbackStripBoxBounds() const
+{
+    return { inputs * stripWidth(), sessionBoxHeight + stripHeaderHeight, playbackColumn.getWidth(),
+             playbackColumn.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::logoBoxBounds() const
+{
+    return { pageWidth() - logo.getWidth(), 0, logo.getWidth(), logo.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::soloWarningBounds() const
+{
+    return { pageWidth() - warningPanel.getWidth(), logo.getHeight(), warningPanel.getWidth(), warningPanel.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::spacerBounds() const
+{
+    const int top = logo.getHeight() + warningPanel.getHeight();
+    return { inputs * stripWidth() + playbackColumn.getWidth(), top, outputColumn.getWidth(),
+             juce::jmax (0, sessionBoxHeight - top) };
+}
+
+juce::Rectangle<int> ConsoleSkin::outputHeaderBounds() const
+{
+    return { inputs * stripWidth() + playbackColumn.getWidth(), sessionBoxHeight, outputColumn.getWidth(),
+             stripHeaderHeight };
+}
+
+juce::Rectangle<int> ConsoleSkin::outputStripBoxBounds() const
+{
+    return { inputs * stripWidth() + playbackColumn.getWidth(), sessionBoxHeight + stripHeaderHeight,
+             outputColumn.getWidth(), outputColumn.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::inputHeaderBounds() const { return { 0, 0, inputs * stripWidth(), headerHeight }; }
+
+juce::Rectangle<int> ConsoleSkin::inputStripBounds (int k) const
+{
+    return { k * stripWidth(), headerHeight, stripWidth(), stripHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::sessionButtonBounds (int index) const
+{
+    const auto& load = loadImages().off;
+    const auto& save = saveImages().off;
+    const auto& reset = resetImages().off;
+    const int x = (sessionBoxWidth - save.getWidth()) / 2;
+    const int first = (sessionBoxHeight - 3 * load.getHeight()) / 2;
+    switch (index)
+    {
+        case 0: return { x, first, load.getWidth(), load.getHeight() };
+        case 1: return { x, first + load.getHeight(), save.getWidth(), save.getHeight() };
+        case 2: return { x, first + load.getHeight() + save.getHeight(), reset.getWidth(), reset.getHeight() };
+        default: return {};
+    }
+}
+
+juce::Rectangle<int> ConsoleSkin::buttonInStrip (int q, int y) const
+{
+    return { stripWidth() * q + 7, y, muteSet.off.getWidth(), muteSet.off.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::inputNumberLabelBounds() const { return { 3, 3, stripWidth() - 3, 12 }; }
+juce::Rectangle<int> ConsoleSkin::inputNameLabelBounds() const { return { (stripWidth() - 48) / 2 + 2, 20, 48, 18 }; }
+
+juce::Rectangle<int> ConsoleSkin::inputPanKnobBounds() const
+{
+    const int k = knobFilmstrip.getWidth();
+    return { (stripWidth() - k) / 2 + 1, 76, k, 59 };
+}
+
+juce::Rectangle<int> ConsoleSkin::inputSoloBounds() const { return buttonInStrip (0, 140); }
+juce::Rectangle<int> ConsoleSkin::inputMuteBounds() const { return buttonInStrip (0, 163); }
+juce::Rectangle<int> ConsoleSkin::inputFaderBounds() const { return { 12, 192, 36, faderTrack.getHeight() }; }
+juce::Rectangle<int> ConsoleSkin::inputMeterBounds() const { return { 8, 203, meterLit.getWidth(), meterLit.getHeight() }; }
+juce::Rectangle<int> ConsoleSkin::inputFaderValueBounds() const { return { 15, 413, 28, 16 }; }
+
+juce::Rectangle<int> ConsoleSkin::playbackNumberLabelBounds (int q) const
+{
+    return { stripWidth() * q + (stripWidth() - 30) / 2 + 2, 2, 30, 12 };
+}
+
+juce::Rectangle<int> ConsoleSkin::playbackNameLabelBounds (int q) const
+{
+    return { stripWidth() * q + (stripWidth() - 48) / 2 + 2, 19, 48, 18 };
+}
+
+juce::Rectangle<int> ConsoleSkin::playbackSoloBounds (int q) const { return buttonInStrip (q, 44); }
+juce::Rectangle<int> ConsoleSkin::playbackMuteBounds (int q) const { return buttonInStrip (q, 67); }
+
+juce::Rectangle<int> ConsoleSkin::playbackFaderBounds (int q) const
+{
+    return { stripWidth() * q + 6, 96, 36, faderTrack.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::playbackFaderValueBounds (int q) const { return { stripWidth() * q + 15, 317, 28, 16 }; }
+
+juce::Rectangle<int> ConsoleSkin::playbackGangBounds() const
+{
+    const auto& gang = gangSet.off;
+    return { 34, playbackColumn.getHeight() - gang.getHeight() - 7, gang.getWidth(), gang.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::outputNumberLabelBounds (int q) const { return { stripWidth() * q + 10, 2, stripWidth() - 16, 12 }; }
+
+juce::Rectangle<int> ConsoleSkin::outputNameLabelBounds (int q) const { return playbackNameLabelBounds (q); }
+juce::Rectangle<int> ConsoleSkin::outputMuteBounds (int q) const { return buttonInStrip (q, 67); }
+
+juce::Rectangle<int> ConsoleSkin::outputFaderBounds (int q) const
+{
+    return { stripWidth() * q + 12, 96, 36, faderTrack.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::outputMeterBounds (int q) const
+{
+    return { stripWidth() * q + 8, 107, meterLit.getWidth(), meterLit.getHeight() };
+}
+
+juce::Rectangle<int> ConsoleSkin::outputFaderValueBounds (int q) const { return { stripWidth() * q + 15, 317, 28, 16 }; }
+
+juce::Rectangle<int> ConsoleSkin::outputGangBounds() const
+{
+    const auto& gang = gangSet.off;
+    return { 34, outputColumn.getHeight() - gang.getHeight() - 7, gang.getWidth(), gang.getHeight() };
+}
+
+} // namespace arx
