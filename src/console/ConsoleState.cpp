@@ -339,17 +339,14 @@ int ConsoleState::readFromDevice()
 
     readStoredCrc();
 
-    auto outcome = BlockRead::stopped;
-    const auto result = readImageBlocks (outcome);
+    // The block reads run even when the stored CRC could not be read.
+    const auto result = readImageBlocks();
 
     if (result != 0)
         return result;
 
-    if (outcome == BlockRead::complete)
-    {
-        reverseStoredBytes();
-        imageWhole = true;
-    }
+    reverseStoredBytes();
+    imageWhole = true;
 
     if (session.imageLength != SessionImage::quadletCount)
         return 1;
@@ -386,7 +383,7 @@ int ConsoleState::readStoredCrc()
     return result;
 }
 
-int ConsoleState::readImageBlocks (BlockRead& outcome)
+int ConsoleState::readImageBlocks()
 {
     auto* destination = session.quadlets();
     uint32_t offset = 0;
@@ -400,7 +397,6 @@ int ConsoleState::readImageBlocks (BlockRead& outcome)
         {
             juce::Logger::outputDebugString (
                 juce::String::formatted ("Console - session read timed out at quadlet %d", (int) offset));
-            outcome = BlockRead::stopped;
             // A device that answers without delivering anything has not timed out as such,
             // but the read has still not finished.
             return lastTimeout != 0 ? lastTimeout : -1;
@@ -420,7 +416,6 @@ int ConsoleState::readImageBlocks (BlockRead& outcome)
         {
             juce::Logger::outputDebugString (juce::String::formatted (
                 "Console - session read failed at quadlet %d - rval %d", (int) offset, result));
-            outcome = BlockRead::stopped;
             return result;
         }
 
@@ -435,7 +430,6 @@ int ConsoleState::readImageBlocks (BlockRead& outcome)
         windowStart = juce::Time::getMillisecondCounter();
     }
 
-    outcome = BlockRead::complete;
     return 0;
 }
 

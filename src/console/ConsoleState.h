@@ -195,14 +195,9 @@ public:
     void savePreferences (juce::PropertiesFile& properties) const;
 
 private:
-    enum class BlockRead
-    {
-        complete,
-        stopped
-    };
-
     int readStoredCrc();
-    int readImageBlocks (BlockRead& outcome);
+    int readImageBlocks(); // 0 once every quadlet has arrived
+
     void reverseStoredBytes() noexcept;
 
     static void setGangBit (uint32_t& mask, int channel, bool on) noexcept;
