@@ -27,3 +27,8 @@ target_link_libraries(arx_juce_core INTERFACE arx_juce)
 add_library(arx_juce_gui INTERFACE)
 target_link_libraries(arx_juce_gui INTERFACE arx_juce juce::pkgconfig_juce_graphics_LINUX_DEPS
                       juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+
+# The image and font libraries must follow the JUCE archive on the link line, wherever the
+# archive ends up in it; unused ones are dropped by the linker.
+target_link_libraries(arx_juce INTERFACE juce::pkgconfig_juce_graphics_LINUX_DEPS
+                      juce::pkgconfig_JUCE_IMG_LINUX_DEPS)

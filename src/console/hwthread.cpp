@@ -5,7 +5,6 @@
 #include "console/HwCtrlBanked.h"
 #include "device/bhw.h"
 
-#include <vector>
 
 namespace arx
 {
@@ -50,15 +49,6 @@ void logDebug (const char* format, int value)
     juce::Logger::outputDebugString (juce::String::formatted (format, value));
 }
 
-// The image as the device keeps it: the byte records behind the words have every quadlet
-// reversed, just as the console undoes after reading them.
-std::vector<uint32_t> deviceFormOf (const SessionImage& image)
-{
-    std::vector<uint32_t> quads (image.quadlets(), image.quadlets() + SessionImage::quadletCount);
-    for (size_t q = SessionImage::reversedRegionStart / 4; q < quads.size(); ++q)
-        quads[q] = juce::ByteOrder::swap (quads[q]);
-    return quads;
-}
 } // namespace
 
 hwthread::hwthread (bhw& dev, ConsoleState& consoleState, Owner* owner)
@@ -391,18 +381,21 @@ int hwthread::writeSession (FlashProgress& sink, float& value)
     sink.setStatus ("writing...");
     sink.setMinimumStep (0.2f);
 
-    const auto quads = deviceFormOf (state.image());
+    // Written exactly as held: the device's reply to a session read reverses the byte records,
+    // not its flash.
+    const uint32_t* quads = state.image().quadlets();
+    const size_t total = SessionImage::quadletCount;
     uint32_t address = sessionBase;
     size_t done = 0;
     auto windowStart = juce::Time::getMillisecondCounter();
 
-    while (done < quads.size())
+    while (done < total)
     {
         if (flashAbandoned())
             return 1;
 
-        const int count = (int) juce::jmin ((size_t) sessionBlockQuadlets, quads.size() - done);
-        const int code = device.flashWrite (address, count, quads.data() + done);
+        const int count = (int) juce::jmin ((size_t) sessionBlockQuadlets, total - done);
+        const int code = device.flashWrite (address, count, quads + done);
         if (code < 0)
         {
             if (expired (windowStart, flashWindowMs))
