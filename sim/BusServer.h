@@ -43,6 +43,9 @@ public:
 
 private:
     class Impl;
+    void pollLoop();
+    void serveConnection (int fd, SimDevice& device);
+    void serveControl (int fd);
     void deviceArrived (SimDevice& device) override;
     void deviceRemoved (SimDevice& device) override;
 

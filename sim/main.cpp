@@ -1,1 +1,214 @@
-int main() { return 0; }
+// arx-devsim: the device lab as a daemon ("serve") and the client commands that steer it.
+
+#include "platform/DeviceDirectory.h"
+#include "sim/BusServer.h"
+#include "sim/DeviceLab.h"
+
+#include <csignal>
+#include <cstring>
+#include <iostream>
+
+#include <pthread.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace
+{
+using arx::sim::BusServer;
+
+const char* usageText =
+    "usage:\n"
+    "  arx-devsim serve [--dir DIR] [--plug PROFILE[:NAME]]...\n"
+    "  arx-devsim plug [--dir DIR] [--profile NAME] [--name UNIQUE]\n"
+    "  arx-devsim unplug [--dir DIR] UNIQUE\n"
+    "  arx-devsim dump [--dir DIR] UNIQUE\n"
+    "  arx-devsim list [--dir DIR]\n"
+    "  arx-devsim fault [--dir DIR] UNIQUE [--clear] [--latency MS]\n"
+    "                   [--nt-status 0x102|0xC0120090 (--count N | --share 0..1)]\n"
+    "                   [--retval R --count N] [--fail --count N]\n"
+    "                   [--refuse-buffer-size on|off] [--unplug-after N]\n"
+    "The device directory defaults to $ARX_DEVICE_DIR, $XDG_RUNTIME_DIR/arx-devices or\n"
+    "/tmp/arx-devices-UID.\n";
+
+int usage (const juce::String& problem)
+{
+    if (problem.isNotEmpty())
+        std::cerr << "arx-devsim: " << problem << "\n";
+    std::cerr << usageText;
+    return 2;
+}
+
+// Sends one control line to a running daemon; the reply line without its "ok"/"error" word.
+int sendControl (const juce::File& dir, const juce::String& line)
+{
+    const auto path = dir.getChildFile (BusServer::controlSocketName).getFullPathName();
+    sockaddr_un addr {};
+    addr.sun_family = AF_UNIX;
+    if ((size_t) path.getNumBytesAsUTF8() >= sizeof (addr.sun_path))
+    {
+        std::cerr << "arx-devsim: device directory path too long\n";
+        return 1;
+    }
+    std::strncpy (addr.sun_path, path.toRawUTF8(), sizeof (addr.sun_path) - 1);
+    const int fd = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0 || ::connect (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) != 0)
+    {
+        std::cerr << "arx-devsim: no daemon serves " << dir.getFullPathName() << " (start 'arx-devsim serve')\n";
+        if (fd >= 0)
+            ::close (fd);
+        return 1;
+    }
+    const auto request = line + "\n";
+    if (::send (fd, request.toRawUTF8(), request.getNumBytesAsUTF8(), MSG_NOSIGNAL) < 0)
+    {
+        ::close (fd);
+        std::cerr << "arx-devsim: the daemon closed the connection\n";
+        return 1;
+    }
+    std::string reply;
+    char buffer[4096];
+    for (;;)
+    {
+        const auto n = ::recv (fd, buffer, sizeof (buffer), 0);
+        if (n <= 0)
+            break;
+        reply.append (buffer, (size_t) n);
+        if (! reply.empty() && reply.back() == '\n')
+            break;
+    }
+    ::close (fd);
+    const auto text = juce::String::fromUTF8 (reply.data(), (int) reply.size()).trimEnd();
+    if (text.startsWith ("ok"))
+    {
+        const auto payload = text.substring (2).trimStart();
+        if (payload.isNotEmpty())
+            std::cout << payload << "\n";
+        return 0;
+    }
+    std::cerr << "arx-devsim: " << (text.startsWith ("error") ? text.substring (5).trimStart() : juce::String ("no reply from the daemon")) << "\n";
+    return 1;
+}
+
+int serve (const juce::File& dir, const juce::StringArray& plugs)
+{
+    // Signals are taken by sigwait below; every thread started from here inherits the mask.
+    sigset_t signals;
+    sigemptyset (&signals);
+    sigaddset (&signals, SIGTERM);
+    sigaddset (&signals, SIGINT);
+    pthread_sigmask (SIG_BLOCK, &signals, nullptr);
+
+    arx::sim::DeviceLab lab;
+    BusServer server (lab, dir);
+    juce::String error;
+    if (! server.start (error))
+    {
+        std::cerr << "arx-devsim: " << error << "\n";
+        return 1;
+    }
+    for (auto& p : plugs)
+    {
+        arx::sim::PlugOptions options;
+        options.profile = p.upToFirstOccurrenceOf (":", false, false);
+        options.uniqueName = p.fromFirstOccurrenceOf (":", false, false);
+        auto* d = lab.plug (options);
+        if (d == nullptr)
+        {
+            std::cerr << "arx-devsim: cannot plug " << p << " (unknown profile or name in use)\n";
+            server.stop();
+            return 1;
+        }
+        std::cout << d->uniqueName() << "\n";
+    }
+    std::cout << "serving " << dir.getFullPathName() << std::endl;
+
+    int signal = 0;
+    sigwait (&signals, &signal);
+    server.stop();
+    lab.unplugAll();
+    return 0;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    std::signal (SIGPIPE, SIG_IGN);
+    if (argc < 2)
+        return usage ({});
+
+    const juce::String command (argv[1]);
+    auto dir = arx::platform::deviceDirectory();
+    juce::StringArray positional, plugs;
+    juce::String profile = "arx", name;
+    juce::StringArray faultArgs;
+
+    for (int i = 2; i < argc; ++i)
+    {
+        const juce::String a (argv[i]);
+        auto value = [&] (juce::String& into) {
+            if (i + 1 >= argc)
+                return false;
+            into = argv[++i];
+            return true;
+        };
+        juce::String v;
+        if (a == "--dir")
+        {
+            if (! value (v) || v.isEmpty())
+                return usage ("--dir needs a folder");
+            dir = juce::File::getCurrentWorkingDirectory().getChildFile (v);
+        }
+        else if (a == "--plug" && command == "serve")
+        {
+            if (! value (v))
+                return usage ("--plug needs PROFILE[:NAME]");
+            plugs.add (v);
+        }
+        else if (a == "--profile" && command == "plug")
+        {
+            if (! value (profile))
+                return usage ("--profile needs a name");
+        }
+        else if (a == "--name" && command == "plug")
+        {
+            if (! value (name) || name.isEmpty() || name.containsAnyOf (" \t\n\""))
+                return usage ("--name needs a name without blanks");
+        }
+        else if (command == "fault" && (a == "--clear" || a == "--fail"))
+            faultArgs.add (a.substring (2));
+        else if (command == "fault"
+                 && (a == "--latency" || a == "--nt-status" || a == "--count" || a == "--share" || a == "--retval"
+                     || a == "--refuse-buffer-size" || a == "--unplug-after"))
+        {
+            if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
+                return usage (a + " needs a value");
+            faultArgs.add (a.substring (2));
+            faultArgs.add (v);
+        }
+        else if (a.startsWith ("--"))
+            return usage ("unknown option " + a + " for " + command);
+        else
+            positional.add (a);
+    }
+
+    if (command == "serve")
+        return positional.isEmpty() ? serve (dir, plugs) : usage ("serve takes no names");
+    if (command == "plug")
+    {
+        if (! positional.isEmpty())
+            return usage ("plug takes --profile and --name");
+        return sendControl (dir, "plug " + profile + (name.isNotEmpty() ? " " + name : juce::String()));
+    }
+    if (command == "list")
+        return positional.isEmpty() ? sendControl (dir, "list") : usage ("list takes no names");
+    if (command == "unplug" || command == "dump" || command == "fault")
+    {
+        if (positional.size() != 1 || positional[0].containsAnyOf (" \t\n\""))
+            return usage (command + " needs one device name");
+        if (command == "fault" && faultArgs.isEmpty())
+            return usage ("fault needs at least one fault option");
+        return sendControl (dir, command + " " + positional[0] + (faultArgs.isEmpty() ? juce::String() : " " + faultArgs.joinIntoString (" ")));
+    }
+    return usage ("unknown command " + command);
+}

@@ -2,16 +2,488 @@
 
 #include "platform/DeviceDirectory.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <mutex>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace arx::platform
 {
+namespace
+{
+constexpr const char* socketName = "device";
+
+bool isEntryName (const juce::String& name) { return name.isNotEmpty() && ! name.startsWithChar ('.'); }
+
+bool isSocket (const juce::File& f)
+{
+    struct stat st {};
+    return ::stat (f.getFullPathName().toRawUTF8(), &st) == 0 && S_ISSOCK (st.st_mode);
+}
+
+// Reads at most `limit` bytes of a file; false when it cannot be read or is longer.
+bool readSmallFile (const juce::File& file, std::vector<uint8_t>& data, size_t limit)
+{
+    const int fd = ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    data.assign (limit + 1, 0);
+    size_t got = 0;
+    while (got < data.size())
+    {
+        const auto n = ::read (fd, data.data() + got, data.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += (size_t) n;
+    }
+    ::close (fd);
+    if (got > limit)
+        return false;
+    data.resize (got);
+    return true;
+}
+
+class BusKey : public RegistryKey
+{
+public:
+    explicit BusKey (juce::File f) : folder (std::move (f)) {}
+
+    // RegQueryValueExA: "unique_name" is a string value, handed out with its terminator.
+    bool queryValue (const char* valueName, void* buffer, uint32_t& size) override
+    {
+        if (valueName == nullptr || buffer == nullptr)
+            return false;
+        const juce::String name (valueName);
+        if (name.isEmpty() || name.containsAnyOf ("/\\") || name.startsWithChar ('.'))
+            return false;
+        std::vector<uint8_t> data;
+        if (! readSmallFile (folder.getChildFile (name), data, 4096))
+            return false;
+        if (name == "unique_name" && (data.empty() || data.back() != 0))
+            data.push_back (0);
+        if (data.size() > size)
+            return false;
+        std::memcpy (buffer, data.data(), data.size());
+        size = (uint32_t) data.size();
+        return true;
+    }
+
+private:
+    juce::File folder;
+};
+
+class BusInfoSet : public DeviceInfoSet
+{
+public:
+    explicit BusInfoSet (juce::StringArray p) : paths (std::move (p)) {}
+
+    bool enumDeviceInterface (int index, DeviceInterfaceData& data) override
+    {
+        if (index < 0 || index >= paths.size())
+            return false;
+        data.devicePath = paths[index];
+        return true;
+    }
+
+    std::unique_ptr<RegistryKey> openInterfaceRegKey (const DeviceInterfaceData& data) override
+    {
+        if (! paths.contains (data.devicePath))
+            return nullptr;
+        juce::File folder (data.devicePath);
+        if (! folder.isDirectory())
+            return nullptr;
+        return std::make_unique<BusKey> (folder);
+    }
+
+private:
+    juce::StringArray paths;
+};
+
+bool sendAll (int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0)
+    {
+        const auto n = ::send (fd, data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= (size_t) n;
+    }
+    return true;
+}
+
+bool receiveAll (int fd, uint8_t* data, size_t size)
+{
+    while (size > 0)
+    {
+        const auto n = ::recv (fd, data, size, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= (size_t) n;
+    }
+    return true;
+}
+
+void putWord (uint8_t* p, uint32_t v)
+{
+    p[0] = (uint8_t) v;
+    p[1] = (uint8_t) (v >> 8);
+    p[2] = (uint8_t) (v >> 16);
+    p[3] = (uint8_t) (v >> 24);
+}
+
+uint32_t getWord (const uint8_t* p)
+{
+    return (uint32_t) p[0] | ((uint32_t) p[1] << 8) | ((uint32_t) p[2] << 16) | ((uint32_t) p[3] << 24);
+}
+
+// One connection = one open handle. A broken or desynchronised stream is closed for good:
+// later requests on the handle fail, as they would on a device that went away.
+class BusHandle : public DeviceHandle
+{
+public:
+    explicit BusHandle (int s) : fd (s) {}
+    ~BusHandle() override
+    {
+        if (fd >= 0)
+            ::close (fd);
+    }
+
+    bool deviceIoControl (uint32_t code, const void* in, uint32_t inSize, void* out,
+                          uint32_t outSize, uint32_t& returned) override
+    {
+        returned = 0;
+        if (in == nullptr)
+            inSize = 0;
+        if (out == nullptr)
+            outSize = 0;
+        if (inSize > DeviceBusPlatform::maxFrameBytes || outSize > DeviceBusPlatform::maxFrameBytes)
+            return false;
+
+        const std::lock_guard<std::mutex> guard (lock);
+        if (fd < 0)
+            return false;
+
+        std::vector<uint8_t> frame (12 + inSize);
+        putWord (frame.data(), code);
+        putWord (frame.data() + 4, inSize);
+        putWord (frame.data() + 8, outSize);
+        if (inSize > 0)
+            std::memcpy (frame.data() + 12, in, inSize);
+
+        uint8_t header[8];
+        if (! sendAll (fd, frame.data(), frame.size()) || ! receiveAll (fd, header, sizeof (header)))
+            return fail();
+
+        const auto success = getWord (header);
+        const auto count = getWord (header + 4);
+        if (success > 1 || count > outSize)
+            return fail(); // a reply that cannot be right: never trust the rest of the stream
+
+        if (count > 0 && ! receiveAll (fd, static_cast<uint8_t*> (out), count))
+            return fail();
+        returned = count;
+        return success == 1;
+    }
+
+private:
+    bool fail()
+    {
+        ::close (fd);
+        fd = -1;
+        return false;
+    }
+
+    int fd;
+    std::mutex lock;
+};
+
+int connectTo (const juce::File& socketFile)
+{
+    sockaddr_un addr {};
+    addr.sun_family = AF_UNIX;
+    const auto path = socketFile.getFullPathName();
+    if ((size_t) path.getNumBytesAsUTF8() >= sizeof (addr.sun_path))
+        return -1;
+    std::strncpy (addr.sun_path, path.toRawUTF8(), sizeof (addr.sun_path) - 1);
+
+    const int fd = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) != 0)
+    {
+        ::close (fd);
+        return -1;
+    }
+    timeval tv {};
+    tv.tv_sec = DeviceBusPlatform::replyTimeoutMs / 1000;
+    tv.tv_usec = (DeviceBusPlatform::replyTimeoutMs % 1000) * 1000;
+    ::setsockopt (fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof (tv));
+    ::setsockopt (fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof (tv));
+    return fd;
+}
+
+// The message-only window: a queue woken through an eventfd, fed by posted messages and, once
+// registered, by inotify events of the device directory. getMessage runs on the window's own
+// thread; postMessage on any thread.
+class BusMessageWindow : public MessageWindow
+{
+public:
+    explicit BusMessageWindow (juce::File d) : dir (std::move (d))
+    {
+        wakeFd = ::eventfd (0, EFD_CLOEXEC | EFD_NONBLOCK);
+    }
+
+    ~BusMessageWindow() override
+    {
+        unregisterDeviceNotification();
+        if (wakeFd >= 0)
+            ::close (wakeFd);
+    }
+
+    bool isValid() const noexcept { return wakeFd >= 0; }
+
+    bool getMessage (Win32Message& message) override
+    {
+        for (;;)
+        {
+            {
+                const std::lock_guard<std::mutex> guard (lock);
+                if (closed)
+                    return false;
+                if (! queue.empty())
+                {
+                    message = std::move (queue.front());
+                    queue.pop_front();
+                    if (message.message == WM_CLOSE)
+                    {
+                        closed = true;
+                        queue.clear();
+                        return false;
+                    }
+                    return true;
+                }
+            }
+            waitForEvents();
+        }
+    }
+
+    void postMessage (uint32_t message, uintptr_t wParam, intptr_t lParam) override
+    {
+        Win32Message m;
+        m.message = message;
+        m.wParam = wParam;
+        m.lParam = lParam;
+        push (std::move (m));
+    }
+
+    bool registerDeviceNotification (const Guid& interfaceClass) override
+    {
+        if (! (interfaceClass == ARX_INTERFACE_CLASS))
+            return false;
+        const std::lock_guard<std::mutex> guard (lock);
+        if (inotifyFd >= 0)
+            return true;
+        if (! dir.isDirectory())
+            dir.createDirectory();
+        inotifyFd = ::inotify_init1 (IN_NONBLOCK | IN_CLOEXEC);
+        if (inotifyFd < 0)
+            return false;
+        const auto mask = IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM | IN_ONLYDIR;
+        if (::inotify_add_watch (inotifyFd, dir.getFullPathName().toRawUTF8(), mask) < 0)
+        {
+            ::close (inotifyFd);
+            inotifyFd = -1;
+            return false;
+        }
+        wake();
+        return true;
+    }
+
+    void unregisterDeviceNotification() override
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        if (inotifyFd >= 0)
+        {
+            ::close (inotifyFd);
+            inotifyFd = -1;
+        }
+    }
+
+private:
+    void wake()
+    {
+        const uint64_t one = 1;
+        [[maybe_unused]] auto n = ::write (wakeFd, &one, sizeof (one));
+    }
+
+    void push (Win32Message m)
+    {
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            if (closed)
+                return;
+            queue.push_back (std::move (m));
+        }
+        wake();
+    }
+
+    void pushBroadcast (uint32_t event, const juce::String& path)
+    {
+        Win32Message m;
+        m.message = WM_DEVICECHANGE;
+        m.wParam = event;
+        m.broadcast = std::make_shared<DevBroadcastDeviceInterface>();
+        m.broadcast->name = path;
+        m.lParam = (intptr_t) m.broadcast.get();
+        queue.push_back (std::move (m));
+    }
+
+    void waitForEvents()
+    {
+        int watchFd = -1;
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            watchFd = inotifyFd;
+        }
+        pollfd fds[2] = { { wakeFd, POLLIN, 0 }, { watchFd, POLLIN, 0 } };
+        // A bounded wait, so that a watch registered meanwhile is picked up.
+        const int ready = ::poll (fds, watchFd >= 0 ? 2 : 1, 200);
+        if (ready <= 0)
+            return;
+        if ((fds[0].revents & POLLIN) != 0)
+        {
+            uint64_t value = 0;
+            [[maybe_unused]] auto n = ::read (wakeFd, &value, sizeof (value));
+        }
+        if (watchFd >= 0 && (fds[1].revents & POLLIN) != 0)
+            readWatchEvents();
+    }
+
+    void readWatchEvents()
+    {
+        alignas (inotify_event) char buffer[4096];
+        const std::lock_guard<std::mutex> guard (lock);
+        if (inotifyFd < 0)
+            return;
+        for (;;)
+        {
+            const auto n = ::read (inotifyFd, buffer, sizeof (buffer));
+            if (n <= 0)
+                return;
+            for (ssize_t at = 0; at + (ssize_t) sizeof (inotify_event) <= n;)
+            {
+                const auto* e = reinterpret_cast<const inotify_event*> (buffer + at);
+                at += (ssize_t) (sizeof (inotify_event) + e->len);
+                if (at > n || e->len == 0 || (e->mask & IN_ISDIR) == 0)
+                    continue;
+                const juce::String name (juce::CharPointer_UTF8 (e->name), std::strlen (e->name));
+                if (! isEntryName (name))
+                    continue;
+                const auto path = dir.getChildFile (name).getFullPathName();
+                if ((e->mask & (IN_CREATE | IN_MOVED_TO)) != 0)
+                    pushBroadcast (DBT_DEVICEARRIVAL, path);
+                else if ((e->mask & (IN_DELETE | IN_MOVED_FROM)) != 0)
+                {
+                    pushBroadcast (DBT_DEVICEQUERYREMOVE, path);
+                    pushBroadcast (DBT_DEVICEREMOVECOMPLETE, path);
+                }
+            }
+        }
+    }
+
+    juce::File dir;
+    std::mutex lock;
+    std::deque<Win32Message> queue;
+    int wakeFd = -1;
+    int inotifyFd = -1;
+    bool closed = false;
+};
+
+class LockFileMutex : public NamedMutex
+{
+public:
+    explicit LockFileMutex (int f) : fd (f) {}
+    ~LockFileMutex() override { ::close (fd); } // closing drops the lock
+
+private:
+    int fd;
+};
+} // namespace
 
 DeviceBusPlatform::DeviceBusPlatform() : dir (deviceDirectory()) {}
 DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory) : dir (directory) {}
 DeviceBusPlatform::~DeviceBusPlatform() = default;
 
-std::unique_ptr<DeviceInfoSet> DeviceBusPlatform::getClassDevs (const Guid&) { return nullptr; }
-std::unique_ptr<DeviceHandle> DeviceBusPlatform::createFile (const juce::String&) { return nullptr; }
-std::unique_ptr<MessageWindow> DeviceBusPlatform::createMessageWindow() { return nullptr; }
-std::unique_ptr<NamedMutex> DeviceBusPlatform::createNamedMutex (const juce::String&) { return nullptr; }
+std::unique_ptr<DeviceInfoSet> DeviceBusPlatform::getClassDevs (const Guid& interfaceClass)
+{
+    juce::StringArray paths;
+    if (interfaceClass == ARX_INTERFACE_CLASS)
+    {
+        if (! dir.isDirectory())
+            dir.createDirectory();
+        for (const auto& entry : juce::RangedDirectoryIterator (dir, false, "*", juce::File::findDirectories))
+        {
+            const auto& folder = entry.getFile();
+            if (isEntryName (folder.getFileName()) && isSocket (folder.getChildFile (socketName)))
+                paths.add (folder.getFullPathName());
+        }
+        paths.sort (false);
+    }
+    return std::make_unique<BusInfoSet> (std::move (paths));
+}
+
+std::unique_ptr<DeviceHandle> DeviceBusPlatform::createFile (const juce::String& devicePath)
+{
+    if (! juce::File::isAbsolutePath (devicePath))
+        return nullptr;
+    const int fd = connectTo (juce::File (devicePath).getChildFile (socketName));
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<BusHandle> (fd);
+}
+
+std::unique_ptr<MessageWindow> DeviceBusPlatform::createMessageWindow()
+{
+    auto window = std::make_unique<BusMessageWindow> (dir);
+    if (! window->isValid())
+        return nullptr;
+    return window;
+}
+
+std::unique_ptr<NamedMutex> DeviceBusPlatform::createNamedMutex (const juce::String& name)
+{
+    juce::String safe;
+    for (auto c : name)
+        safe << (juce::CharacterFunctions::isLetterOrDigit (c) ? juce::String::charToString (c) : "_");
+    const auto file = runtimeDirectory().getChildFile ("arx-" + juce::String ((int) getuid()) + "-" + safe + ".lock");
+    const int fd = ::open (file.getFullPathName().toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    if (::flock (fd, LOCK_EX | LOCK_NB) != 0)
+    {
+        ::close (fd);
+        return nullptr;
+    }
+    return std::make_unique<LockFileMutex> (fd);
+}
 
 } // namespace arx::platform
