@@ -45,6 +45,7 @@ void reverseQuadlets (uint32_t* words, int count) noexcept
 } // namespace
 
 // One GWC command: what goes into the packet header and how much of the reply is needed.
+// Reads send a zero in the place of the value they ask for, so the length matches the set.
 struct bhw::Command
 {
     uint32_t category;
@@ -149,6 +150,14 @@ int bhw::transact (const void* in, uint32_t inSize, void* out, uint32_t outSize)
 {
     MutexHolder hold (mutex);
 
+    // Taken first: the reply may land in the same buffer.
+    uint32_t category = 0, command = 0;
+    if (in != nullptr && inSize >= 24)
+    {
+        std::memcpy (&category, static_cast<const uint8_t*> (in) + 16, 4);
+        std::memcpy (&command, static_cast<const uint8_t*> (in) + 20, 4);
+    }
+
     uint32_t returned = 0;
     auto handle = currentFile();
     const bool ok = handle != nullptr
@@ -157,13 +166,6 @@ int bhw::transact (const void* in, uint32_t inSize, void* out, uint32_t outSize)
     returned = std::min (returned, outSize);
     if (out != nullptr && returned < outSize)
         std::memset (static_cast<uint8_t*> (out) + returned, 0, outSize - returned); // no stale words
-
-    uint32_t category = 0, command = 0;
-    if (in != nullptr && inSize >= 24)
-    {
-        std::memcpy (&category, static_cast<const uint8_t*> (in) + 16, 4);
-        std::memcpy (&command, static_cast<const uint8_t*> (in) + 20, 4);
-    }
 
     replyBytes = ok ? returned : 0;
     return checkResult (ok, returned, static_cast<const uint32_t*> (out), category, command);
@@ -447,7 +449,7 @@ int bhw::setOutputGain (int output, float dB)
 int bhw::getOutputGain (int output, float& dB)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catOutput, 1, { uint32_t (output) }, 36, 2 });
+    const int code = execute ({ catOutput, 1, { uint32_t (output), 0 }, 36, 2 });
     if (code == resultOk)
         dB = codeToGain (resultWord (1));
     return code;
@@ -461,7 +463,7 @@ int bhw::setOutputMute (int output, bool on)
 int bhw::getOutputMute (int output, bool& on)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catOutput, 3, { uint32_t (output) }, 36, 2 });
+    const int code = execute ({ catOutput, 3, { uint32_t (output), 0 }, 36, 2 });
     if (code == resultOk)
         on = resultWord (1) != 0;
     return code;
@@ -492,7 +494,7 @@ int bhw::sendPlaybackMute (int channel, bool on)
 int bhw::getPlaybackGain (int channel, float& dB)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catPlayback, 1, { uint32_t (channel) }, 36, 2 });
+    const int code = execute ({ catPlayback, 1, { uint32_t (channel), 0 }, 36, 2 });
     if (code == resultOk)
         dB = codeToGain (resultWord (1));
     return code;
@@ -501,7 +503,7 @@ int bhw::getPlaybackGain (int channel, float& dB)
 int bhw::getPlaybackMute (int channel, bool& on)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catPlayback, 3, { uint32_t (channel) }, 36, 2 });
+    const int code = execute ({ catPlayback, 3, { uint32_t (channel), 0 }, 36, 2 });
     if (code == resultOk)
         on = resultWord (1) != 0;
     return code;
@@ -515,7 +517,7 @@ int bhw::setPlaybackSolo (int channel, bool on)
 int bhw::getPlaybackSolo (int channel, bool& on)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catPlayback, 5, { uint32_t (channel) }, 36, 2 });
+    const int code = execute ({ catPlayback, 5, { uint32_t (channel), 0 }, 36, 2 });
     if (code == resultOk)
         on = resultWord (1) != 0;
     return code;
@@ -531,7 +533,7 @@ int bhw::setMonitorGain (int input, int output, float dB)
 int bhw::getMonitorGain (int input, int output, float& dB)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catMonitor, 1, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    const int code = execute ({ catMonitor, 1, { uint32_t (input), uint32_t (output), 0 }, 40, 3 });
     if (code == resultOk)
         dB = codeToGain (resultWord (2));
     return code;
@@ -545,7 +547,7 @@ int bhw::setMonitorMute (int input, int output, bool on)
 int bhw::getMonitorMute (int input, int output, bool& on)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catMonitor, 3, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    const int code = execute ({ catMonitor, 3, { uint32_t (input), uint32_t (output), 0 }, 40, 3 });
     if (code == resultOk)
         on = resultWord (2) != 0;
     return code;
@@ -560,7 +562,7 @@ int bhw::setMonitorSolo (int input, int output, bool on)
 int bhw::getMonitorSolo (int input, int output, bool& on)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catMonitor, 5, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    const int code = execute ({ catMonitor, 5, { uint32_t (input), uint32_t (output), 0 }, 40, 3 });
     if (code == resultOk)
         on = resultWord (2) != 0;
     return code;
@@ -574,7 +576,7 @@ int bhw::setMonitorPan (int input, int output, float pan)
 int bhw::getMonitorPan (int input, int output, float& pan)
 {
     MutexHolder hold (mutex);
-    const int code = execute ({ catMonitor, 7, { uint32_t (input), uint32_t (output) }, 40, 3 });
+    const int code = execute ({ catMonitor, 7, { uint32_t (input), uint32_t (output), 0 }, 40, 3 });
     if (code == resultOk)
         pan = codeToPan (uint8_t (std::min<uint32_t> (resultWord (2), 255)));
     return code;
