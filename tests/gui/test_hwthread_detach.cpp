@@ -1,0 +1,83 @@
+// A window removed (device unplugged) while its hardware thread is on its way out.
+
+#include "hw_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace arx::test
+{
+namespace
+{
+
+TEST (HwThreadDetach, RemovedWhileTheThreadWaitsForTheMessageThread)
+{
+    HwRig rig;
+    rig.state.setOutputGain (0, -5.0f);
+    rig.device().takeRequestLog();
+    rig.start();
+    rig.thread->requestStop();
+
+    // The thread now waits for the message thread, which does not run its loop but removes
+    // the window: the destructor must neither hang nor leave the thread behind.
+    juce::Thread::sleep (100);
+    rig.thread.reset();
+
+    // The message the thread left behind runs against nothing.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (rig.owner.progress.created, 0);
+    EXPECT_EQ (rig.owner.finished.load(), 0);
+    EXPECT_TRUE (takeCommands (rig.device()).empty());
+}
+
+TEST (HwThreadDetach, DeviceUnpluggedAndWindowRemovedDuringTheFlashWrite)
+{
+    HwRig rig;
+    rig.state.setOutputGain (0, -5.0f);
+    sim::SimFaults slow;
+    slow.latencyMs = 10;
+    rig.device().addFault (slow);
+    rig.start();
+    rig.thread->requestStop();
+
+    ASSERT_TRUE (pumpUntil ([&] { return rig.owner.progress.created == 1; }));
+    const auto start = juce::Time::getMillisecondCounter();
+    while (rig.device().flashWriteCount() == 0 && juce::Time::getMillisecondCounter() - start < 10000)
+        juce::Thread::sleep (1);
+    ASSERT_GT (rig.device().flashWriteCount(), 0);
+
+    auto* device = &rig.device();
+    rig.lab.lab.unplug (device->uniqueName());
+    rig.thread.reset(); // the window goes on the message thread while the thread writes
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (rig.owner.finished.load(), 0);
+    EXPECT_EQ (rig.owner.progress.deleted, 1);
+    EXPECT_LT (device->flashWriteCount(), 53);
+}
+
+TEST (HwThreadDetach, RemovedWhileWritingStopsEarlyAndUnlocks)
+{
+    HwRig rig;
+    rig.state.setOutputGain (0, -5.0f);
+    sim::SimFaults slow;
+    slow.latencyMs = 10;
+    rig.device().addFault (slow);
+    rig.start();
+    rig.thread->requestStop();
+
+    ASSERT_TRUE (pumpUntil ([&] { return rig.owner.progress.created == 1; }));
+    const auto start = juce::Time::getMillisecondCounter();
+    while (rig.device().flashWriteCount() == 0 && juce::Time::getMillisecondCounter() - start < 10000)
+        juce::Thread::sleep (1);
+
+    rig.thread.reset();
+
+    EXPECT_LT (rig.device().flashWriteCount(), 53);
+    EXPECT_EQ (rig.device().flashLockValue(), 0u);
+    EXPECT_EQ (rig.owner.progress.deleted, 1);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (rig.owner.finished.load(), 0);
+}
+
+} // namespace
+} // namespace arx::test
