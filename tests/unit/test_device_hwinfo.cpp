@@ -96,9 +96,9 @@ TEST (HwInfo, MapsHoldAtMostSixtyFourChannels)
     EXPECT_EQ (info.outputIndexInGroup (63), 23);
     EXPECT_EQ (info.outputKind (63), 2);
     EXPECT_EQ (info.outputKind (64), 0xFF);
-    // The derivation stops short of the record's end: the bytes after the output map are not
-    // part of the record, and the input map is untouched by it.
+    // The stored record agrees: entry 63 of the output map at byte 452 + 3 * 63.
     EXPECT_EQ (info.bytes()[452 + 63 * 3], 2);
+    EXPECT_EQ (info.bytes()[452 + 63 * 3 + 2], 23);
 }
 
 TEST (HwInfo, GroupCountsAboveEightAreClamped)
