@@ -1,0 +1,57 @@
+#pragma once
+
+// Fixture of the end-to-end tests: a fresh device lab per test and the consoles it starts.
+
+#include "e2e/harness/ConsoleRig.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace arx::e2e
+{
+
+// The X server shared by the whole binary; empty when it came up.
+const std::string& xServerProblem();
+
+class ConsoleE2eTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE (xServerProblem().empty()) << xServerProblem();
+        if (! juce::File (ConsoleRig::binDir() + "/arx-console").existsAsFile())
+            GTEST_SKIP() << "arx-console is not built";
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        rig = std::make_unique<ConsoleRig> (std::string (info->test_suite_name()) + "." + info->name());
+        std::string error;
+        ASSERT_TRUE (rig->startLab (error)) << error;
+    }
+
+    void TearDown() override { rig.reset(); }
+
+    // Starts a console and hands back its index; fails the test when it cannot start.
+    int launch (const std::vector<std::string>& args = {})
+    {
+        std::string error;
+        const int index = rig->startConsole (error, args);
+        EXPECT_GE (index, 0) << error;
+        return index;
+    }
+
+    std::string plugged (const std::string& profile = "arx", const std::string& name = {})
+    {
+        const auto unique = rig->plug (profile, name);
+        EXPECT_FALSE (unique.empty()) << "the lab refused to plug a " << profile;
+        return unique;
+    }
+
+    // Content size of a device's window with the shipped skin.
+    static int contentWidth (int inputs) { return inputs * 54 + 221; }
+    static constexpr int contentHeight = 536;
+
+    std::unique_ptr<ConsoleRig> rig;
+};
+
+} // namespace arx::e2e

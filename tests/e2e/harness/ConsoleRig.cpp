@@ -1,0 +1,201 @@
+#include "e2e/harness/ConsoleRig.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include <unistd.h>
+
+namespace arx::e2e
+{
+
+int DeviceDump::gwc (const juce::String& key) const
+{
+    return (int) json["requests"]["gwc"][juce::Identifier (key)];
+}
+
+int DeviceDump::driver (const juce::String& key) const
+{
+    return (int) json["requests"]["driver"][juce::Identifier (key)];
+}
+
+juce::var DeviceDump::flash (const juce::Identifier& key) const
+{
+    return json["flash"][key];
+}
+
+std::string ConsoleRig::binDir()
+{
+    return ARX_E2E_BIN_DIR;
+}
+
+std::string ConsoleRig::buildDir()
+{
+    return ARX_E2E_BUILD_DIR;
+}
+
+ConsoleRig::ConsoleRig (const std::string& rigName) : name (rigName)
+{
+    // The device folder holds Unix sockets, whose paths must stay short: keep it under /tmp.
+    char pattern[] = "/tmp/arx-e2e-XXXXXX";
+    if (::mkdtemp (pattern) != nullptr)
+        work = pattern;
+    devices = work + "/dev";
+    home = work + "/home";
+    config = work + "/home/.config";
+    juce::File (devices).createDirectory();
+    juce::File (config).createDirectory();
+
+    auto logFolder = juce::File (buildDir()).getChildFile ("e2e-logs").getChildFile (name);
+    logFolder.deleteRecursively();
+    logFolder.createDirectory();
+    logs = logFolder.getFullPathName().toStdString();
+
+    probe = std::make_unique<XProbe> (XServer::displayName());
+}
+
+ConsoleRig::~ConsoleRig()
+{
+    if (! shotTaken)
+        screenshot();
+    for (auto& c : consoles)
+        c->stop (3000);
+    if (lab != nullptr)
+        lab->stop (3000);
+    probe.reset();
+    if (! work.empty())
+        juce::File (work).deleteRecursively();
+}
+
+bool ConsoleRig::waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds (timeoutMs);
+    for (;;)
+    {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for (std::chrono::milliseconds (stepMs));
+    }
+}
+
+CommandResult ConsoleRig::devsim (const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv { binDir() + "/arx-devsim" };
+    argv.push_back (args.at (0));
+    argv.push_back ("--dir");
+    argv.push_back (devices);
+    argv.insert (argv.end(), args.begin() + 1, args.end());
+    return E2eProcess::run (argv, {});
+}
+
+bool ConsoleRig::startLab (std::string& error)
+{
+    lab = std::make_unique<E2eProcess>();
+    if (! lab->start ({ binDir() + "/arx-devsim", "serve", "--dir", devices }, {}, logs + "/devsim.out",
+                      logs + "/devsim.err", error))
+        return false;
+    const auto control = juce::File (devices).getChildFile (".arx-devsim.ctl");
+    const bool up = waitUntil ([&] { return control.exists() || ! lab->isRunning(); }, 10000)
+                    && lab->isRunning();
+    if (! up)
+        error = "arx-devsim serve did not come up (see " + logs + "/devsim.err)";
+    return up;
+}
+
+std::string ConsoleRig::plug (const std::string& profile, const std::string& uniqueName)
+{
+    std::vector<std::string> args { "plug", "--profile", profile };
+    if (! uniqueName.empty())
+    {
+        args.push_back ("--name");
+        args.push_back (uniqueName);
+    }
+    const auto r = devsim (args);
+    return r.exitCode == 0 ? juce::String (r.out).trim().toStdString() : std::string();
+}
+
+bool ConsoleRig::unplug (const std::string& uniqueName)
+{
+    return devsim ({ "unplug", uniqueName }).exitCode == 0;
+}
+
+DeviceDump ConsoleRig::dump (const std::string& uniqueName)
+{
+    const auto r = devsim ({ "dump", uniqueName });
+    DeviceDump d;
+    if (r.exitCode == 0)
+        d.json = juce::JSON::parse (juce::String (r.out));
+    return d;
+}
+
+Environment ConsoleRig::consoleEnvironment() const
+{
+    return { { "DISPLAY", XServer::displayName() },
+             { "ARX_DEVICE_DIR", devices },
+             { "HOME", home },
+             { "XDG_CONFIG_HOME", config },
+             { "ARX_LOG", "1" } };
+}
+
+int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv { binDir() + "/arx-console" };
+    argv.insert (argv.end(), args.begin(), args.end());
+    const auto index = (int) consoles.size();
+    const auto prefix = logs + "/console" + std::to_string (index);
+    auto process = std::make_unique<E2eProcess>();
+    if (! process->start (argv, consoleEnvironment(), prefix + ".out", prefix + ".err", error))
+        return -1;
+    consoles.push_back (std::move (process));
+    return index;
+}
+
+std::string ConsoleRig::consoleLog (int index) const
+{
+    return juce::File (logs + "/console" + std::to_string (index) + ".err").loadFileAsString().toStdString();
+}
+
+std::vector<WindowInfo> ConsoleRig::windowsOf (const std::string& uniqueName, bool viewableOnly)
+{
+    return probe->findWindows (uniqueName + " Console", viewableOnly);
+}
+
+bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info, int timeoutMs)
+{
+    return waitUntil (
+        [&] {
+            const auto found = windowsOf (uniqueName);
+            if (found.size() != 1)
+                return false;
+            info = found.front();
+            return true;
+        },
+        timeoutMs, 100);
+}
+
+bool ConsoleRig::waitForNoWindow (const std::string& uniqueName, int timeoutMs)
+{
+    return waitUntil ([&] { return windowsOf (uniqueName).empty(); }, timeoutMs, 100);
+}
+
+CommandResult ConsoleRig::xdotool (const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv { "/usr/bin/xdotool" };
+    argv.insert (argv.end(), args.begin(), args.end());
+    return E2eProcess::run (argv, { { "DISPLAY", XServer::displayName() } });
+}
+
+bool ConsoleRig::screenshot()
+{
+    auto folder = juce::File (buildDir()).getChildFile ("e2e-screenshots");
+    folder.createDirectory();
+    const auto target = folder.getChildFile (name + ".png").getFullPathName().toStdString();
+    const auto r = E2eProcess::run ({ "/bin/sh", "-c", "xwd -root -silent | convert xwd:- png:\"$0\"", target },
+                                    { { "DISPLAY", XServer::displayName() } });
+    shotTaken = r.exitCode == 0;
+    return shotTaken;
+}
+
+} // namespace arx::e2e

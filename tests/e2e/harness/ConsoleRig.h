@@ -1,0 +1,86 @@
+#pragma once
+
+// One end-to-end scene: a device lab daemon with its own device folder, consoles started
+// against it with their own home and configuration folders, and what X shows of them.
+// Everything it starts is stopped when it goes, also when the test fails half-way.
+
+#include "e2e/harness/E2eProcess.h"
+#include "e2e/harness/XProbe.h"
+
+#include <juce_core/juce_core.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace arx::e2e
+{
+
+// One `arx-devsim dump` of a device.
+struct DeviceDump
+{
+    juce::var json;
+
+    bool isValid() const { return json.isObject(); }
+    // Request counters: "category/command" of the device, sub-command numbers of the driver.
+    int gwc (const juce::String& key) const;
+    int driver (const juce::String& key) const;
+    juce::var flash (const juce::Identifier& key) const;
+};
+
+class ConsoleRig
+{
+public:
+    // `name` names the log folder and the screenshot.
+    explicit ConsoleRig (const std::string& name);
+    ~ConsoleRig();
+
+    ConsoleRig (const ConsoleRig&) = delete;
+    ConsoleRig& operator= (const ConsoleRig&) = delete;
+
+    // Starts `arx-devsim serve` and waits for its control socket.
+    bool startLab (std::string& error);
+    // Plugs a device; its unique name, or "" when the lab refused.
+    std::string plug (const std::string& profile = "arx", const std::string& uniqueName = {});
+    bool unplug (const std::string& uniqueName);
+    DeviceDump dump (const std::string& uniqueName);
+
+    // Starts one more `arx-console`; its index in consoles().
+    int startConsole (std::string& error, const std::vector<std::string>& args = {});
+    E2eProcess& console (int index) { return *consoles.at ((size_t) index); }
+    std::string consoleLog (int index) const; // its stderr (diagnostics with ARX_LOG=1)
+
+    XProbe& x() { return *probe; }
+    std::vector<WindowInfo> windowsOf (const std::string& uniqueName, bool viewableOnly = true);
+    // Waits for exactly one viewable window of the device; false after `timeoutMs`.
+    bool waitForWindow (const std::string& uniqueName, WindowInfo& info, int timeoutMs = 15000);
+    bool waitForNoWindow (const std::string& uniqueName, int timeoutMs = 15000);
+
+    // Polls `condition` every `stepMs` until it holds or `timeoutMs` pass.
+    static bool waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
+
+    // xdotool with this rig's display, e.g. {"windowunmap", "1234"}.
+    CommandResult xdotool (const std::vector<std::string>& args);
+    // Saves the whole screen under build/e2e-screenshots/<name>.png.
+    bool screenshot();
+
+    const std::string& deviceDir() const noexcept { return devices; }
+    const std::string& homeDir() const noexcept { return home; }
+    std::string logDir() const { return logs; }
+
+    static std::string binDir();
+    static std::string buildDir();
+
+private:
+    Environment consoleEnvironment() const;
+    CommandResult devsim (const std::vector<std::string>& args);
+
+    std::string name, work, devices, home, config, logs;
+    std::unique_ptr<E2eProcess> lab;
+    std::vector<std::unique_ptr<E2eProcess>> consoles;
+    std::unique_ptr<XProbe> probe;
+    bool shotTaken = false;
+};
+
+} // namespace arx::e2e
