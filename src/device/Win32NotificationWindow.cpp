@@ -17,13 +17,14 @@ Win32NotificationWindow::Win32NotificationWindow (platform::Platform& p)
 
 Win32NotificationWindow::~Win32NotificationWindow()
 {
-    if (auto* w = handle.load())
+    // Waits for a window still being made: closing before it exists would leave the thread
+    // blocked on it for good.
+    if (auto* w = windowHandle())
     {
         w->postMessage (platform::WM_CLOSE, 0, 0);
         waitForThreadToExit (2000);
     }
 
-    // No window: the thread has ended or is about to.
     stopThread (2000);
 
     Win32NotificationWindow* self = this;

@@ -204,6 +204,16 @@ TEST_F (DeviceListTest, WindowCallsListenersInRegistrationOrder)
     EXPECT_EQ (seen, expected);
 }
 
+TEST_F (DeviceListTest, WindowClosedRightAfterStartEndsItsThread)
+{
+    // Destroyed before its thread has made the window: the thread must still end.
+    for (int i = 0; i < 20; ++i)
+    {
+        Win32NotificationWindow shortLived (platform);
+    }
+    SUCCEED();
+}
+
 class NoWindowPlatform : public sim::InProcessPlatform
 {
 public:
