@@ -1,0 +1,96 @@
+#include "app/ConsoleTrayIcon.h"
+
+#include "app/ConsoleAppMessages.h"
+#include "device/DeviceList.h"
+#include "look/ConsoleSkin.h"
+
+namespace arx
+{
+
+ConsoleTrayIcon::ConsoleTrayIcon (DeviceList& devices, Host& appHost) : deviceList (devices), host (appHost)
+{
+    setIconImage (ConsoleSkin::loadImage (SkinImage::trayIcon), {});
+    setIconTooltip (tooltip());
+}
+
+ConsoleTrayIcon::~ConsoleTrayIcon() = default;
+
+juce::ReferenceCountedArray<bhw> ConsoleTrayIcon::listDevices (DeviceList& devices)
+{
+    juce::ReferenceCountedArray<bhw> result;
+    for (int i = 0; i < devices.deviceCount(); ++i)
+        if (auto device = devices.device (i))
+            result.add (device);
+    return result;
+}
+
+void ConsoleTrayIcon::fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<bhw>& devices)
+{
+    for (int i = 0; i < devices.size(); ++i)
+        menu.addItem (i + 1, devices.getUnchecked (i)->uniqueName());
+
+    if (! devices.isEmpty())
+    {
+        menu.addSeparator();
+        menu.addItem (showAllId, "Show all windows");
+        menu.addItem (hideAllId, "Hide all windows");
+        menu.addItem (cascadeAllId, "Cascade all windows");
+    }
+
+    menu.addItem (exitId, "Exit");
+}
+
+void ConsoleTrayIcon::performChoice (int choice, const juce::ReferenceCountedArray<bhw>& devices, Host& host)
+{
+    auto& target = host.messageTarget();
+    const auto postForAll = [&] (uint32_t id) {
+        for (auto* device : devices)
+            target.postMessage (new DeviceChangeMessage (id, device));
+    };
+
+    switch (choice)
+    {
+        case 0:
+            return;
+        case showAllId:
+            postForAll (appmsg::showDevice);
+            return;
+        case hideAllId:
+            postForAll (appmsg::hideDevice);
+            return;
+        case cascadeAllId:
+            target.postMessage (new WindowMessage (appmsg::arrangeWindows, nullptr));
+            return;
+        case exitId:
+            host.requestQuit();
+            return;
+        default:
+            if (choice >= 1 && choice <= devices.size())
+                target.postMessage (new DeviceChangeMessage (appmsg::showDevice, devices[choice - 1]));
+            return;
+    }
+}
+
+void ConsoleTrayIcon::mouseDown (const juce::MouseEvent& e)
+{
+    // Both buttons down counts as a left click.
+    if (e.mods.isLeftButtonDown())
+        host.showAllWindows();
+    else if (e.mods.isRightButtonDown())
+        showMenu();
+}
+
+void ConsoleTrayIcon::showMenu()
+{
+    const auto devices = listDevices (deviceList);
+    juce::PopupMenu menu;
+    fillMenu (menu, devices);
+
+    juce::Component::SafePointer<ConsoleTrayIcon> safeThis (this);
+    menu.showMenuAsync (juce::PopupMenu::Options().withMousePosition(), [safeThis, devices] (int choice) {
+        if (safeThis != nullptr)
+            performChoice (choice, devices, safeThis->host);
+    });
+}
+
+} // namespace arx

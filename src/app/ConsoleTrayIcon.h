@@ -1,0 +1,69 @@
+#pragma once
+
+// The icon in the system tray: a left click brings every console window to the front, a right
+// click offers the devices, the window commands and "Exit". The icon does no window work
+// itself: it posts the application's messages, which run after the menu has closed.
+//
+// Threads: message thread only.
+
+#include "device/bhw.h"
+
+#include <juce_gui_extra/juce_gui_extra.h>
+
+namespace arx
+{
+
+class DeviceList;
+
+class ConsoleTrayIcon : public juce::SystemTrayIconComponent
+{
+public:
+    enum MenuId
+    {
+        showAllId = -1,
+        hideAllId = -2,
+        cascadeAllId = -3,
+        exitId = -4
+    };
+
+    // What the icon asks of the application.
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        virtual void showAllWindows() = 0;
+        virtual void requestQuit() = 0;
+        virtual juce::MessageListener& messageTarget() = 0;
+    };
+
+    // The desktop may have no tray: see isSystemTrayAvailable.
+    ConsoleTrayIcon (DeviceList& devices, Host& host);
+    ~ConsoleTrayIcon() override;
+
+    static juce::String tooltip() { return "Vantrel ARX Console"; }
+
+    // Whether the desktop has a system tray that can take the icon.
+    static bool isSystemTrayAvailable();
+
+    // The devices in list order, read under the list's lock.
+    static juce::ReferenceCountedArray<bhw> listDevices (DeviceList& devices);
+
+    // Items 1..n for the devices, then the window commands when there is any device, then
+    // "Exit".
+    static void fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<bhw>& devices);
+
+    // Carries out a menu choice (0: dismissed) against the devices the menu was built from.
+    static void performChoice (int choice, const juce::ReferenceCountedArray<bhw>& devices, Host& host);
+
+    void mouseDown (const juce::MouseEvent&) override;
+
+private:
+    void showMenu();
+
+    DeviceList& deviceList;
+    Host& host;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleTrayIcon)
+};
+
+} // namespace arx

@@ -1,0 +1,3 @@
+#include "app/ConsoleApp.h"
+
+START_JUCE_APPLICATION (arx::ConsoleApp)

@@ -1,0 +1,27 @@
+// Kept apart: this file sees the X11 headers, whose macros clash with ordinary code.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+
+#include "app/ConsoleTrayIcon.h"
+
+namespace arx
+{
+
+bool ConsoleTrayIcon::isSystemTrayAvailable()
+{
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+        return false;
+
+    auto* windowSystem = juce::XWindowSystem::getInstance();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    if (display == nullptr)
+        return false;
+
+    auto* x11 = juce::X11Symbols::getInstance();
+    const juce::XWindowSystemUtilities::ScopedXLock xLock;
+    auto* screen = x11->xDefaultScreenOfDisplay (display);
+    const auto selectionName = "_NET_SYSTEM_TRAY_S" + juce::String (x11->xScreenNumberOfScreen (screen));
+    const auto selection = x11->xInternAtom (display, selectionName.toRawUTF8(), True);
+    return selection != None && x11->xGetSelectionOwner (display, selection) != None;
+}
+
+} // namespace arx

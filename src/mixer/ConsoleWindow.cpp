@@ -1,0 +1,146 @@
+#include "mixer/ConsoleWindow.h"
+
+#include "app/ConsoleAppMessages.h"
+#include "console/ConsolePreferences.h"
+#include "console/ConsoleState.h"
+#include "firmware/FlashProgressWindow.h"
+#include "look/ConsoleSkin.h"
+#include "mixer/CwContent.h"
+
+namespace arx
+{
+
+ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, const juce::File& preferencesFolder,
+                              bool addToDesktop)
+    : juce::DocumentWindow ("Console", juce::Colours::white,
+                            juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton, addToDesktop),
+      device (std::move (dev)),
+      listener (appListener),
+      folder (preferencesFolder)
+{
+    jassert (device != nullptr);
+
+    const auto name = device->uniqueName() + " Console";
+    setName (name);
+    juce::Logger::writeToLog ("Creating window for " + name);
+
+    skin = std::make_unique<ConsoleSkin> (device);
+    openPreferences();
+
+    setOpaque (true);
+    setUsingNativeTitleBar (true);
+
+    state = std::make_unique<ConsoleState> (device.get());
+    stateReadResult = state->readFromDevice();
+    if (stateReadResult != 0)
+        juce::Logger::writeToLog (juce::String::formatted ("Console - session read for %s gave %d",
+                                                           device->uniqueName().toRawUTF8(), stateReadResult));
+    state->loadPreferences (*preferences);
+
+    content = std::make_unique<CwContent> (*skin, *device, *state);
+    content->setSize (skin->contentBounds().getWidth(), skin->contentBounds().getHeight());
+    setContentNonOwned (content.get(), true);
+
+    content->initialise (*this, *preferences);
+
+    auto& commands = content->getCommandManager();
+    commands.registerAllCommandsForTarget (content.get());
+    commands.getKeyMappings()->resetToDefaultMappings();
+    addKeyListener (commands.getKeyMappings());
+}
+
+ConsoleWindow::~ConsoleWindow()
+{
+    device->close();
+
+    if (content != nullptr)
+        removeKeyListener (content->getCommandManager().getKeyMappings());
+    clearContentComponent();
+    // The content stops the hardware thread, which still uses the state: it goes first.
+    content.reset();
+    skin.reset();
+    state.reset();
+    preferences.reset();
+}
+
+void ConsoleWindow::openPreferences()
+{
+    preferences = openConsolePreferences (device->uniqueName(), folder);
+}
+
+//==============================================================================
+void ConsoleWindow::restorePosition()
+{
+    if (preferences == nullptr)
+        openPreferences();
+
+    const int x = preferences->getIntValue (prefs::windowX, getX());
+    const int y = preferences->getIntValue (prefs::windowY, getY());
+
+    constrainer.setMinimumOnscreenAmounts (65536, 100, 100, 100);
+    setConstrainer (&constrainer);
+
+    const auto target = getBounds().withPosition (x, y);
+    if (isOnDesktop() && juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
+        constrainer.setBoundsForComponent (this, target, false, false, false, false);
+    else
+        setBounds (target);
+}
+
+void ConsoleWindow::savePreferences()
+{
+    if (preferences == nullptr)
+        openPreferences();
+
+    const auto position = getScreenPosition();
+    preferences->setValue (prefs::windowX, position.x);
+    preferences->setValue (prefs::windowY, position.y);
+    state->savePreferences (*preferences);
+    preferences->setValue (prefs::tab, content->currentTab());
+
+    preferences->getFile().getParentDirectory().createDirectory();
+    if (! preferences->saveIfNeeded())
+        juce::Logger::writeToLog ("Console - could not write preferences for " + device->uniqueName());
+    preferences.reset();
+}
+
+//==============================================================================
+void ConsoleWindow::pollTick()
+{
+    content->pollTick();
+}
+
+void ConsoleWindow::detachHardwareThread()
+{
+    content->detachHardwareThread();
+}
+
+void ConsoleWindow::closeButtonPressed()
+{
+    if (! isEnabled())
+        return;
+
+    savePreferences();
+    setVisible (false);
+    content->stopHardwareThread();
+}
+
+void ConsoleWindow::activeWindowStatusChanged()
+{
+    if (isActiveWindow())
+        content->windowActivated();
+}
+
+//==============================================================================
+std::unique_ptr<FlashProgress> ConsoleWindow::createFlashProgress()
+{
+    return std::make_unique<FlashProgressWindow> (this, false, isOnDesktop());
+}
+
+void ConsoleWindow::hardwareThreadFinished()
+{
+    if (listener != nullptr)
+        listener->postMessage (new WindowMessage (appmsg::windowFinished, this));
+}
+
+} // namespace arx

@@ -1,0 +1,86 @@
+#pragma once
+
+// One console window per device: owns the device's console state, its preferences file, its
+// skin and the content with the hardware thread. The application keeps the open windows in a
+// ring through next/prev and deletes them; a window never deletes itself.
+//
+// Threads: message thread only. The hardware thread reaches the window through the
+// hwthread::Owner calls, which it makes on the message thread.
+
+#include "console/hwthread.h"
+#include "device/bhw.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+namespace arx
+{
+
+class ConsoleSkin;
+class ConsoleState;
+class CwContent;
+
+class ConsoleWindow : public juce::DocumentWindow, public hwthread::Owner
+{
+public:
+    // Builds the window, its state (read from the device, which must be open) and its content;
+    // the window stays hidden. `appListener` receives 'delw' when the window may go (may be
+    // null). The preferences live in `preferencesFolder`, or in the user's configuration
+    // folder when it is empty. Only tests pass addToDesktop = false.
+    ConsoleWindow (bhw::Ptr device, juce::MessageListener* appListener, const juce::File& preferencesFolder = {},
+                   bool addToDesktop = true);
+    // Closes the device once, then stops the hardware thread (at most 4000 ms) with the content.
+    ~ConsoleWindow() override;
+
+    // Places the window at the stored "x" and "y" (defaults: where it is), keeping it on screen.
+    void restorePosition();
+
+    // Writes "x", "y", the state's names and gangs and "tab", then drops the file object, which
+    // writes the file. Called again later it reopens the file.
+    void savePreferences();
+
+    // Window ring, kept by the application.
+    ConsoleWindow* next = nullptr;
+    ConsoleWindow* prev = nullptr;
+
+    bhw* getDevice() const noexcept { return device.get(); }
+    ConsoleState& getState() noexcept { return *state; }
+    CwContent& getContent() noexcept { return *content; }
+    ConsoleSkin& getSkin() noexcept { return *skin; }
+    // Null once the preferences have been saved.
+    juce::PropertiesFile* getPreferences() noexcept { return preferences.get(); }
+    int readResult() const noexcept { return stateReadResult; }
+
+    // Application timer, visible windows only.
+    void pollTick();
+
+    // The window goes without a write-back: removal, shut-down.
+    void detachHardwareThread();
+
+    // DocumentWindow
+    void closeButtonPressed() override;
+    void userTriedToCloseWindow() override { closeButtonPressed(); }
+    void activeWindowStatusChanged() override;
+
+    // hwthread::Owner
+    std::unique_ptr<FlashProgress> createFlashProgress() override;
+    void hardwareThreadFinished() override;
+
+private:
+    void openPreferences();
+
+    bhw::Ptr device;
+    juce::MessageListener* listener;
+    juce::File folder;
+    std::unique_ptr<ConsoleState> state;
+    std::unique_ptr<ConsoleSkin> skin;
+    std::unique_ptr<juce::PropertiesFile> preferences;
+    std::unique_ptr<CwContent> content;
+    juce::ComponentBoundsConstrainer constrainer;
+    int stateReadResult = 0;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleWindow)
+};
+
+} // namespace arx
