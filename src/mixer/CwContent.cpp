@@ -18,11 +18,11 @@ CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleS
 
 CwContent::~CwContent()
 {
-    if (thread != nullptr)
-        thread->stopThread (4000);
-    // The poller is queued on the thread: it goes only after the thread has stopped.
-    poller.reset();
+    // The thread's destructor detaches it from the window before it waits (at most 4000 ms), so
+    // a thread that has not finished yet never waits for this, the message thread. The poller
+    // may sit in the thread's queues: it goes after the thread.
     thread.reset();
+    poller.reset();
 }
 
 void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& preferences)
@@ -169,7 +169,7 @@ void CwContent::paintPage (juce::Graphics& g) const
     drawAt (skin.playbackColumnImage(), skin.playbackStripBoxBounds());
     drawAt (skin.outputColumnImage(), skin.outputStripBoxBounds());
     drawAt (skin.logoImage(), skin.logoBoxBounds());
-    drawAt (skin.warningPanelImage(), skin.soloWarningBounds());
+    // The solo warning's place stays dark: the warning shows itself only while a solo is on.
 
     g.setColour (juce::Colour (40, 40, 40));
     g.fillRect (skin.playbackHeaderBounds());

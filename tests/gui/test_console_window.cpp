@@ -1,0 +1,221 @@
+// The console window and its content against devices of the in-process lab, never put on the
+// desktop.
+
+#include "app/ConsoleAppMessages.h"
+#include "console/ConsolePreferences.h"
+#include "console/ConsoleState.h"
+#include "hw_test_support.h"
+#include "mixer/ConsoleWindow.h"
+#include "mixer/CwContent.h"
+#include "mixer/CwcCtrl.h"
+
+#include <gtest/gtest.h>
+
+namespace arx::test
+{
+namespace
+{
+
+class CountingListener : public juce::MessageListener
+{
+public:
+    void handleMessage (const juce::Message& m) override
+    {
+        if (auto* w = dynamic_cast<const WindowMessage*> (&m))
+            if (w->id == appmsg::windowFinished)
+                finished.push_back (w->window);
+    }
+    std::vector<ConsoleWindow*> finished;
+};
+
+// One lab device and a window for it; the preferences live in a temporary folder.
+struct WindowRig
+{
+    explicit WindowRig (const juce::String& profile = "arx", std::function<void (juce::PropertiesFile&)> stored = {})
+        : lab (options (profile))
+    {
+        if (stored)
+        {
+            auto file = openConsolePreferences (lab.device->uniqueName(), folder.getFile());
+            stored (*file);
+            file->getFile().getParentDirectory().createDirectory();
+            file->saveIfNeeded();
+        }
+        lab.device->open(); // the window's own opening, which its destructor closes
+        window = std::make_unique<ConsoleWindow> (lab.device, &listener, folder.getFile(), false);
+    }
+
+    ~WindowRig()
+    {
+        window.reset();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+
+    static sim::PlugOptions options (const juce::String& profile)
+    {
+        sim::PlugOptions o;
+        o.profile = profile;
+        return o;
+    }
+
+    juce::File preferencesFile() const
+    {
+        return folder.getFile().getChildFile (lab.device->uniqueName() + ".properties");
+    }
+
+    std::unique_ptr<juce::PropertiesFile> reload() const
+    {
+        return openConsolePreferences (lab.device->uniqueName(), folder.getFile());
+    }
+
+    juce::TemporaryFile folder;
+    LabDevice lab;
+    CountingListener listener;
+    std::unique_ptr<ConsoleWindow> window;
+};
+
+TEST (ConsoleWindow, IsNamedAfterTheDeviceAndSizedFromTheSkin)
+{
+    for (const auto& [profile, inputs] : { std::pair<const char*, int> { "arx", 13 }, { "wide", 16 } })
+    {
+        WindowRig rig (profile);
+        auto& w = *rig.window;
+        EXPECT_EQ (w.getName(), rig.lab.device->uniqueName() + " Console");
+        EXPECT_EQ (w.getState().inputCount(), inputs);
+        EXPECT_EQ (w.readResult(), 0);
+
+        auto& content = w.getContent();
+        EXPECT_EQ (content.getName(), rig.lab.device->uniqueName());
+        EXPECT_EQ (content.getWidth(), inputs * 54 + 221) << profile;
+        EXPECT_EQ (content.getHeight(), 536) << profile;
+        EXPECT_EQ (w.getContentComponent(), &content);
+        EXPECT_EQ (w.getWidth(), content.getWidth());
+        EXPECT_EQ (w.getHeight(), content.getHeight());
+        EXPECT_TRUE (content.isOpaque());
+        EXPECT_FALSE (w.isVisible());
+    }
+}
+
+TEST (ConsoleWindow, PaintsTheConsoleFrameRatherThanABlankRectangle)
+{
+    WindowRig rig;
+    auto& content = rig.window->getContent();
+    const auto snapshot = content.createComponentSnapshot (content.getLocalBounds());
+
+    // Strip artwork is not one flat colour: count distinct shades down the middle of strip 0.
+    std::set<juce::uint32> shades;
+    for (int y = 40; y < content.getHeight(); y += 4)
+        shades.insert (snapshot.getPixelAt (27, y).getARGB());
+    EXPECT_GT (shades.size(), 5u);
+}
+
+TEST (ConsoleWindow, SavePreferencesWritesPositionTabAndStateKeys)
+{
+    WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, -1); });
+    auto& w = *rig.window;
+    EXPECT_EQ (w.getContent().currentTab(), CwContent::settingsTab);
+
+    w.setTopLeftPosition (321, 123);
+    w.getState().setInputAlias (0, "Vox");
+    w.savePreferences();
+    EXPECT_EQ (w.getPreferences(), nullptr); // dropped, and thereby written
+
+    ASSERT_TRUE (rig.preferencesFile().existsAsFile());
+    auto file = rig.reload();
+    EXPECT_EQ (file->getIntValue (prefs::windowX, -999), 321);
+    EXPECT_EQ (file->getIntValue (prefs::windowY, -999), 123);
+    EXPECT_EQ (file->getIntValue (prefs::tab, -999), -1);
+    EXPECT_EQ (file->getValue (prefs::channelKey (prefs::inputAlias, 0)), "Vox");
+
+    // A second save after the file was dropped (close, then removal) still writes.
+    w.setTopLeftPosition (40, 50);
+    w.savePreferences();
+    EXPECT_EQ (rig.reload()->getIntValue (prefs::windowX, -999), 40);
+}
+
+TEST (ConsoleWindow, RestorePositionUsesTheStoredPlace)
+{
+    WindowRig rig ("arx", [] (juce::PropertiesFile& f) {
+        f.setValue (prefs::windowX, 250);
+        f.setValue (prefs::windowY, 260);
+    });
+    rig.window->setTopLeftPosition (10, 10);
+    rig.window->restorePosition();
+    EXPECT_EQ (rig.window->getPosition(), juce::Point<int> (250, 260));
+}
+
+TEST (ConsoleWindow, StoredTabOutsideThePairTabsOpensTheFirst)
+{
+    EXPECT_EQ (CwContent::validTab (-1, 3), -1);
+    EXPECT_EQ (CwContent::validTab (2, 3), 2);
+    EXPECT_EQ (CwContent::validTab (3, 3), 0);
+    EXPECT_EQ (CwContent::validTab (-7, 3), 0);
+
+    WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, 42); });
+    EXPECT_EQ (rig.window->getContent().currentTab(), 0);
+}
+
+TEST (ConsoleWindow, ClosingADisabledWindowDoesNothing)
+{
+    WindowRig rig;
+    auto& w = *rig.window;
+    w.setVisible (true);
+    w.setEnabled (false);
+
+    w.closeButtonPressed();
+    w.userTriedToCloseWindow();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+
+    EXPECT_TRUE (w.isVisible());
+    EXPECT_NE (w.getPreferences(), nullptr);
+    EXPECT_FALSE (rig.preferencesFile().existsAsFile());
+    EXPECT_TRUE (w.getContent().getHwThreadIfMade()->isThreadRunning());
+    EXPECT_TRUE (rig.listener.finished.empty());
+}
+
+TEST (ConsoleWindow, ClosingSavesHidesAndAsksTheApplicationToRemoveIt)
+{
+    WindowRig rig;
+    auto& w = *rig.window;
+    w.setVisible (true);
+
+    w.closeButtonPressed();
+    EXPECT_FALSE (w.isVisible());
+    EXPECT_TRUE (rig.preferencesFile().existsAsFile());
+    EXPECT_TRUE (rig.reload()->containsKey (prefs::tab));
+
+    ASSERT_TRUE (pumpUntil ([&] { return ! rig.listener.finished.empty(); }));
+    EXPECT_EQ (rig.listener.finished.front(), &w);
+    EXPECT_FALSE (w.getContent().getHwThreadIfMade()->isThreadRunning());
+}
+
+TEST (ConsoleWindow, DestructionClosesTheDeviceOnce)
+{
+    WindowRig rig;
+    const int before = rig.lab.device->openCount();
+    rig.window.reset();
+    EXPECT_EQ (rig.lab.device->openCount(), before - 1);
+}
+
+TEST (CwContent, OnlyValidPollsThatChangedSomethingUpdateTheDisplays)
+{
+    WindowRig rig;
+    auto& content = rig.window->getContent();
+
+    // No poll yet: the message is ignored.
+    content.handleCommandMessage (0);
+    EXPECT_EQ (content.liveUpdateCount(), 0);
+
+    content.pollTick();
+    ASSERT_TRUE (pumpUntil ([&] { return content.getPoller()->isDataValid(); }));
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    const int afterPoll = content.liveUpdateCount();
+    EXPECT_EQ (afterPoll, 1);
+
+    // The same values again: nothing to show anew.
+    content.handleCommandMessage (0);
+    EXPECT_EQ (content.liveUpdateCount(), afterPoll);
+}
+
+} // namespace
+} // namespace arx::test
