@@ -150,18 +150,9 @@ void ConsoleApp::systemRequestedQuit()
     for (int i = 0; i < windowCount; ++i, w = w->next)
         windows.add (w);
 
-    int closing = 0;
+    // A disabled window (busy with a modal operation) ignores the request and stays open.
     for (auto* window : windows)
-    {
-        if (window->isEnabled())
-            ++closing;
         window->closeButtonPressed();
-    }
-
-    // Windows that could not be closed (disabled during a modal operation) must not keep the
-    // program alive for ever once everything else has gone.
-    if (closing == 0)
-        juce::Logger::writeToLog ("Console - quit requested while every window is busy");
 }
 
 void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t, intptr_t)
