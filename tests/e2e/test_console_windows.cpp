@@ -27,6 +27,7 @@ TEST_F (ConsoleE2eTest, OneWindowPerDeviceTitledSizedAndCascaded)
     EXPECT_EQ (window.width, 923);
     EXPECT_EQ (window.height, contentHeight);
     const Cascade cascade { rig->x().screenWidth(), rig->x().screenHeight() };
+    window = rig->settledAt (window, cascade.x (0), cascade.y (0));
     EXPECT_EQ (window.x, cascade.x (0));
     EXPECT_EQ (window.y, cascade.y (0));
     EXPECT_NE (rig->consoleLog (c).find ("Creating window for " + name), std::string::npos);
@@ -62,6 +63,10 @@ TEST_F (ConsoleE2eTest, DevicePluggedWhileRunningOpensNextCascadedWindow)
     rig->screenshot();
 
     const Cascade cascade { rig->x().screenWidth(), rig->x().screenHeight() };
+    a = rig->settledAt (a, cascade.x (0), cascade.y (0));
+    b = rig->settledAt (b, cascade.x (1), cascade.y (1));
+    EXPECT_EQ (a.x, cascade.x (0));
+    EXPECT_EQ (a.y, cascade.y (0));
     EXPECT_EQ (b.x, cascade.x (1));
     EXPECT_EQ (b.y, cascade.y (1));
     EXPECT_EQ (b.width, contentWidth (wideInputs));

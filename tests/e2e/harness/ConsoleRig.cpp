@@ -180,6 +180,13 @@ bool ConsoleRig::waitForNoWindow (const std::string& uniqueName, int timeoutMs)
     return waitUntil ([&] { return windowsOf (uniqueName).empty(); }, timeoutMs, 100);
 }
 
+WindowInfo ConsoleRig::settledAt (const WindowInfo& window, int x, int y, int timeoutMs)
+{
+    WindowInfo now = window;
+    waitUntil ([&] { return probe->describe (window.id, now) && now.x == x && now.y == y; }, timeoutMs);
+    return now;
+}
+
 CommandResult ConsoleRig::xdotool (const std::vector<std::string>& args)
 {
     std::vector<std::string> argv { "/usr/bin/xdotool" };

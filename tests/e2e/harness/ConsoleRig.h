@@ -56,14 +56,19 @@ public:
     // Waits for exactly one viewable window of the device; false after `timeoutMs`.
     bool waitForWindow (const std::string& uniqueName, WindowInfo& info, int timeoutMs = 15000);
     bool waitForNoWindow (const std::string& uniqueName, int timeoutMs = 15000);
+    // A window is shown first and placed after; waits (bounded) until it stands at (x, y) and
+    // hands back where it stands in the end.
+    WindowInfo settledAt (const WindowInfo& window, int x, int y, int timeoutMs = 3000);
 
     // Polls `condition` every `stepMs` until it holds or `timeoutMs` pass.
     static bool waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
 
     // xdotool with this rig's display, e.g. {"windowunmap", "1234"}.
     CommandResult xdotool (const std::vector<std::string>& args);
-    // Saves the whole screen under build/e2e-screenshots/<name>.png.
+    // Saves the whole screen under build/e2e-screenshots/<name>.png; the rig takes one when it
+    // goes unless the test took its own or called keepNoScreenshot().
     bool screenshot();
+    void keepNoScreenshot() noexcept { shotTaken = true; }
 
     const std::string& deviceDir() const noexcept { return devices; }
     const std::string& homeDir() const noexcept { return home; }

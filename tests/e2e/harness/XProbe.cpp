@@ -33,6 +33,16 @@ XProbe::XProbe (const std::string& displayName)
 {
     XSetErrorHandler (ignoreXErrors);
     display = XOpenDisplay (displayName.c_str());
+    if (display == nullptr)
+        return;
+    // JUCE only looks these atoms up, never creates them: on a server that has never seen a
+    // window manager they do not exist, and its windows then ignore WM_DELETE_WINDOW. Create
+    // them before any console starts, as a window manager's presence would.
+    auto* d = asDisplay (display);
+    for (const auto* atom : { "WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "_NET_WM_PING", "WM_CHANGE_STATE",
+                              "WM_STATE", "_NET_WM_STATE", "_NET_WM_WINDOW_TYPE" })
+        XInternAtom (d, atom, False);
+    XSync (d, False);
 }
 
 XProbe::~XProbe()
@@ -53,31 +63,30 @@ int XProbe::screenHeight() const
 
 std::string XProbe::titleOf (unsigned long window)
 {
+    // JUCE stores the title in WM_NAME typed UTF8_STRING, which XFetchName does not return;
+    // read the raw bytes of _NET_WM_NAME, else WM_NAME, whatever their type.
     auto* d = asDisplay (display);
-    std::string title;
-    const Atom netName = XInternAtom (d, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom (d, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty (d, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success
-        && data != nullptr)
+    for (const auto* atomName : { "_NET_WM_NAME", "WM_NAME" })
     {
-        if (type == utf8 && format == 8)
-            title.assign (reinterpret_cast<char*> (data), count);
-        XFree (data);
-    }
-    if (title.empty())
-    {
-        char* name = nullptr;
-        if (XFetchName (d, window, &name) != 0 && name != nullptr)
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        const Atom property = XInternAtom (d, atomName, False);
+        if (XGetWindowProperty (d, window, property, 0, 1024, False, AnyPropertyType, &type, &format, &count, &after, &data)
+            != Success)
+            continue;
+        std::string title;
+        if (data != nullptr)
         {
-            title = name;
-            XFree (name);
+            if (format == 8)
+                title.assign (reinterpret_cast<char*> (data), count);
+            XFree (data);
         }
+        if (! title.empty())
+            return title;
     }
-    return title;
+    return {};
 }
 
 bool XProbe::describe (unsigned long window, WindowInfo& info)

@@ -1,0 +1,192 @@
+// Start-up time and idle CPU cost of the real console against the device lab, under X.
+// Run by hand: build/bin/bench_console_startup (starts its own Xvfb when DISPLAY is unset).
+// The table at the end puts the figures side by side.
+
+#include "e2e/harness/ConsoleRig.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
+
+namespace
+{
+using namespace arx::e2e;
+using Clock = std::chrono::steady_clock;
+
+std::map<std::string, std::string>& table()
+{
+    static std::map<std::string, std::string> rows;
+    return rows;
+}
+
+std::string format (const char* pattern, double value)
+{
+    char text[64];
+    std::snprintf (text, sizeof (text), pattern, value);
+    return text;
+}
+
+// utime + stime of a process in seconds, or -1 when it cannot be read.
+double cpuSeconds (pid_t pid)
+{
+    std::ifstream in ("/proc/" + std::to_string (pid) + "/stat");
+    std::string stat ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
+    const auto close = stat.rfind (')');
+    if (close == std::string::npos)
+        return -1.0;
+    std::istringstream fields (stat.substr (close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    // After the command name: state is field 3; utime and stime are fields 14 and 15.
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+    {
+        if (i == 14)
+            utime = std::stoull (field);
+        if (i == 15)
+            stime = std::stoull (field);
+    }
+    return double (utime + stime) / double (::sysconf (_SC_CLK_TCK));
+}
+
+double secondsSince (Clock::time_point start)
+{
+    return std::chrono::duration<double> (Clock::now() - start).count();
+}
+
+// Closes every window of the console the way a user does and lets the program end.
+void closeAll (ConsoleRig& rig, const std::vector<std::string>& names, int console)
+{
+    for (auto& n : names)
+        for (auto& w : rig.windowsOf (n))
+            rig.x().requestClose (w.id);
+    if (! rig.console (console).waitForExit (15000))
+        rig.console (console).stop (2000);
+}
+
+void BM_StartupToFirstWindow (benchmark::State& state)
+{
+    double toLog = 0, toWindow = 0;
+    int runs = 0;
+    for (auto _ : state)
+    {
+        ConsoleRig rig ("bench.startup");
+        rig.keepNoScreenshot();
+        std::string error;
+        const auto name = rig.startLab (error) ? rig.plug() : std::string();
+        if (name.empty())
+        {
+            state.SkipWithError ("the device lab did not start");
+            return;
+        }
+        const auto start = Clock::now();
+        const int c = rig.startConsole (error);
+        double logged = -1, shown = -1;
+        const bool up = c >= 0 && ConsoleRig::waitUntil (
+                                      [&] {
+                                          if (logged < 0 && rig.consoleLog (c).find ("Creating window for") != std::string::npos)
+                                              logged = secondsSince (start);
+                                          if (shown < 0 && ! rig.windowsOf (name).empty())
+                                              shown = secondsSince (start);
+                                          return shown >= 0;
+                                      },
+                                      20000, 5);
+        if (! up)
+        {
+            state.SkipWithError ("no console window appeared");
+            return;
+        }
+        state.SetIterationTime (shown);
+        toWindow += shown;
+        toLog += logged >= 0 ? logged : shown;
+        ++runs;
+        closeAll (rig, { name }, c);
+    }
+    state.counters["log_line_ms"] = 1000.0 * toLog / runs;
+    state.counters["window_shown_ms"] = 1000.0 * toWindow / runs;
+    table()["start-up: start to \"Creating window for\" (ms)"] = format ("%.0f", 1000.0 * toLog / runs);
+    table()["start-up: start to window mapped (ms)"] = format ("%.0f", 1000.0 * toWindow / runs);
+}
+
+// CPU seconds per minute of one idle console with state.range(0) windows (one device each).
+void BM_IdleCpuPerMinute (benchmark::State& state)
+{
+    const int windows = (int) state.range (0);
+    for (auto _ : state)
+    {
+        ConsoleRig rig ("bench.idle" + std::to_string (windows));
+        rig.keepNoScreenshot();
+        std::string error;
+        if (! rig.startLab (error))
+        {
+            state.SkipWithError ("the device lab did not start");
+            return;
+        }
+        std::vector<std::string> names;
+        for (int i = 0; i < windows; ++i)
+            names.push_back (rig.plug());
+        const int c = rig.startConsole (error);
+        bool up = c >= 0;
+        for (auto& n : names)
+        {
+            WindowInfo w;
+            up = up && rig.waitForWindow (n, w, 20000);
+        }
+        if (! up)
+        {
+            state.SkipWithError ("not every console window appeared");
+            return;
+        }
+        // Let the start-up work settle before measuring the idle cost.
+        std::this_thread::sleep_for (std::chrono::seconds (2));
+        const auto pid = rig.console (c).pid();
+        const double cpu0 = cpuSeconds (pid);
+        const auto start = Clock::now();
+        std::this_thread::sleep_for (std::chrono::seconds (15));
+        const double cpu1 = cpuSeconds (pid);
+        const double wall = secondsSince (start);
+        const double perMinute = (cpu1 - cpu0) * 60.0 / wall;
+        const int polls = [&] {
+            int sum = 0;
+            for (auto& n : names)
+                sum += rig.dump (n).gwc ("0/1");
+            return sum;
+        }();
+        state.SetIterationTime (wall);
+        state.counters["cpu_s_per_min"] = perMinute;
+        state.counters["cpu_percent"] = 100.0 * (cpu1 - cpu0) / wall;
+        table()["idle, " + std::to_string (windows) + " window(s): console CPU (s per minute)"] = format ("%.2f", perMinute);
+        table()["idle, " + std::to_string (windows) + " window(s): meter polls seen (total)"] = format ("%.0f", polls);
+        closeAll (rig, names, c);
+    }
+}
+
+BENCHMARK (BM_StartupToFirstWindow)->Iterations (5)->UseManualTime()->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_IdleCpuPerMinute)->Arg (1)->Arg (4)->Iterations (1)->UseManualTime()->Unit (benchmark::kSecond);
+} // namespace
+
+int main (int argc, char** argv)
+{
+    XServer server;
+    std::string error;
+    if (! server.ensure ("/tmp", error))
+    {
+        std::fprintf (stderr, "bench_console_startup: %s\n", error.c_str());
+        return 1;
+    }
+    benchmark::Initialize (&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    server.stop();
+
+    std::printf ("\n%-62s %s\n", "console figure", "value");
+    for (auto& [what, value] : table())
+        std::printf ("%-62s %s\n", what.c_str(), value.c_str());
+    return 0;
+}
