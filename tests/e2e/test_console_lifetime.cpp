@@ -104,3 +104,38 @@ TEST_F (ConsoleE2eTest, UnpluggingClosesTheWindowWithoutFlashWritesAndKeepsRunni
 
 } // namespace
 } // namespace arx::e2e
+
+namespace arx::e2e
+{
+namespace
+{
+TEST_F (ConsoleE2eTest, WindowComesBackWhereTheUserLeftIt)
+{
+    const auto name = plugged();
+    const int first = launch();
+    WindowInfo window;
+    ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (first);
+    const int cx = rig->x().screenWidth() / 10, cy = rig->x().screenHeight() / 10;
+    window = rig->settledAt (window, cx, cy);
+
+    const int x = 300, y = 250;
+    ASSERT_EQ (rig->xdotool ({ "windowmove", "--sync", std::to_string (window.id), std::to_string (x), std::to_string (y) }).exitCode, 0);
+    ASSERT_EQ (rig->settledAt (window, x, y).x, x);
+    ASSERT_TRUE (rig->x().requestClose (window.id));
+    ASSERT_TRUE (rig->console (first).waitForExit (15000));
+
+    const int second = launch();
+    ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (second);
+    window = rig->settledAt (window, x, y);
+    EXPECT_EQ (window.x, x);
+    EXPECT_EQ (window.y, y);
+
+    // Another device has a file of its own: it opens at the cascade place, not at ours.
+    const auto other = plugged ("arx", "Elsewhere-1");
+    WindowInfo otherWindow;
+    ASSERT_TRUE (rig->waitForWindow (other, otherWindow)) << rig->consoleLog (second);
+    otherWindow = rig->settledAt (otherWindow, (x + cx) % rig->x().screenWidth(), (y + cy) % rig->x().screenHeight());
+    EXPECT_NE (std::make_pair (otherWindow.x, otherWindow.y), std::make_pair (x, y));
+}
+} // namespace
+} // namespace arx::e2e

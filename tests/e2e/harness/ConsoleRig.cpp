@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace arx::e2e
@@ -43,8 +44,11 @@ ConsoleRig::ConsoleRig (const std::string& rigName) : name (rigName)
     devices = work + "/dev";
     home = work + "/home";
     config = work + "/home/.config";
+    runtime = work + "/run";
     juce::File (devices).createDirectory();
     juce::File (config).createDirectory();
+    juce::File (runtime).createDirectory();
+    ::chmod (runtime.c_str(), 0700);
 
     auto logFolder = juce::File (buildDir()).getChildFile ("e2e-logs").getChildFile (name);
     logFolder.deleteRecursively();
@@ -136,6 +140,9 @@ Environment ConsoleRig::consoleEnvironment() const
              { "ARX_DEVICE_DIR", devices },
              { "HOME", home },
              { "XDG_CONFIG_HOME", config },
+             // The single-instance lock lives there: a console running elsewhere on this
+             // machine must not count as a second instance of ours.
+             { "XDG_RUNTIME_DIR", runtime },
              { "ARX_LOG", "1" } };
 }
 

@@ -81,7 +81,7 @@ private:
     Environment consoleEnvironment() const;
     CommandResult devsim (const std::vector<std::string>& args);
 
-    std::string name, work, devices, home, config, logs;
+    std::string name, work, devices, home, config, runtime, logs;
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
