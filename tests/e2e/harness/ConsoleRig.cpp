@@ -171,15 +171,29 @@ std::vector<WindowInfo> ConsoleRig::windowsOf (const std::string& uniqueName, bo
 
 bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info, int timeoutMs)
 {
+    // The window may be shown before it is finished (a native title bar makes JUCE create its
+    // X window anew): only a window that stays the same for a while is the one to talk to.
+    constexpr int stableMs = 400;
+    unsigned long candidate = 0;
+    auto since = std::chrono::steady_clock::now();
     return waitUntil (
         [&] {
             const auto found = windowsOf (uniqueName);
+            const auto now = std::chrono::steady_clock::now();
             if (found.size() != 1)
+            {
+                candidate = 0;
                 return false;
+            }
+            if (found.front().id != candidate)
+            {
+                candidate = found.front().id;
+                since = now;
+            }
             info = found.front();
-            return true;
+            return now - since >= std::chrono::milliseconds (stableMs);
         },
-        timeoutMs, 100);
+        timeoutMs, 50);
 }
 
 bool ConsoleRig::waitForNoWindow (const std::string& uniqueName, int timeoutMs)
