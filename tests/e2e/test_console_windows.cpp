@@ -31,6 +31,8 @@ TEST_F (ConsoleE2eTest, OneWindowPerDeviceTitledSizedAndCascaded)
     EXPECT_EQ (window.x, cascade.x (0));
     EXPECT_EQ (window.y, cascade.y (0));
     EXPECT_NE (rig->consoleLog (c).find ("Creating window for " + name), std::string::npos);
+    // The window is brought to the front, becomes the active one and says so to the device.
+    EXPECT_TRUE (ConsoleRig::waitUntil ([&] { return rig->dump (name).gwc ("3/5") > 0; }, 5000, 200));
     rig->screenshot();
 }
 

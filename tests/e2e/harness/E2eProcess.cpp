@@ -9,7 +9,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,15 +35,17 @@ std::vector<char*> pointers (std::vector<std::string>& strings)
     return out;
 }
 
-// Owns a posix_spawn_file_actions_t for one spawn.
-struct FileActions
+// Where the child's standard streams go: a file opened in the child, or a descriptor of ours.
+struct Redirect
 {
-    FileActions() { posix_spawn_file_actions_init (&actions); }
-    ~FileActions() { posix_spawn_file_actions_destroy (&actions); }
-    posix_spawn_file_actions_t actions;
+    int target;
+    std::string path; // opened with `flags` when not empty
+    int flags = 0;
+    int fd = -1;      // duplicated when `path` is empty
 };
 
-pid_t spawn (const std::vector<std::string>& argv, const Environment& overrides, FileActions& fa, std::string& error)
+pid_t spawn (const std::vector<std::string>& argv, const Environment& overrides,
+             const std::vector<Redirect>& redirects, std::string& error)
 {
     if (argv.empty())
     {
@@ -54,19 +56,30 @@ pid_t spawn (const std::vector<std::string>& argv, const Environment& overrides,
     auto env = makeEnvironment (overrides);
     auto argp = pointers (args);
     auto envp = pointers (env);
+    const pid_t parent = ::getpid();
 
-    // Own process group, so that a test runner's Ctrl+C does not reach it twice.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init (&attr);
-    posix_spawnattr_setflags (&attr, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup (&attr, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn (&pid, argp[0], &fa.actions, &attr, argp.data(), envp.data());
-    posix_spawnattr_destroy (&attr);
-    if (rc != 0)
+    const pid_t pid = ::fork();
+    if (pid < 0)
     {
-        error = "cannot start " + argv[0] + ": " + std::strerror (rc);
+        error = "cannot start " + argv[0] + ": " + std::strerror (errno);
         return -1;
+    }
+    if (pid == 0)
+    {
+        // Only async-signal-safe calls from here. The child ends with the test binary even
+        // when that is killed (a runner's time-out), so nothing is left behind.
+        ::prctl (PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit (127);
+        ::setpgid (0, 0);
+        for (auto& r : redirects)
+        {
+            const int fd = r.path.empty() ? r.fd : ::open (r.path.c_str(), r.flags, 0644);
+            if (fd < 0 || ::dup2 (fd, r.target) < 0)
+                ::_exit (127);
+        }
+        ::execve (argp[0], argp.data(), envp.data());
+        ::_exit (127);
     }
     return pid;
 }
@@ -101,11 +114,10 @@ bool E2eProcess::start (const std::vector<std::string>& argv, const Environment&
     stop (2000);
     code = -1;
     bySignal = false;
-    FileActions fa;
-    posix_spawn_file_actions_addopen (&fa.actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen (&fa.actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_addopen (&fa.actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    child = spawn (argv, overrides, fa, error);
+    const std::vector<Redirect> redirects { { 0, "/dev/null", O_RDONLY },
+                                            { 1, outFile, O_WRONLY | O_CREAT | O_APPEND },
+                                            { 2, errFile, O_WRONLY | O_CREAT | O_APPEND } };
+    child = spawn (argv, overrides, redirects, error);
     return child > 0;
 }
 
@@ -167,12 +179,9 @@ CommandResult E2eProcess::run (const std::vector<std::string>& argv, const Envir
         ::close (outPipe[1]);
         return result;
     }
-    FileActions fa;
-    posix_spawn_file_actions_addopen (&fa.actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2 (&fa.actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2 (&fa.actions, errPipe[1], 2);
+    const std::vector<Redirect> redirects { { 0, "/dev/null", O_RDONLY }, { 1, {}, 0, outPipe[1] }, { 2, {}, 0, errPipe[1] } };
     std::string error;
-    const pid_t pid = spawn (argv, overrides, fa, error);
+    const pid_t pid = spawn (argv, overrides, redirects, error);
     ::close (outPipe[1]);
     ::close (errPipe[1]);
     if (pid <= 0)
