@@ -327,7 +327,7 @@ void ConsoleApp::pollWindows()
 {
     auto* w = firstWindow;
     for (int i = 0; i < windowCount; ++i, w = w->next)
-        if (w->isVisible())
+        if (w->isShownOnScreen())
             w->pollTick();
 }
 

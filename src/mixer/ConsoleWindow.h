@@ -55,6 +55,10 @@ public:
     // Application timer, visible windows only.
     void pollTick();
 
+    // Visible and actually on the screen: not minimised, and not unmapped behind JUCE's back
+    // (the window system may hide a window without telling the component).
+    bool isShownOnScreen() const;
+
     // The window goes without a write-back: removal, shut-down.
     void detachHardwareThread();
 
