@@ -1,5 +1,7 @@
 #include "sim/BusServer.h"
 
+#include "platform/BusWire.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -61,49 +63,6 @@ bool canConnect (const juce::File& file)
     const bool ok = ::connect (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) == 0;
     ::close (fd);
     return ok;
-}
-
-bool readAll (int fd, uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const auto n = ::recv (fd, data, size, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= (size_t) n;
-    }
-    return true;
-}
-
-bool writeAll (int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const auto n = ::send (fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= (size_t) n;
-    }
-    return true;
-}
-
-uint32_t getWord (const uint8_t* p)
-{
-    return (uint32_t) p[0] | ((uint32_t) p[1] << 8) | ((uint32_t) p[2] << 16) | ((uint32_t) p[3] << 24);
-}
-
-void putWord (uint8_t* p, uint32_t v)
-{
-    p[0] = (uint8_t) v;
-    p[1] = (uint8_t) (v >> 8);
-    p[2] = (uint8_t) (v >> 16);
-    p[3] = (uint8_t) (v >> 24);
 }
 
 // Removes an entry folder and what is in it (regular files and sockets; entries hold no
@@ -408,28 +367,26 @@ void BusServer::pollLoop()
 
 void BusServer::serveConnection (int fd, SimDevice& device)
 {
-    std::vector<uint8_t> in, out;
+    using namespace arx::platform::buswire;
+    RequestReader reader (fd);
+    std::vector<uint8_t> out;
     for (;;)
     {
-        uint8_t header[12];
-        if (! readAll (fd, header, sizeof (header)))
-            break;
-        const auto code = getWord (header), inSize = getWord (header + 4), outSize = getWord (header + 8);
-        if (inSize > maxFrameBytes || outSize > maxFrameBytes)
+        RequestReader::Request request;
+        const auto read = reader.next (request);
+        if (read != RequestReader::Result::ok)
         {
-            DBG ("arx-devsim: oversized request frame, closing the connection");
+            if (read == RequestReader::Result::oversized)
+            {
+                DBG ("arx-devsim: oversized request frame, closing the connection");
+            }
             break;
         }
-        in.assign (inSize, 0);
-        if (inSize > 0 && ! readAll (fd, in.data(), inSize))
-            break;
-        out.assign (8 + (size_t) outSize, 0);
+        out.assign (request.outSize, 0);
         uint32_t returned = 0;
-        const bool ok = device.deviceIoControl (code, in.data(), inSize, out.data() + 8, outSize, returned);
-        returned = std::min (returned, outSize);
-        putWord (out.data(), ok ? 1u : 0u);
-        putWord (out.data() + 4, returned);
-        if (! writeAll (fd, out.data(), 8 + (size_t) returned))
+        const bool ok = device.deviceIoControl (request.code, request.input, request.inSize, out.data(),
+                                                request.outSize, returned);
+        if (! sendReply (fd, ok, out.data(), std::min (returned, request.outSize)))
             break;
     }
     {
@@ -457,7 +414,7 @@ void BusServer::serveControl (int fd)
         }
         const auto reply = handleControlLine (juce::String::fromUTF8 (line.data(), (int) line.size())) + "\n";
         line.clear();
-        if (! writeAll (fd, reinterpret_cast<const uint8_t*> (reply.toRawUTF8()), reply.getNumBytesAsUTF8()))
+        if (! arx::platform::buswire::sendAll (fd, reply.toRawUTF8(), reply.getNumBytesAsUTF8()))
             break;
     }
     ::close (fd);

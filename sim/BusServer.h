@@ -7,6 +7,7 @@
 // Threads: one poll thread accepts connections; each connection has its own thread that reads
 // request frames and answers them through SimDevice::deviceIoControl.
 
+#include "platform/BusWire.h"
 #include "sim/DeviceLab.h"
 
 #include <juce_core/juce_core.h>
@@ -22,7 +23,7 @@ class BusServer : private DeviceLab::Listener
 {
 public:
     static constexpr const char* controlSocketName = ".arx-devsim.ctl";
-    static constexpr uint32_t maxFrameBytes = 64 * 1024;
+    static constexpr uint32_t maxFrameBytes = arx::platform::buswire::maxFrameBytes;
 
     BusServer (DeviceLab& lab, const juce::File& directory);
     ~BusServer() override;

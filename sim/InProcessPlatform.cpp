@@ -1,7 +1,7 @@
 #include "sim/InProcessPlatform.h"
 
-#include <condition_variable>
-#include <deque>
+#include "platform/MessageQueue.h"
+
 #include <mutex>
 #include <set>
 
@@ -86,30 +86,11 @@ public:
     explicit InProcessWindow (DeviceLab& l) : lab (l) {}
     ~InProcessWindow() override { unregisterDeviceNotification(); }
 
-    bool getMessage (Win32Message& message) override
-    {
-        std::unique_lock<std::mutex> guard (queueLock);
-        queueChanged.wait (guard, [this] { return closed || ! queue.empty(); });
-        if (queue.empty())
-            return false;
-        message = std::move (queue.front());
-        queue.pop_front();
-        if (message.message == WM_CLOSE)
-        {
-            closed = true;
-            queue.clear();
-            return false;
-        }
-        return true;
-    }
+    bool getMessage (Win32Message& message) override { return queue.take (message); }
 
     void postMessage (uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {
-        Win32Message m;
-        m.message = message;
-        m.wParam = wParam;
-        m.lParam = lParam;
-        push (std::move (m));
+        queue.post (message, wParam, lParam);
     }
 
     bool registerDeviceNotification (const Guid& interfaceClass) override
@@ -123,42 +104,15 @@ public:
     void unregisterDeviceNotification() override { lab.removeListener (this); }
 
 private:
-    void push (Win32Message m)
+    void deviceArrived (SimDevice& d) override
     {
-        {
-            const std::lock_guard<std::mutex> guard (queueLock);
-            if (closed)
-                return;
-            queue.push_back (std::move (m));
-        }
-        queueChanged.notify_all();
+        queue.postDeviceChange (DBT_DEVICEARRIVAL, DeviceLab::devicePath (d.uniqueName()));
     }
 
-    void broadcast (uint32_t event, const juce::String& path)
-    {
-        Win32Message m;
-        m.message = WM_DEVICECHANGE;
-        m.wParam = event;
-        m.broadcast = std::make_shared<DevBroadcastDeviceInterface>();
-        m.broadcast->name = path;
-        m.lParam = (intptr_t) m.broadcast.get();
-        push (std::move (m));
-    }
-
-    void deviceArrived (SimDevice& d) override { broadcast (DBT_DEVICEARRIVAL, DeviceLab::devicePath (d.uniqueName())); }
-
-    void deviceRemoved (SimDevice& d) override
-    {
-        const auto path = DeviceLab::devicePath (d.uniqueName());
-        broadcast (DBT_DEVICEQUERYREMOVE, path);
-        broadcast (DBT_DEVICEREMOVECOMPLETE, path);
-    }
+    void deviceRemoved (SimDevice& d) override { queue.postDeviceRemoval (DeviceLab::devicePath (d.uniqueName())); }
 
     DeviceLab& lab;
-    std::mutex queueLock;
-    std::condition_variable queueChanged;
-    std::deque<Win32Message> queue;
-    bool closed = false;
+    MessageQueue queue;
 };
 
 // Named mutexes of this process: the names held now.

@@ -172,13 +172,19 @@ void SimDevice::setUnplugHandler (std::function<void()> handler)
 void SimDevice::logRequest (uint32_t code, const void* in, uint32_t inSize, uint32_t outSize)
 {
     SimRequest r;
+    // A full log hands its oldest entry over, so a long run does not allocate per request.
+    if (requestLog.size() >= requestLogLimit)
+    {
+        r = std::move (requestLog.front());
+        requestLog.pop_front();
+    }
     r.code = code;
     if (in != nullptr && inSize > 0)
         r.input.assign (static_cast<const uint8_t*> (in), static_cast<const uint8_t*> (in) + inSize);
+    else
+        r.input.clear();
     r.outSize = outSize;
     requestLog.push_back (std::move (r));
-    while (requestLog.size() > requestLogLimit)
-        requestLog.pop_front();
 }
 
 bool SimDevice::deviceIoControl (uint32_t code, const void* in, uint32_t inSize, void* out,
@@ -276,7 +282,7 @@ bool SimDevice::transact (const uint8_t* in, uint32_t inSize, uint8_t* out, uint
     for (uint32_t i = 0; i < p.inWords; ++i)
         p.in[i] = readWord (in + 4 * i);
 
-    gwcCounter[juce::String (p.category()) + "/" + juce::String (p.command())]++;
+    gwcCounter[{ p.category(), p.command() }]++;
 
     uint32_t status = 0;
     uint32_t retval = 0;
@@ -617,7 +623,7 @@ bool SimDevice::driverRequest (const uint8_t* in, uint32_t inSize, uint8_t* out,
         block[i] = readWord (in + 4 * i);
 
     const auto sub = block[2];
-    driverCounter[juce::String (sub)]++;
+    driverCounter[sub]++;
 
     block[0] = 0;
     switch (sub)
@@ -713,7 +719,7 @@ std::vector<SimRequest> SimDevice::takeRequestLog()
 int SimDevice::requestCount (const juce::String& key) const
 {
     const juce::ScopedLock sl (lock);
-    auto& counter = key.containsChar ('/') ? gwcCounter : driverCounter;
+    const auto counter = key.containsChar ('/') ? gwcCountsLocked() : driverCountsLocked();
     auto it = counter.find (key);
     return it == counter.end() ? 0 : it->second;
 }
@@ -721,13 +727,29 @@ int SimDevice::requestCount (const juce::String& key) const
 std::map<juce::String, int> SimDevice::gwcCounts() const
 {
     const juce::ScopedLock sl (lock);
-    return gwcCounter;
+    return gwcCountsLocked();
 }
 
 std::map<juce::String, int> SimDevice::driverCounts() const
 {
     const juce::ScopedLock sl (lock);
-    return driverCounter;
+    return driverCountsLocked();
+}
+
+std::map<juce::String, int> SimDevice::gwcCountsLocked() const
+{
+    std::map<juce::String, int> out;
+    for (const auto& [key, count] : gwcCounter)
+        out[juce::String (key.first) + "/" + juce::String (key.second)] = count;
+    return out;
+}
+
+std::map<juce::String, int> SimDevice::driverCountsLocked() const
+{
+    std::map<juce::String, int> out;
+    for (const auto& [sub, count] : driverCounter)
+        out[juce::String (sub)] = count;
+    return out;
 }
 
 std::vector<uint8_t> SimDevice::readFlash (uint32_t address, uint32_t length) const
@@ -866,8 +888,8 @@ juce::var SimDevice::dump() const
     f->setProperty ("busy", flash->isBusy());
 
     auto* req = new juce::DynamicObject();
-    req->setProperty ("gwc", countsOf (gwcCounter));
-    req->setProperty ("driver", countsOf (driverCounter));
+    req->setProperty ("gwc", countsOf (gwcCountsLocked()));
+    req->setProperty ("driver", countsOf (driverCountsLocked()));
 
     auto* d = new juce::DynamicObject();
     d->setProperty ("uniqueName", name);

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace arx::sim
@@ -146,6 +147,8 @@ private:
     void fillMeters (Packet& p);
     uint32_t statusBits() const;
     void logRequest (uint32_t code, const void* in, uint32_t inSize, uint32_t outSize);
+    std::map<juce::String, int> gwcCountsLocked() const;
+    std::map<juce::String, int> driverCountsLocked() const;
     bool takeNtStatusFault (uint32_t& status);
 
     const SimProfile prof;
@@ -162,7 +165,9 @@ private:
     int sessionWriteCount = 0;
     juce::Random random;
     std::deque<SimRequest> requestLog;
-    std::map<juce::String, int> gwcCounter, driverCounter;
+    // Keyed by number: building text keys on every request would cost more than the request.
+    std::map<std::pair<uint32_t, uint32_t>, int> gwcCounter; // category, command
+    std::map<uint32_t, int> driverCounter;                   // driver sub-request
     std::function<void()> unplugHandler;
     const double startMs;
     mutable juce::CriticalSection lock;

@@ -52,7 +52,8 @@ void logDebug (const char* format, int value)
 } // namespace
 
 hwthread::hwthread (bhw& dev, ConsoleState& consoleState, Owner* owner)
-    : juce::Thread ("hwthread"), device (dev), state (consoleState), shared (std::make_shared<Shared>())
+    : juce::Thread ("hwthread"), device (dev), state (consoleState), shared (std::make_shared<Shared>()),
+      getQueue { &HwCtrl::nextGet, &HwCtrl::inGetQueue }, setQueue { &HwCtrl::nextSet, &HwCtrl::inSetQueue }
 {
     shared->owner = owner;
 }
@@ -66,41 +67,48 @@ hwthread::~hwthread()
 }
 
 //==============================================================================
-void hwthread::queueGet (HwCtrl& ctrl)
-{
-    {
-        const juce::ScopedLock sl (queueLock);
-        if (! ctrl.inGetQueue)
-        {
-            ctrl.nextGet = nullptr;
-            if (getTail != nullptr)
-                getTail->nextGet = &ctrl;
-            else
-                getHead = &ctrl;
-            getTail = &ctrl;
-            ctrl.inGetQueue = true;
-        }
-    }
-    notify();
-}
+void hwthread::queueGet (HwCtrl& ctrl) { enqueue (getQueue, ctrl); }
 
 void hwthread::queueSet (HwCtrl& ctrl)
 {
     ctrl.store (state);
+    enqueue (setQueue, ctrl);
+}
+
+void hwthread::enqueue (ControlQueue& queue, HwCtrl& ctrl)
+{
     {
         const juce::ScopedLock sl (queueLock);
-        if (! ctrl.inSetQueue)
-        {
-            ctrl.nextSet = nullptr;
-            if (setTail != nullptr)
-                setTail->nextSet = &ctrl;
-            else
-                setHead = &ctrl;
-            setTail = &ctrl;
-            ctrl.inSetQueue = true;
-        }
+        queue.append (ctrl);
     }
     notify();
+}
+
+void hwthread::ControlQueue::append (HwCtrl& ctrl)
+{
+    if (ctrl.*queued)
+        return; // already waiting: it will send or fetch the latest value then
+    ctrl.*link = nullptr;
+    if (tail != nullptr)
+        tail->*link = &ctrl;
+    else
+        head = &ctrl;
+    tail = &ctrl;
+    ctrl.*queued = true;
+}
+
+HwCtrl* hwthread::ControlQueue::takeFirst()
+{
+    HwCtrl* ctrl = head;
+    if (ctrl != nullptr)
+    {
+        head = ctrl->*link;
+        if (head == nullptr)
+            tail = nullptr;
+        ctrl->*link = nullptr;
+        ctrl->*queued = false;
+    }
+    return ctrl;
 }
 
 void hwthread::markBank (HwCtrlBanked& ctrl, int bank)
@@ -154,8 +162,8 @@ void hwthread::run()
     while (! threadShouldExit())
     {
         wait (-1);
-        drainSetQueue();
-        drainGetQueue();
+        drain (setQueue, &HwCtrl::set);
+        drain (getQueue, &HwCtrl::get);
     }
 
     writeBack();
@@ -166,55 +174,18 @@ bool hwthread::mayServe() const
     return ! isDetached() && ! threadShouldExit();
 }
 
-HwCtrl* hwthread::takeNextSet()
-{
-    const juce::ScopedLock sl (queueLock);
-    HwCtrl* ctrl = setHead;
-    if (ctrl != nullptr)
-    {
-        setHead = ctrl->nextSet;
-        if (setHead == nullptr)
-            setTail = nullptr;
-        ctrl->nextSet = nullptr;
-        ctrl->inSetQueue = false;
-    }
-    return ctrl;
-}
-
-HwCtrl* hwthread::takeNextGet()
-{
-    const juce::ScopedLock sl (queueLock);
-    HwCtrl* ctrl = getHead;
-    if (ctrl != nullptr)
-    {
-        getHead = ctrl->nextGet;
-        if (getHead == nullptr)
-            getTail = nullptr;
-        ctrl->nextGet = nullptr;
-        ctrl->inGetQueue = false;
-    }
-    return ctrl;
-}
-
-void hwthread::drainSetQueue()
+void hwthread::drain (ControlQueue& queue, void (HwCtrl::*serve)())
 {
     while (mayServe())
     {
-        HwCtrl* ctrl = takeNextSet();
+        HwCtrl* ctrl = nullptr;
+        {
+            const juce::ScopedLock sl (queueLock);
+            ctrl = queue.takeFirst();
+        }
         if (ctrl == nullptr)
             break;
-        ctrl->set();
-    }
-}
-
-void hwthread::drainGetQueue()
-{
-    while (mayServe())
-    {
-        HwCtrl* ctrl = takeNextGet();
-        if (ctrl == nullptr)
-            break;
-        ctrl->get();
+        (ctrl->*serve)();
     }
 }
 

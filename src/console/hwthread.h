@@ -87,12 +87,23 @@ private:
         Owner* owner = nullptr; // read on the message thread only while not detached
     };
 
+    // A first-in-first-out list of controls threaded through their own links, each control in it
+    // at most once. Touched only under queueLock.
+    struct ControlQueue
+    {
+        HwCtrl* HwCtrl::*link;
+        bool HwCtrl::*queued;
+        HwCtrl* head = nullptr;
+        HwCtrl* tail = nullptr;
+
+        void append (HwCtrl& ctrl);
+        HwCtrl* takeFirst();
+    };
+
     void run() override;
-    void drainSetQueue();
-    void drainGetQueue();
+    void enqueue (ControlQueue& queue, HwCtrl& ctrl);
+    void drain (ControlQueue& queue, void (HwCtrl::*serve)());
     bool mayServe() const;
-    HwCtrl* takeNextSet();
-    HwCtrl* takeNextGet();
 
     // Runs `fn` on the message thread and waits for it; gives up, without running it, once the
     // owner is detached. True when `fn` ran.
@@ -109,10 +120,7 @@ private:
     ConsoleState& state;
     std::shared_ptr<Shared> shared;
 
-    HwCtrl* getHead = nullptr;
-    HwCtrl* getTail = nullptr;
-    HwCtrl* setHead = nullptr;
-    HwCtrl* setTail = nullptr;
+    ControlQueue getQueue, setQueue;
     std::unique_ptr<FlashProgress> progress;
     juce::CriticalSection queueLock;
     uint32_t sessionBase = 0;

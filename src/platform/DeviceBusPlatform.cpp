@@ -1,11 +1,12 @@
 #include "platform/DeviceBusPlatform.h"
 
+#include "platform/BusWire.h"
 #include "platform/DeviceDirectory.h"
+#include "platform/MessageQueue.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <mutex>
 
 #include <fcntl.h>
@@ -112,49 +113,6 @@ private:
     juce::StringArray paths;
 };
 
-bool sendAll (int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const auto n = ::send (fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= (size_t) n;
-    }
-    return true;
-}
-
-bool receiveAll (int fd, uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const auto n = ::recv (fd, data, size, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= (size_t) n;
-    }
-    return true;
-}
-
-void putWord (uint8_t* p, uint32_t v)
-{
-    p[0] = (uint8_t) v;
-    p[1] = (uint8_t) (v >> 8);
-    p[2] = (uint8_t) (v >> 16);
-    p[3] = (uint8_t) (v >> 24);
-}
-
-uint32_t getWord (const uint8_t* p)
-{
-    return (uint32_t) p[0] | ((uint32_t) p[1] << 8) | ((uint32_t) p[2] << 16) | ((uint32_t) p[3] << 24);
-}
-
 // One connection = one open handle. A broken or desynchronised stream is closed for good:
 // later requests on the handle fail, as they would on a device that went away.
 class BusHandle : public DeviceHandle
@@ -182,26 +140,12 @@ public:
         if (fd < 0)
             return false;
 
-        std::vector<uint8_t> frame (12 + inSize);
-        putWord (frame.data(), code);
-        putWord (frame.data() + 4, inSize);
-        putWord (frame.data() + 8, outSize);
-        if (inSize > 0)
-            std::memcpy (frame.data() + 12, in, inSize);
-
-        uint8_t header[8];
-        if (! sendAll (fd, frame.data(), frame.size()) || ! receiveAll (fd, header, sizeof (header)))
+        if (! buswire::sendRequest (fd, code, in, inSize, outSize))
             return fail();
-
-        const auto success = getWord (header);
-        const auto count = getWord (header + 4);
-        if (success > 1 || count > outSize)
-            return fail(); // a reply that cannot be right: never trust the rest of the stream
-
-        if (count > 0 && ! receiveAll (fd, static_cast<uint8_t*> (out), count))
-            return fail();
-        returned = count;
-        return success == 1;
+        bool success = false;
+        if (! buswire::receiveReply (fd, out, outSize, success, returned))
+            return fail(); // never trust the rest of the stream
+        return success;
     }
 
 private:
@@ -265,34 +209,17 @@ public:
     {
         for (;;)
         {
-            {
-                const std::lock_guard<std::mutex> guard (lock);
-                if (closed)
-                    return false;
-                if (! queue.empty())
-                {
-                    message = std::move (queue.front());
-                    queue.pop_front();
-                    if (message.message == WM_CLOSE)
-                    {
-                        closed = true;
-                        queue.clear();
-                        return false;
-                    }
-                    return true;
-                }
-            }
+            const auto taken = queue.tryTake (message);
+            if (taken != MessageQueue::Taken::empty)
+                return taken == MessageQueue::Taken::message;
             waitForEvents();
         }
     }
 
     void postMessage (uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {
-        Win32Message m;
-        m.message = message;
-        m.wParam = wParam;
-        m.lParam = lParam;
-        push (std::move (m));
+        if (queue.post (message, wParam, lParam))
+            wake();
     }
 
     bool registerDeviceNotification (const Guid& interfaceClass) override
@@ -333,28 +260,6 @@ private:
     {
         const uint64_t one = 1;
         [[maybe_unused]] auto n = ::write (wakeFd, &one, sizeof (one));
-    }
-
-    void push (Win32Message m)
-    {
-        {
-            const std::lock_guard<std::mutex> guard (lock);
-            if (closed)
-                return;
-            queue.push_back (std::move (m));
-        }
-        wake();
-    }
-
-    void pushBroadcast (uint32_t event, const juce::String& path)
-    {
-        Win32Message m;
-        m.message = WM_DEVICECHANGE;
-        m.wParam = event;
-        m.broadcast = std::make_shared<DevBroadcastDeviceInterface>();
-        m.broadcast->name = path;
-        m.lParam = (intptr_t) m.broadcast.get();
-        queue.push_back (std::move (m));
     }
 
     void waitForEvents()
@@ -400,22 +305,18 @@ private:
                     continue;
                 const auto path = dir.getChildFile (name).getFullPathName();
                 if ((e->mask & (IN_CREATE | IN_MOVED_TO)) != 0)
-                    pushBroadcast (DBT_DEVICEARRIVAL, path);
+                    queue.postDeviceChange (DBT_DEVICEARRIVAL, path);
                 else if ((e->mask & (IN_DELETE | IN_MOVED_FROM)) != 0)
-                {
-                    pushBroadcast (DBT_DEVICEQUERYREMOVE, path);
-                    pushBroadcast (DBT_DEVICEREMOVECOMPLETE, path);
-                }
+                    queue.postDeviceRemoval (path);
             }
         }
     }
 
     juce::File dir;
-    std::mutex lock;
-    std::deque<Win32Message> queue;
+    MessageQueue queue;
+    std::mutex lock; // guards inotifyFd
     int wakeFd = -1;
     int inotifyFd = -1;
-    bool closed = false;
 };
 
 class LockFileMutex : public NamedMutex

@@ -5,6 +5,7 @@
 // request frame and one reply frame, and device-change broadcasts come from inotify on the
 // directory. Nothing here throws; every size read from the bus is bounded.
 
+#include "platform/BusWire.h"
 #include "platform/Platform.h"
 
 namespace arx::platform
@@ -26,7 +27,7 @@ public:
     const juce::File& directory() const noexcept { return dir; }
 
     // Frame limits: nothing larger is sent or accepted.
-    static constexpr uint32_t maxFrameBytes = 64 * 1024;
+    static constexpr uint32_t maxFrameBytes = buswire::maxFrameBytes;
     // A reply slower than this ends the connection (the request fails).
     static constexpr int replyTimeoutMs = 10000;
 
