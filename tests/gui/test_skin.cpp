@@ -56,25 +56,25 @@ bool hasChunk (const juce::MemoryBlock& png, const char* type)
 
 TEST (SkinImages, EveryEmbeddedImageHasItsSizeAndPixelFormat)
 {
-    for (const auto& spec : imageSpecs)
+    for (const auto& expected : imageSpecs)
     {
-        SCOPED_TRACE (spec.name);
-        const auto png = ConsoleSkin::embeddedData (spec.image);
+        SCOPED_TRACE (expected.name);
+        const auto png = ConsoleSkin::embeddedData (expected.image);
         ASSERT_GT (png.getSize(), 33u);
         auto* p = static_cast<const uint8_t*> (png.getData());
         EXPECT_EQ (std::memcmp (p, "\x89PNG\r\n\x1a\n", 8), 0);
         EXPECT_EQ (std::memcmp (p + 12, "IHDR", 4), 0);
-        EXPECT_EQ (be32 (p + 16), uint32_t (spec.width));
-        EXPECT_EQ (be32 (p + 20), uint32_t (spec.height));
+        EXPECT_EQ (be32 (p + 16), uint32_t (expected.width));
+        EXPECT_EQ (be32 (p + 20), uint32_t (expected.height));
         EXPECT_EQ (p[24], 8) << "bit depth";
-        EXPECT_EQ (p[25], spec.type) << "colour type";
-        EXPECT_EQ (hasChunk (png, "PLTE"), spec.type == palette);
+        EXPECT_EQ (p[25], expected.type) << "colour type";
+        EXPECT_EQ (hasChunk (png, "PLTE"), expected.type == palette);
 
-        const auto image = ConsoleSkin::loadImage (spec.image);
+        const auto image = ConsoleSkin::loadImage (expected.image);
         ASSERT_TRUE (image.isValid());
-        EXPECT_EQ (image.getWidth(), spec.width);
-        EXPECT_EQ (image.getHeight(), spec.height);
-        EXPECT_EQ (image.hasAlphaChannel(), spec.type == rgba);
+        EXPECT_EQ (image.getWidth(), expected.width);
+        EXPECT_EQ (image.getHeight(), expected.height);
+        EXPECT_EQ (image.hasAlphaChannel(), expected.type == rgba);
     }
 }
 
