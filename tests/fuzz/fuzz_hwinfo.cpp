@@ -13,20 +13,22 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
     volatile uint64_t sink = info.vendorId() + info.guid() + info.hwType() + info.hwVersion();
     sink = sink + (uint64_t) info.modelName().length();
-    sink = sink + (uint64_t) (info.inputCount() + info.outputCount());
+    sink = sink + (uint64_t) info.inputCount() + (uint64_t) info.outputCount();
     for (int rate : { 44100, 50000, 50001, 96000, 100001, 192000 })
         sink = sink + (uint64_t) info.playbackCount (rate);
 
     for (int g = -1; g <= arx::HwInfo::maxGroups + 1; ++g)
     {
-        sink = sink + (uint64_t) (info.inputGroupChannels (g) + info.outputGroupChannels (g));
+        sink = sink + (uint64_t) info.inputGroupChannels (g) + (uint64_t) info.outputGroupChannels (g);
         sink = sink + (uint64_t) (info.inputGroupName (g).length() + info.inputGroupShortName (g).length());
         sink = sink + (uint64_t) (info.outputGroupName (g).length() + info.outputGroupShortName (g).length());
     }
     for (int ch = -1; ch <= arx::HwInfo::maxMappedChannels; ++ch)
     {
-        sink = sink + (uint64_t) (info.inputKind (ch) + info.inputGroupOf (ch) + info.inputIndexInGroup (ch));
-        sink = sink + (uint64_t) (info.outputKind (ch) + info.outputGroupOf (ch) + info.outputIndexInGroup (ch));
+        sink = sink + (uint64_t) info.inputKind (ch) + (uint64_t) info.inputGroupOf (ch)
+               + (uint64_t) info.inputIndexInGroup (ch);
+        sink = sink + (uint64_t) info.outputKind (ch) + (uint64_t) info.outputGroupOf (ch)
+               + (uint64_t) info.outputIndexInGroup (ch);
     }
     for (int source = -1; source <= 33; ++source)
         sink = sink + (uint64_t) info.clockAvailable (source) + (uint64_t) arx::HwInfo::clockName (source).length();
