@@ -89,8 +89,10 @@ void ConsoleWindow::restorePosition()
 
 void ConsoleWindow::savePreferences()
 {
+    // Only the first save of a window writes: close, removal and the end of the session may
+    // each ask, and the later ones find the file gone.
     if (preferences == nullptr)
-        openPreferences();
+        return;
 
     const auto position = getScreenPosition();
     preferences->setValue (prefs::windowX, position.x);

@@ -127,10 +127,10 @@ TEST (ConsoleWindow, SavePreferencesWritesPositionTabAndStateKeys)
     EXPECT_EQ (file->getIntValue (prefs::tab, -999), -1);
     EXPECT_EQ (file->getValue (prefs::channelKey (prefs::inputAlias, 0)), "Vox");
 
-    // A second save after the file was dropped (close, then removal) still writes.
+    // Close, then removal or the end of the session: only the first save writes.
     w.setTopLeftPosition (40, 50);
     w.savePreferences();
-    EXPECT_EQ (rig.reload()->getIntValue (prefs::windowX, -999), 40);
+    EXPECT_EQ (rig.reload()->getIntValue (prefs::windowX, -999), 321);
 }
 
 TEST (ConsoleWindow, RestorePositionUsesTheStoredPlace)
