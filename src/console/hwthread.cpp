@@ -6,6 +6,8 @@
 #include "device/bhw.h"
 
 
+#include <functional>
+
 namespace arx
 {
 
@@ -287,6 +289,21 @@ bool hwthread::flashAbandoned()
     return isDetached();
 }
 
+int hwthread::repeatWhileTimingOut (const std::function<int()>& command)
+{
+    // Writing over an area that was not erased would corrupt it: a command that keeps timing
+    // out for the whole window is a failure, not the end of the job.
+    const auto windowStart = juce::Time::getMillisecondCounter();
+    for (;;)
+    {
+        if (flashAbandoned())
+            return 1;
+        const int code = command();
+        if (code >= 0 || expired (windowStart, flashWindowMs))
+            return code;
+    }
+}
+
 int hwthread::waitUntilReady()
 {
     const auto start = juce::Time::getMillisecondCounter();
@@ -313,35 +330,20 @@ int hwthread::eraseSession (FlashProgress& sink, float& value)
     // boundary.
     const uint32_t end = sessionBase + (uint32_t) SessionImage::byteCount;
     uint32_t address = sessionBase;
-    auto windowStart = juce::Time::getMillisecondCounter();
 
     while (address < end)
     {
-        if (flashAbandoned())
-            return 1;
-
         const uint32_t blockBytes = address < 0x10000 ? smallBlockBytes : largeBlockBytes;
         const uint32_t block = address - address % blockBytes;
 
-        const int code = device.flashErase (block);
-        if (code < 0)
-        {
-            // Writing over an area that was not erased would corrupt it: a stalled erase is a
-            // failure, not the end of the job.
-            if (expired (windowStart, flashWindowMs))
-                return code;
-            continue;
-        }
-        if (code > 0)
+        if (const int code = repeatWhileTimingOut ([&] { return device.flashErase (block); }); code != 0)
             return code;
-
         if (const int ready = waitUntilReady(); ready != 0)
             return ready;
 
         value += progressPerBlock;
         sink.setProgress (value);
         address = block + blockBytes;
-        windowStart = juce::Time::getMillisecondCounter();
     }
 
     return 0;
@@ -358,29 +360,18 @@ int hwthread::writeSession (FlashProgress& sink, float& value)
     const size_t total = SessionImage::quadletCount;
     uint32_t address = sessionBase;
     size_t done = 0;
-    auto windowStart = juce::Time::getMillisecondCounter();
 
     while (done < total)
     {
-        if (flashAbandoned())
-            return 1;
-
         const int count = (int) juce::jmin ((size_t) sessionBlockQuadlets, total - done);
-        const int code = device.flashWrite (address, count, quads + done);
-        if (code < 0)
-        {
-            if (expired (windowStart, flashWindowMs))
-                return code;
-            continue;
-        }
-        if (code > 0)
+        if (const int code = repeatWhileTimingOut ([&] { return device.flashWrite (address, count, quads + done); });
+            code != 0)
             return code;
 
         value += progressPerBlock;
         sink.setProgress (value);
         done += (size_t) count;
         address += 4u * (uint32_t) count;
-        windowStart = juce::Time::getMillisecondCounter();
     }
 
     return 0;

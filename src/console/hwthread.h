@@ -113,6 +113,8 @@ private:
     void writeSessionToFlash (FlashProgress& sink);
     int eraseSession (FlashProgress& sink, float& value);
     int writeSession (FlashProgress& sink, float& value);
+    // One flash command, repeated while it times out, within one flash window.
+    int repeatWhileTimingOut (const std::function<int()>& command);
     int waitUntilReady();
     bool flashAbandoned();
 
