@@ -29,9 +29,10 @@ TEST (HwThreadDetach, RemovedWhileTheThreadWaitsForTheMessageThread)
     EXPECT_TRUE (takeCommands (rig.device()).empty());
 }
 
-TEST (HwThreadDetach, DeviceUnpluggedAndWindowRemovedDuringTheFlashWrite)
+// Starts a slow write-back of a changed state and returns once its first flash write has
+// reached the device.
+bool startSlowWriteBack (HwRig& rig)
 {
-    HwRig rig;
     rig.state.setOutputGain (0, -5.0f);
     sim::SimFaults slow;
     slow.latencyMs = 10;
@@ -39,11 +40,18 @@ TEST (HwThreadDetach, DeviceUnpluggedAndWindowRemovedDuringTheFlashWrite)
     rig.start();
     rig.thread->requestStop();
 
-    ASSERT_TRUE (pumpUntil ([&] { return rig.owner.progress.created == 1; }));
+    if (! pumpUntil ([&] { return rig.owner.progress.created == 1; }))
+        return false;
     const auto start = juce::Time::getMillisecondCounter();
     while (rig.device().flashWriteCount() == 0 && juce::Time::getMillisecondCounter() - start < 10000)
         juce::Thread::sleep (1);
-    ASSERT_GT (rig.device().flashWriteCount(), 0);
+    return rig.device().flashWriteCount() > 0;
+}
+
+TEST (HwThreadDetach, DeviceUnpluggedAndWindowRemovedDuringTheFlashWrite)
+{
+    HwRig rig;
+    ASSERT_TRUE (startSlowWriteBack (rig));
 
     auto* device = &rig.device();
     rig.lab.lab.unplug (device->uniqueName());
@@ -58,17 +66,7 @@ TEST (HwThreadDetach, DeviceUnpluggedAndWindowRemovedDuringTheFlashWrite)
 TEST (HwThreadDetach, RemovedWhileWritingStopsEarlyAndUnlocks)
 {
     HwRig rig;
-    rig.state.setOutputGain (0, -5.0f);
-    sim::SimFaults slow;
-    slow.latencyMs = 10;
-    rig.device().addFault (slow);
-    rig.start();
-    rig.thread->requestStop();
-
-    ASSERT_TRUE (pumpUntil ([&] { return rig.owner.progress.created == 1; }));
-    const auto start = juce::Time::getMillisecondCounter();
-    while (rig.device().flashWriteCount() == 0 && juce::Time::getMillisecondCounter() - start < 10000)
-        juce::Thread::sleep (1);
+    ASSERT_TRUE (startSlowWriteBack (rig));
 
     rig.thread.reset();
 
