@@ -3,7 +3,6 @@
 #include "app/ConsoleAppMessages.h"
 #include "app/ConsoleLogger.h"
 #include "app/ConsoleTrayIcon.h"
-#include "app/EndSessionSignal.h"
 #include "app/WindowCascade.h"
 #include "device/DeviceList.h"
 #include "device/Win32NotificationWindow.h"
@@ -93,8 +92,6 @@ void ConsoleApp::initialise (const juce::String& commandLine)
             if (device->isValid() && device->info().vendorId() == DeviceList::supportedVendor)
                 openConsole (device);
 
-    endSessionSignal = std::make_unique<EndSessionSignal> ([this] { endSession(); });
-
     deviceList->setListener (listener.get());
     juce::Logger::writeToLog ("Console - started with " + juce::String (windowCount) + " window(s)");
 }
@@ -112,7 +109,6 @@ void ConsoleApp::createTrayIcon()
 
 void ConsoleApp::shutdown()
 {
-    endSessionSignal.reset();
     timer.stopTimer();
 
     while (firstWindow != nullptr)
@@ -155,21 +151,22 @@ void ConsoleApp::systemRequestedQuit()
         window->closeButtonPressed();
 }
 
-void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t, intptr_t)
+void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t)
 {
     if (message != platform::WM_ENDSESSION)
         return;
 
+    // Saved before this returns: once every window has answered, the system may end the process.
     const juce::MessageManagerLock mml (juce::Thread::getCurrentThread());
-    if (mml.lockWasGained())
-        saveAllPreferences();
-}
-
-void ConsoleApp::endSession()
-{
-    juce::Logger::writeToLog ("Console - end of session");
+    if (! mml.lockWasGained())
+        return;
     saveAllPreferences();
-    quit();
+
+    if (wParam != 0)
+    {
+        juce::Logger::writeToLog ("Console - end of session");
+        quit();
+    }
 }
 
 //==============================================================================

@@ -5,7 +5,7 @@
 // windows, and the shut-down order.
 //
 // Threads: everything here runs on the message thread, except handleWin32Message (notification
-// thread) and the end-of-session signal handler (which only wakes the message thread).
+// thread).
 
 #include "app/ConsoleTrayIcon.h"
 #include "device/Win32MessageListener.h"
@@ -23,7 +23,6 @@ class ConsoleApp;
 class ConsoleLookAndFeel;
 class ConsoleWindow;
 class DeviceList;
-class EndSessionSignal;
 
 // Receives the application's own messages and hands them to the application.
 class ConsoleAppListener : public juce::MessageListener
@@ -70,7 +69,8 @@ public:
     void systemRequestedQuit() override;
     void anotherInstanceStarted (const juce::String&) override {}
 
-    // Notification thread: the end of the user's session saves every window's preferences.
+    // Notification thread: the end of the user's session (WM_ENDSESSION) saves every window's
+    // preferences before it returns, then ends the program when the session really ends.
     void handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     //==============================================================================
@@ -81,9 +81,6 @@ public:
     void showAllWindows() override;
     void pollWindows();
     void saveAllPreferences();
-
-    // The session ends (SIGTERM here): preferences saved, then a clean quit.
-    void endSession();
 
     int getWindowCount() const noexcept { return windowCount; }
     DeviceList* getDeviceList() noexcept { return deviceList.get(); }
@@ -111,7 +108,6 @@ private:
 
     std::unique_ptr<ConsoleLookAndFeel> lookAndFeel;
     std::unique_ptr<juce::Logger> logger;
-    std::unique_ptr<EndSessionSignal> endSessionSignal;
     bool listeningForWin32 = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleApp)

@@ -3,9 +3,15 @@
 #include "app/ConsoleAppMessages.h"
 #include "device/DeviceList.h"
 #include "look/ConsoleSkin.h"
+#include "platform/Desktop.h"
 
 namespace arx
 {
+
+bool ConsoleTrayIcon::isSystemTrayAvailable()
+{
+    return platform::desktop::isSystemTrayAvailable();
+}
 
 ConsoleTrayIcon::ConsoleTrayIcon (DeviceList& devices, Host& appHost) : deviceList (devices), host (appHost)
 {

@@ -81,6 +81,7 @@ void Win32NotificationWindow::run()
     if (window == nullptr)
         return;
 
+    window->setWindowProc ([this] (const platform::Win32Message& message) { dispatch (message); });
     handle = window.get();
 
     platform::Win32Message message;

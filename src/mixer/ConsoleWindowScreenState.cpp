@@ -1,7 +1,6 @@
-// Kept apart: this file sees the X11 headers, whose macros clash with ordinary code.
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
-
 #include "mixer/ConsoleWindow.h"
+
+#include "platform/Desktop.h"
 
 namespace arx
 {
@@ -16,19 +15,7 @@ bool ConsoleWindow::isShownOnScreen() const
         return true; // not on the desktop (tests): its visible flag is all there is
     if (peer->isMinimised())
         return false;
-
-    // JUCE ignores UnmapNotify, so ask the server whether the window is still viewable.
-    auto* windowSystem = juce::XWindowSystem::getInstance();
-    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-    if (display == nullptr)
-        return true;
-
-    XWindowAttributes attributes {};
-    const juce::XWindowSystemUtilities::ScopedXLock xLock;
-    if (juce::X11Symbols::getInstance()->xGetWindowAttributes (
-            display, (::Window) peer->getNativeHandle(), &attributes) == 0)
-        return true;
-    return attributes.map_state == IsViewable;
+    return platform::desktop::isWindowShown (*peer);
 }
 
 } // namespace arx

@@ -3,6 +3,7 @@
 #include "platform/BusWire.h"
 #include "platform/DeviceDirectory.h"
 #include "platform/MessageQueue.h"
+#include "platform/linux/SessionEndSignal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -185,19 +186,22 @@ int connectTo (const juce::File& socketFile)
     return fd;
 }
 
-// The message-only window: a queue woken through an eventfd, fed by posted messages and, once
-// registered, by inotify events of the device directory. getMessage runs on the window's own
-// thread; postMessage on any thread.
-class BusMessageWindow : public MessageWindow
+// The notification window: a queue woken through an eventfd, fed by posted messages, by the end
+// of the session (SIGTERM) and, once registered, by inotify events of the device directory.
+// getMessage runs on the window's own thread; postMessage on any thread.
+class BusMessageWindow : public MessageWindow, private SessionEndSignal::Subscriber
 {
 public:
     explicit BusMessageWindow (juce::File d) : dir (std::move (d))
     {
         wakeFd = ::eventfd (0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (wakeFd >= 0)
+            SessionEndSignal::subscribe (this);
     }
 
     ~BusMessageWindow() override
     {
+        SessionEndSignal::unsubscribe (this);
         unregisterDeviceNotification();
         if (wakeFd >= 0)
             ::close (wakeFd);
@@ -256,6 +260,13 @@ public:
     }
 
 private:
+    // Any subscriber's thread, under the relay's lock.
+    void sessionEnds() override
+    {
+        if (queue.post (WM_QUERYENDSESSION, 0, 0) && queue.post (WM_ENDSESSION, 1, 0))
+            wake();
+    }
+
     void wake()
     {
         const uint64_t one = 1;
@@ -269,9 +280,11 @@ private:
             const std::lock_guard<std::mutex> guard (lock);
             watchFd = inotifyFd;
         }
-        pollfd fds[2] = { { wakeFd, POLLIN, 0 }, { watchFd, POLLIN, 0 } };
+        pollfd fds[3] = { { wakeFd, POLLIN, 0 },
+                          { SessionEndSignal::pollFd(), POLLIN, 0 },
+                          { watchFd, POLLIN, 0 } };
         // A bounded wait, so that a watch registered meanwhile is picked up.
-        const int ready = ::poll (fds, watchFd >= 0 ? 2 : 1, 200);
+        const int ready = ::poll (fds, watchFd >= 0 ? 3 : 2, 200);
         if (ready <= 0)
             return;
         if ((fds[0].revents & POLLIN) != 0)
@@ -279,7 +292,9 @@ private:
             uint64_t value = 0;
             [[maybe_unused]] auto n = ::read (wakeFd, &value, sizeof (value));
         }
-        if (watchFd >= 0 && (fds[1].revents & POLLIN) != 0)
+        if ((fds[1].revents & POLLIN) != 0)
+            SessionEndSignal::drain();
+        if (watchFd >= 0 && (fds[2].revents & POLLIN) != 0)
             readWatchEvents();
     }
 

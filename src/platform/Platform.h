@@ -1,11 +1,13 @@
 #pragma once
 
 // The platform seam: each class stands for one Windows service that the console calls, with
-// the same steps and result rules. Backends: the device bus (DeviceBusPlatform, the default on
-// this system) and the in-process simulator (sim/InProcessPlatform) for unit tests.
+// the same steps and result rules. Backends: the real Win32 calls (win32/Win32Platform, the
+// default on Windows), the device bus (DeviceBusPlatform, the default on Linux) and the
+// in-process simulator (sim/InProcessPlatform) for unit tests.
 
 #include "platform/Win32Defs.h"
 
+#include <functional>
 #include <memory>
 
 namespace arx::platform
@@ -87,16 +89,25 @@ public:
     virtual ~NamedMutex() = default;
 };
 
-// A hidden message-only window with its own queue (CreateWindowExA(HWND_MESSAGE)), registered
-// for device-change broadcasts of one interface class (RegisterDeviceNotificationA).
+// A hidden window with its own queue (CreateWindowExA), registered for device-change broadcasts
+// of one interface class (RegisterDeviceNotificationA). It also hears the end of the user's
+// session (WM_QUERYENDSESSION, then WM_ENDSESSION with wParam 1), which Windows sends to every
+// top-level window; a message-only window (HWND_MESSAGE) would never get it.
 class MessageWindow
 {
 public:
+    using WindowProc = std::function<void (const Win32Message&)>;
+
     virtual ~MessageWindow() = default;
 
-    // GetMessageA: blocks until a message arrives; false once the window has been closed
-    // (a posted WM_CLOSE destroys it).
+    // GetMessageA: blocks until a posted message arrives; false once the window has been closed
+    // (a posted WM_CLOSE destroys it). Messages that Windows sends rather than posts (device
+    // broadcasts, the session's end) go to the window procedure meanwhile, and their sender waits
+    // until it returns. Backends that queue every message hand them all out here instead.
     virtual bool getMessage (Win32Message& message) = 0;
+
+    // Set on the window's thread before its first getMessage.
+    void setWindowProc (WindowProc proc) { windowProc = std::move (proc); }
 
     // PostMessageA to this window; callable from any thread.
     virtual void postMessage (uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
@@ -104,6 +115,16 @@ public:
     // RegisterDeviceNotificationA / UnregisterDeviceNotification for the interface class.
     virtual bool registerDeviceNotification (const Guid& interfaceClass) = 0;
     virtual void unregisterDeviceNotification() = 0;
+
+protected:
+    void callWindowProc (const Win32Message& message) const
+    {
+        if (windowProc)
+            windowProc (message);
+    }
+
+private:
+    WindowProc windowProc;
 };
 
 class Platform
@@ -123,7 +144,7 @@ public:
     // CreateMutexA with a name: null when another process already holds it.
     virtual std::unique_ptr<NamedMutex> createNamedMutex (const juce::String& name) = 0;
 
-    // The platform the program runs on: the device bus on this system.
+    // The platform the program runs on: the Win32 calls on Windows, the device bus on Linux.
     static Platform& getDefault();
 };
 

@@ -1,7 +1,6 @@
-// The device-bus wire helpers over a socket pair, and the message queue behind message windows.
+// The device-bus wire helpers over a socket pair.
 
 #include "platform/BusWire.h"
-#include "platform/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +13,6 @@ namespace
 {
 using namespace arx::platform;
 using namespace arx::platform::buswire;
-
-constexpr uint32_t appMessage = 0x0400;
 
 struct SocketPair
 {
@@ -196,50 +193,6 @@ TEST (BusWire, SendingToAClosedPeerFailsWithoutASignal)
     ::close (s.server);
     s.server = -1;
     EXPECT_FALSE (sendRequest (s.client, 1, nullptr, 0, 0));
-}
-
-TEST (MessageQueue, DeliversInOrderAndCloseDropsTheRest)
-{
-    MessageQueue q;
-    EXPECT_TRUE (q.post (appMessage + 1, 2, 3));
-    EXPECT_TRUE (q.postDeviceRemoval ("/dev/x"));
-    EXPECT_TRUE (q.post (WM_CLOSE, 0, 0));
-    EXPECT_TRUE (q.post (appMessage + 2, 0, 0));
-
-    Win32Message m;
-    ASSERT_TRUE (q.take (m));
-    EXPECT_EQ (m.message, (uint32_t) appMessage + 1);
-    EXPECT_EQ (m.wParam, 2u);
-    EXPECT_EQ (m.lParam, 3);
-    ASSERT_TRUE (q.take (m));
-    EXPECT_EQ (m.wParam, (uintptr_t) DBT_DEVICEQUERYREMOVE);
-    ASSERT_NE (m.broadcast, nullptr);
-    EXPECT_EQ (m.lParam, (intptr_t) m.broadcast.get());
-    EXPECT_EQ (m.broadcast->name, "/dev/x");
-    ASSERT_TRUE (q.take (m));
-    EXPECT_EQ (m.wParam, (uintptr_t) DBT_DEVICEREMOVECOMPLETE);
-    EXPECT_FALSE (q.take (m));
-    EXPECT_FALSE (q.take (m)); // stays closed
-    EXPECT_FALSE (q.post (appMessage, 0, 0));
-    EXPECT_EQ (q.tryTake (m), MessageQueue::Taken::closed);
-}
-
-TEST (MessageQueue, TryTakeReportsEmptyAndTakeWaitsForAPost)
-{
-    MessageQueue q;
-    Win32Message m;
-    m.message = 12345;
-    EXPECT_EQ (q.tryTake (m), MessageQueue::Taken::empty);
-    EXPECT_EQ (m.message, 12345u);
-
-    std::thread poster ([&] {
-        std::this_thread::sleep_for (std::chrono::milliseconds (20));
-        q.postDeviceChange (DBT_DEVICEARRIVAL, "/dev/y");
-    });
-    ASSERT_TRUE (q.take (m));
-    poster.join();
-    EXPECT_EQ (m.message, (uint32_t) WM_DEVICECHANGE);
-    EXPECT_EQ (m.wParam, (uintptr_t) DBT_DEVICEARRIVAL);
 }
 
 } // namespace

@@ -1,12 +1,13 @@
 // Kept apart: this file sees the X11 headers, whose macros clash with ordinary code.
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 
-#include "app/ConsoleTrayIcon.h"
+#include "platform/Desktop.h"
 
-namespace arx
+namespace arx::platform::desktop
 {
 
-bool ConsoleTrayIcon::isSystemTrayAvailable()
+// A tray is a window that owns the screen's _NET_SYSTEM_TRAY_Sn selection.
+bool isSystemTrayAvailable()
 {
     if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
         return false;
@@ -24,4 +25,20 @@ bool ConsoleTrayIcon::isSystemTrayAvailable()
     return selection != None && x11->xGetSelectionOwner (display, selection) != None;
 }
 
-} // namespace arx
+// JUCE ignores UnmapNotify, so ask the server whether the window is still viewable.
+bool isWindowShown (juce::ComponentPeer& peer)
+{
+    auto* windowSystem = juce::XWindowSystem::getInstance();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    if (display == nullptr)
+        return true;
+
+    XWindowAttributes attributes {};
+    const juce::XWindowSystemUtilities::ScopedXLock xLock;
+    if (juce::X11Symbols::getInstance()->xGetWindowAttributes (
+            display, (::Window) peer.getNativeHandle(), &attributes) == 0)
+        return true;
+    return attributes.map_state == IsViewable;
+}
+
+} // namespace arx::platform::desktop

@@ -1,0 +1,18 @@
+#pragma once
+
+// The desktop shell that the console's windows and tray icon live in. Both answers need the
+// window system, so these belong to the UI library.
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace arx::platform::desktop
+{
+
+// Whether the shell can take a tray icon: the taskbar's notification area (Shell_TrayWnd) exists.
+bool isSystemTrayAvailable();
+
+// IsWindowVisible of the peer's window: the window system may hide a window without the
+// component hearing of it.
+bool isWindowShown (juce::ComponentPeer& peer);
+
+} // namespace arx::platform::desktop
