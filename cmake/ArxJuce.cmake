@@ -19,16 +19,32 @@ target_link_libraries(arx_juce PRIVATE juce::juce_core juce::juce_events juce::j
 target_compile_definitions(arx_juce PUBLIC ${ARX_JUCE_DEFINITIONS})
 # Hand the modules' include paths on, but not their sources.
 target_include_directories(arx_juce INTERFACE $<TARGET_PROPERTY:arx_juce,INCLUDE_DIRECTORIES>)
-target_link_libraries(arx_juce PUBLIC Threads::Threads ${CMAKE_DL_LIBS} rt)
+target_link_libraries(arx_juce PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
 
 add_library(arx_juce_core INTERFACE)
 target_link_libraries(arx_juce_core INTERFACE arx_juce)
 
 add_library(arx_juce_gui INTERFACE)
-target_link_libraries(arx_juce_gui INTERFACE arx_juce juce::pkgconfig_juce_graphics_LINUX_DEPS
-                      juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
 
-# The image and font libraries must follow the JUCE archive on the link line, wherever the
-# archive ends up in it; unused ones are dropped by the linker.
-target_link_libraries(arx_juce INTERFACE juce::pkgconfig_juce_graphics_LINUX_DEPS
-                      juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+if(WIN32)
+  # Debian's JUCE leaves its copies of zlib, libpng and libjpeg out: the Windows builds of
+  # scripts/windows-image-libs stand in for the Linux packages. The jpeglib.h of arx-jpeg declares
+  # the `boolean` that windows.h keeps the library's own header from declaring.
+  if(NOT EXISTS "${ARX_WIN_DEPS_PREFIX}/include/arx-jpeg/jpeglib.h")
+    message(FATAL_ERROR "No Windows image libraries in ARX_WIN_DEPS_PREFIX: build with scripts/build-windows")
+  endif()
+  find_library(ARX_PNG_LIBRARY NAMES libpng16.a REQUIRED)
+  find_library(ARX_JPEG_LIBRARY NAMES libjpeg.a REQUIRED)
+  find_library(ARX_ZLIB_LIBRARY NAMES libz.a REQUIRED)
+  target_include_directories(arx_juce PRIVATE ${ARX_WIN_DEPS_PREFIX}/include/arx-jpeg ${ARX_WIN_DEPS_PREFIX}/include)
+  target_link_libraries(arx_juce INTERFACE ${ARX_PNG_LIBRARY} ${ARX_JPEG_LIBRARY} ${ARX_ZLIB_LIBRARY})
+else()
+  target_link_libraries(arx_juce PUBLIC rt)
+  target_link_libraries(arx_juce_gui INTERFACE juce::pkgconfig_juce_graphics_LINUX_DEPS
+                        juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+  # The image and font libraries must follow the JUCE archive on the link line, wherever the
+  # archive ends up in it; unused ones are dropped by the linker.
+  target_link_libraries(arx_juce INTERFACE juce::pkgconfig_juce_graphics_LINUX_DEPS
+                        juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+endif()
+target_link_libraries(arx_juce_gui INTERFACE arx_juce)

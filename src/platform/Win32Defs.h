@@ -9,6 +9,11 @@
 
 #include <juce_core/juce_core.h>
 
+// windows.h turns these names into macros: the Win32 backend includes it after this header.
+#ifdef _WINDOWS_
+ #error "include platform/win32/Win32Api.h, not windows.h, where the seam is used"
+#endif
+
 namespace arx::platform
 {
 

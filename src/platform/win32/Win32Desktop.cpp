@@ -1,0 +1,18 @@
+#include "platform/Desktop.h"
+
+#include "platform/win32/Win32Api.h"
+
+namespace arx::platform::desktop
+{
+
+bool isSystemTrayAvailable()
+{
+    return ::FindWindowW (L"Shell_TrayWnd", nullptr) != nullptr;
+}
+
+bool isWindowShown (juce::ComponentPeer& peer)
+{
+    return ::IsWindowVisible (static_cast<HWND> (peer.getNativeHandle())) != FALSE;
+}
+
+} // namespace arx::platform::desktop

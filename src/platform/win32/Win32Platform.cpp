@@ -1,0 +1,51 @@
+#include "platform/win32/Win32Platform.h"
+
+#include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32DeviceHandle.h"
+#include "platform/win32/Win32DeviceInfoSet.h"
+#include "platform/win32/Win32MessageWindow.h"
+
+namespace arx::platform::win32
+{
+namespace
+{
+// The lock is the mutex object itself: it exists while a process holds a handle to it.
+class Win32NamedMutex : public NamedMutex
+{
+public:
+    explicit Win32NamedMutex (HANDLE h) : handle (h) {}
+
+private:
+    UniqueHandle handle;
+};
+} // namespace
+
+std::unique_ptr<DeviceInfoSet> Win32Platform::getClassDevs (const Guid& interfaceClass)
+{
+    return Win32DeviceInfoSet::open (interfaceClass);
+}
+
+std::unique_ptr<DeviceHandle> Win32Platform::createFile (const juce::String& devicePath)
+{
+    return Win32DeviceHandle::open (devicePath);
+}
+
+std::unique_ptr<MessageWindow> Win32Platform::createMessageWindow()
+{
+    return Win32MessageWindow::create();
+}
+
+std::unique_ptr<NamedMutex> Win32Platform::createNamedMutex (const juce::String& name)
+{
+    const HANDLE h = ::CreateMutexW (nullptr, FALSE, name.toWideCharPointer());
+    if (h == nullptr)
+        return nullptr;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS)
+    {
+        ::CloseHandle (h);
+        return nullptr;
+    }
+    return std::make_unique<Win32NamedMutex> (h);
+}
+
+} // namespace arx::platform::win32
