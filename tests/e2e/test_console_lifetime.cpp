@@ -109,6 +109,28 @@ namespace arx::e2e
 {
 namespace
 {
+TEST_F (ConsoleE2eTest, EndOfTheSessionKeepsTheWindowsPlaceAndEndsTheProgramCleanly)
+{
+    const auto name = plugged();
+    const int first = launch();
+    WindowInfo window;
+    ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (first);
+    const int x = 260, y = 210;
+    ASSERT_EQ (rig->xdotool ({ "windowmove", "--sync", std::to_string (window.id), std::to_string (x), std::to_string (y) }).exitCode, 0);
+    ASSERT_EQ (rig->settledAt (window, x, y).x, x);
+
+    rig->console (first).stop(); // SIGTERM, the session manager's word
+    EXPECT_FALSE (rig->console (first).endedBySignal()) << rig->consoleLog (first);
+    EXPECT_EQ (rig->console (first).exitCode(), 0) << rig->consoleLog (first);
+    EXPECT_NE (rig->consoleLog (first).find ("Console - end of session"), std::string::npos);
+
+    const int second = launch();
+    ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (second);
+    window = rig->settledAt (window, x, y);
+    EXPECT_EQ (window.x, x);
+    EXPECT_EQ (window.y, y);
+}
+
 TEST_F (ConsoleE2eTest, WindowComesBackWhereTheUserLeftIt)
 {
     const auto name = plugged();
