@@ -156,17 +156,26 @@ void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t wParam, intptr_
     if (message != platform::WM_ENDSESSION)
         return;
 
-    // Saved before this returns: once every window has answered, the system may end the process.
-    const juce::MessageManagerLock mml (juce::Thread::getCurrentThread());
-    if (! mml.lockWasGained())
-        return;
-    saveAllPreferences();
-
-    if (wParam != 0)
-    {
-        juce::Logger::writeToLog ("Console - end of session");
-        quit();
-    }
+    // Once every window has answered, the system may end the process: the preferences are saved
+    // on the message thread while this one waits. The wait ends early rather than holding a lock
+    // of the message thread: a message thread already on its way out (the system may ask it to
+    // quit as well) may be waiting for this thread to leave the listener list, and it saves every
+    // window's preferences as it removes them.
+    const bool sessionEnds = wParam != 0;
+    auto saved = std::make_shared<juce::WaitableEvent>();
+    juce::MessageManager::callAsync ([this, saved, sessionEnds] {
+        saveAllPreferences();
+        if (sessionEnds)
+        {
+            juce::Logger::writeToLog ("Console - end of session");
+            quit();
+        }
+        saved->signal();
+    });
+    auto* messageManager = juce::MessageManager::getInstance();
+    for (int waited = 0; waited < endSessionWaitMs && ! messageManager->hasStopMessageBeenSent(); waited += 10)
+        if (saved->wait (10))
+            break;
 }
 
 //==============================================================================

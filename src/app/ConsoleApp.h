@@ -52,6 +52,8 @@ class ConsoleApp : public juce::JUCEApplication, public Win32MessageListener, pr
 {
 public:
     static constexpr int pollIntervalMs = 100;
+    // How long the end of the session waits for the message thread to save the preferences.
+    static constexpr int endSessionWaitMs = 5000;
 
     ConsoleApp();
     ~ConsoleApp() override;
@@ -69,8 +71,9 @@ public:
     void systemRequestedQuit() override;
     void anotherInstanceStarted (const juce::String&) override {}
 
-    // Notification thread: the end of the user's session (WM_ENDSESSION) saves every window's
-    // preferences before it returns, then ends the program when the session really ends.
+    // Notification thread: the end of the user's session (WM_ENDSESSION) has the message thread
+    // save every window's preferences, and end the program when the session really ends; it
+    // returns once that is done (or after endSessionWaitMs).
     void handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     //==============================================================================

@@ -55,11 +55,16 @@ void ConsoleProgram::readOutput()
         const std::lock_guard<std::mutex> guard (lock);
         output.append (buffer, got);
     }
+    outputEnded = true;
 }
 
 bool ConsoleProgram::waitForExit (int limitMs)
 {
-    return process != nullptr && ::WaitForSingleObject (process, (DWORD) limitMs) == WAIT_OBJECT_0;
+    if (process == nullptr || ::WaitForSingleObject (process, (DWORD) limitMs) != WAIT_OBJECT_0)
+        return false;
+    // What it wrote last may still be in the pipe.
+    waitUntil ([this] { return outputEnded.load(); }, 5000);
+    return true;
 }
 
 DWORD ConsoleProgram::exitCode() const

@@ -5,6 +5,7 @@
 
 #include "platform/win32/Win32Api.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@ public:
     bool started() const noexcept { return process != nullptr; }
     DWORD processId() const noexcept { return pid; }
 
+    // Also waits for the last of its output.
     bool waitForExit (int limitMs);
     // STILL_ACTIVE while it runs.
     DWORD exitCode() const;
@@ -43,6 +45,7 @@ private:
     std::thread reader;
     std::mutex lock;
     std::string output;
+    std::atomic<bool> outputEnded { false };
 
     JUCE_DECLARE_NON_COPYABLE (ConsoleProgram)
 };
