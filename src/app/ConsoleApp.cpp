@@ -20,16 +20,17 @@ bool forceUpdate = false;
 
 constexpr const char* instanceLockName = "Vantrel ARX Console lock";
 
-// Vista or later: JUCE's answer on Windows; here the platform layer's ARX_OS=vista.
-bool detectVistaOrLater()
+} // namespace
+
+// JUCE 7 numbers the Windows versions from Windows | 1 (2000): Vista is Windows | 3. Elsewhere
+// the platform layer's ARX_OS=vista decides.
+bool ConsoleApp::detectVistaOrLater()
 {
     const auto type = juce::SystemStats::getOperatingSystemType();
     if ((type & juce::SystemStats::Windows) != 0)
-        return type >= 0x4107;
+        return type >= juce::SystemStats::WinVista;
     return juce::SystemStats::getEnvironmentVariable ("ARX_OS", {}).equalsIgnoreCase ("vista");
 }
-
-} // namespace
 
 //==============================================================================
 void ConsoleAppListener::handleMessage (const juce::Message& message)

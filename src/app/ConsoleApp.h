@@ -60,6 +60,8 @@ public:
 
     static ConsoleApp* getInstance() noexcept;
     static bool isVistaOrLater() noexcept;
+    // What isVistaOrLater is set from at start-up.
+    static bool detectVistaOrLater();
     static bool isForceUpdate() noexcept;
 
     // JUCEApplication

@@ -2,6 +2,7 @@
 // copy from running, and ends cleanly when the session ends.
 
 #include "ConsoleProgram.h"
+#include "app/ConsoleApp.h"
 #include "win32_test_support.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,14 @@ TEST (ConsoleProgram, StartsWithNoDeviceShowsNothingKeepsOneCopyAndEndsWithTheSe
     endSession (third.notificationWindow());
     ASSERT_TRUE (third.waitForExit (15000)) << third.log();
     EXPECT_EQ (third.exitCode(), 0u);
+}
+
+// The system volume link's kind rests on this (Core Audio from Vista on); Wine reports Windows 10.
+TEST (ConsoleProgram, WindowsOfTodayCountAsVistaOrLater)
+{
+    ASSERT_NE (juce::SystemStats::getOperatingSystemType() & juce::SystemStats::Windows, 0);
+    EXPECT_GE (juce::SystemStats::getOperatingSystemType(), juce::SystemStats::WinVista);
+    EXPECT_TRUE (ConsoleApp::detectVistaOrLater());
 }
 
 } // namespace
