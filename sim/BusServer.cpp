@@ -1,6 +1,9 @@
 #include "sim/BusServer.h"
 
+#include "platform/AudioWire.h"
 #include "platform/BusWire.h"
+#include "sim/AudioSession.h"
+#include "sim/SimEndpoints.h"
 
 #include <atomic>
 #include <cerrno>
@@ -9,6 +12,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -105,11 +109,13 @@ public:
     };
 
     std::mutex lock;
+    std::mutex plugLock; // one plug at a time: the folder check and the plug belong together
     std::map<juce::String, Entry> entries; // by unique name
     std::map<int, juce::String> connections; // device connection fd -> unique name
     std::vector<int> toClose;
     std::vector<Worker> workers;
     int controlFd = -1;
+    int audioFd = -1; // the system audio side's socket
     int wakePipe[2] = { -1, -1 };
     std::atomic<bool> running { false };
     std::thread pollThread;
@@ -188,12 +194,13 @@ bool BusServer::start (juce::String& error)
     }
 
     impl->controlFd = listenOn (control);
-    if (impl->controlFd < 0 || ::pipe2 (impl->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    impl->audioFd = listenOn (dir.getChildFile (arx::platform::audiowire::socketName));
+    if (impl->controlFd < 0 || impl->audioFd < 0 || ::pipe2 (impl->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
     {
-        error = "cannot open the control socket in " + dir.getFullPathName();
-        if (impl->controlFd >= 0)
-            ::close (impl->controlFd);
-        impl->controlFd = -1;
+        error = "cannot open the control and audio sockets in " + dir.getFullPathName();
+        for (auto* fd : { &impl->controlFd, &impl->audioFd })
+            if (*fd >= 0)
+                ::close (std::exchange (*fd, -1));
         return false;
     }
 
@@ -236,6 +243,8 @@ void BusServer::stop()
     ::close (impl->controlFd);
     impl->controlFd = -1;
     ::unlink (dir.getChildFile (controlSocketName).getFullPathName().toRawUTF8());
+    ::close (std::exchange (impl->audioFd, -1));
+    ::unlink (dir.getChildFile (arx::platform::audiowire::socketName).getFullPathName().toRawUTF8());
     ::close (impl->wakePipe[0]);
     ::close (impl->wakePipe[1]);
 }
@@ -252,14 +261,9 @@ void BusServer::deviceArrived (SimDevice& device)
     }
     if (auto* v = device.hwinfoValue())
         writeFile (temp.getChildFile ("hwinfo_caps"), v->getData(), v->getSize());
+    // Byte for byte as the registry holds it: a name value with its terminator, or without one.
     if (auto* v = device.uniqueNameValue())
-    {
-        // Kept as text: the string terminator is the registry's, not the file's.
-        auto size = v->getSize();
-        if (size > 0 && static_cast<const char*> (v->getData())[size - 1] == 0)
-            --size;
-        writeFile (temp.getChildFile ("unique_name"), v->getData(), size);
-    }
+        writeFile (temp.getChildFile ("unique_name"), v->getData(), v->getSize());
     const int fd = listenOn (temp.getChildFile (socketName));
     if (fd < 0)
     {
@@ -267,7 +271,19 @@ void BusServer::deviceArrived (SimDevice& device)
         return;
     }
     if (finalFolder.exists())
-        removeEntry (finalFolder);
+    {
+        const std::lock_guard<std::mutex> guard (impl->lock);
+        for (auto& [other, entry] : impl->entries)
+            if (entry.folder == finalFolder)
+            {
+                DBG ("arx-devsim: " << finalFolder.getFullPathName() << " belongs to " << other);
+                ::close (fd);
+                removeEntry (temp);
+                return;
+            }
+    }
+    if (finalFolder.exists())
+        removeEntry (finalFolder); // left behind by a daemon that did not end cleanly
     if (::rename (temp.getFullPathName().toRawUTF8(), finalFolder.getFullPathName().toRawUTF8()) != 0)
     {
         ::close (fd);
@@ -318,6 +334,8 @@ void BusServer::pollLoop()
             names.push_back ({});
             fds.push_back ({ impl->controlFd, POLLIN, 0 });
             names.push_back ({});
+            fds.push_back ({ impl->audioFd, POLLIN, 0 });
+            names.push_back ({});
             for (auto& [name, entry] : impl->entries)
             {
                 fds.push_back ({ entry.listenFd, POLLIN, 0 });
@@ -338,7 +356,9 @@ void BusServer::pollLoop()
             if (c >= 0)
                 impl->startWorker ([this, c] { serveControl (c); });
         }
-        for (size_t i = 2; i < fds.size(); ++i)
+        if ((fds[2].revents & POLLIN) != 0)
+            acceptAudio();
+        for (size_t i = 3; i < fds.size(); ++i)
         {
             if ((fds[i].revents & POLLIN) == 0)
                 continue;
@@ -396,6 +416,26 @@ void BusServer::serveConnection (int fd, SimDevice& device)
     ::close (fd);
 }
 
+void BusServer::acceptAudio()
+{
+    const int c = ::accept4 (impl->audioFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (c < 0)
+        return;
+    {
+        const std::lock_guard<std::mutex> guard (impl->lock);
+        impl->connections[c] = {}; // shut down with the rest on stop
+    }
+    impl->startWorker ([this, c] {
+        {
+            AudioSession session (lab.endpoints(), c);
+            session.run();
+        }
+        const std::lock_guard<std::mutex> guard (impl->lock);
+        impl->connections.erase (c);
+        ::close (c);
+    });
+}
+
 void BusServer::serveControl (int fd)
 {
     std::string line;
@@ -442,6 +482,103 @@ bool parseNumber (const juce::String& text, double& value)
 }
 } // namespace
 
+SimDevice* BusServer::plug (PlugOptions options, juce::String& error)
+{
+    if (SimProfiles::find (options.profile) == nullptr)
+    {
+        error = "unknown profile " + options.profile;
+        return nullptr;
+    }
+
+    const std::lock_guard<std::mutex> plugging (impl->plugLock);
+    if (options.uniqueName.isEmpty())
+        options.uniqueName = lab.nextDefaultName();
+    if (lab.find (options.uniqueName) != nullptr)
+    {
+        error = "a device named " + options.uniqueName + " is plugged in already";
+        return nullptr;
+    }
+
+    const auto folder = entryName (options.uniqueName);
+    for (auto* other : lab.devices())
+        if (entryName (other->uniqueName()) == folder)
+        {
+            error = "the name " + options.uniqueName + " needs the folder " + folder + ", which " + other->uniqueName()
+                    + " uses already";
+            return nullptr;
+        }
+
+    auto* device = lab.plug (options);
+    if (device == nullptr)
+        error = "the device " + options.uniqueName + " could not be plugged";
+    return device;
+}
+
+// guitar NAME connect | disconnect | strum | idle SECONDS | mode live|hex | charge on|off
+//        | fault (silence N | negative N | bad-crc N | undetectable on|off | no-crc-command on|off | clear)...
+juce::String BusServer::handleGuitarCommand (SimDevice& device, const juce::StringArray& args)
+{
+    const auto action = args[2];
+    const auto value = args[3];
+    double number = 0;
+    const bool isOnOff = value == "on" || value == "off";
+    juce::String problem;
+
+    device.withGuitar ([&] (SimGuitar& guitar) {
+        if (action == "connect" || action == "disconnect")
+            guitar.connect (action == "connect");
+        else if (action == "strum")
+            guitar.strum();
+        else if (action == "idle" && parseNumber (value, number) && number >= 0)
+            guitar.setIdleSeconds (number);
+        else if (action == "mode" && (value == "live" || value == "hex"))
+            guitar.setMode (value == "hex");
+        else if (action == "charge" && isOnOff)
+            guitar.chargingNow = value == "on";
+        else if (action == "fault")
+            problem = applyGuitarFaults (guitar.faults, args);
+        else
+            problem = "bad guitar command " + args.joinIntoString (" ", 2);
+    });
+
+    if (problem.isNotEmpty())
+        return "error " + problem;
+    return "ok " + juce::JSON::toString (device.dump()["guitar"], true);
+}
+
+juce::String BusServer::applyGuitarFaults (SimGuitarFaults& faults, const juce::StringArray& args)
+{
+    auto f = faults;
+    for (int i = 3; i < args.size(); ++i)
+    {
+        const auto key = args[i];
+        const auto value = args[i + 1];
+        double n = 0;
+        const bool counted = parseNumber (value, n) && n >= 0;
+        const bool onOff = value == "on" || value == "off";
+        if (key == "clear")
+        {
+            f = {};
+            continue;
+        }
+        if (key == "silence" && counted)
+            f.silentReplies = (int) n;
+        else if (key == "negative" && counted)
+            f.negativeReplies = (int) n;
+        else if (key == "bad-crc" && counted)
+            f.badCrcPackets = (int) n;
+        else if (key == "undetectable" && onOff)
+            f.undetectable = value == "on";
+        else if (key == "no-crc-command" && onOff)
+            f.noCrcCommand = value == "on";
+        else
+            return "bad guitar fault argument " + key;
+        ++i;
+    }
+    faults = f;
+    return {};
+}
+
 juce::String BusServer::handleControlLine (const juce::String& line)
 {
     juce::StringArray args;
@@ -463,29 +600,40 @@ juce::String BusServer::handleControlLine (const juce::String& line)
     if (command == "plug")
     {
         PlugOptions options;
+        options.blankSession = args.contains ("blank-session");
+        args.removeString ("blank-session");
         options.profile = args[1].isNotEmpty() ? args[1] : "arx";
         options.uniqueName = args[2];
-        if (SimProfiles::find (options.profile) == nullptr)
-            return "error unknown profile " + options.profile;
-        if (options.uniqueName.isNotEmpty() && lab.find (options.uniqueName) != nullptr)
-            return "error a device named " + options.uniqueName + " is plugged in already";
-        auto* d = lab.plug (options);
-        return d != nullptr ? "ok " + d->uniqueName() : juce::String ("error the device could not be plugged");
+        juce::String error;
+        auto* d = plug (options, error);
+        return d != nullptr ? "ok " + d->uniqueName() : "error " + error;
     }
 
     auto* device = lab.find (args[1]);
-    if (command != "unplug" && command != "dump" && command != "fault")
+    if (command != "unplug" && command != "dump" && command != "fault" && command != "endpoint"
+        && command != "power-cycle" && command != "guitar")
         return "error unknown command " + command;
     if (device == nullptr)
         return "error no device named " + args[1];
 
     if (command == "unplug")
         return lab.unplug (args[1]) ? "ok" : "error no device named " + args[1];
+    if (command == "endpoint")
+        return lab.endpoints().controlCommand (args);
+    if (command == "power-cycle")
+        return lab.powerCycle (args[1]) != nullptr ? "ok " + args[1] : "error " + args[1] + " did not come back";
+    if (command == "guitar")
+        return handleGuitarCommand (*device, args);
     if (command == "dump")
-        return "ok " + juce::JSON::toString (device->dump(), true);
+    {
+        auto state = device->dump();
+        if (auto* o = state.getDynamicObject())
+            o->setProperty ("endpoints", lab.endpoints().describe (args[1]));
+        return "ok " + juce::JSON::toString (state, true);
+    }
 
     // fault NAME [clear] [latency MS] [nt-status S] [share X] [retval R] [fail] [count N]
-    //            [refuse-buffer-size on|off] [unplug-after N]
+    //            [refuse-buffer-size on|off] [unplug-after N] [no-signal SOURCE]...
     auto f = device->faults();
     enum class Kind { none, nt, retval, fail } kind = Kind::none;
     uint32_t retval = 0;
@@ -512,6 +660,8 @@ juce::String BusServer::handleControlLine (const juce::String& line)
             share = v;
         else if (key == "unplug-after" && number() && v >= 0)
             f.unplugAfter = (int) v;
+        else if (key == "no-signal" && number() && v >= 1 && v <= 31)
+            f.signalLost |= 1u << (int) v;
         else if (key == "refuse-buffer-size" && i + 1 < args.size() && (args[i + 1] == "on" || args[i + 1] == "off"))
             f.refuseBufferSize = args[++i] == "on";
         else

@@ -1,8 +1,9 @@
 #pragma once
 
 // Serves a DeviceLab on a device directory: one folder per plugged device with its registry
-// values and a `device` socket, published by an atomic rename and taken away on unplug, plus a
-// control socket (.arx-devsim.ctl) that takes line commands from arx-devsim's client commands.
+// values and a `device` socket, published by an atomic rename and taken away on unplug, a
+// control socket (.arx-devsim.ctl) that takes line commands from arx-devsim's client commands,
+// and the audio socket (.arx-devsim.audio) that serves the system's audio side (AudioSession).
 //
 // Threads: one poll thread accepts connections; each connection has its own thread that reads
 // request frames and answers them through SimDevice::deviceIoControl.
@@ -36,8 +37,16 @@ public:
     const juce::File& directory() const noexcept { return dir; }
     juce::File entryFor (const juce::String& uniqueName) const;
 
+    // Plugs a device into the lab unless its name is plugged in already or its folder is taken
+    // by another device ("A.1" and "A_1" share one); null with the reason in `error`. Devices
+    // already plugged are never touched. Any thread.
+    SimDevice* plug (PlugOptions options, juce::String& error);
+
     // One control command line; the reply line starts with "ok" or "error". Any thread.
     juce::String handleControlLine (const juce::String& line);
+
+    // The guitar's commands: its cable, the player, its mode and charging, and its faults.
+    static juce::String handleGuitarCommand (SimDevice& device, const juce::StringArray& args);
 
     // Folder name for a unique name: unsafe characters replaced, never a dot name.
     static juce::String entryName (const juce::String& uniqueName);
@@ -47,6 +56,8 @@ private:
     void pollLoop();
     void serveConnection (int fd, SimDevice& device);
     void serveControl (int fd);
+    void acceptAudio();
+    static juce::String applyGuitarFaults (SimGuitarFaults& faults, const juce::StringArray& args);
     void deviceArrived (SimDevice& device) override;
     void deviceRemoved (SimDevice& device) override;
 

@@ -1,14 +1,17 @@
 #include "sim/DeviceLab.h"
 
+#include "sim/SimEndpoints.h"
+
 #include <algorithm>
 
 namespace arx::sim
 {
 
-DeviceLab::DeviceLab() = default;
+DeviceLab::DeviceLab() : audio (std::make_shared<SimEndpoints> (*this)) {}
 
 DeviceLab::~DeviceLab()
 {
+    audio->shutdown();
     const juce::ScopedLock sl (lock);
     for (auto& d : present)
         d->setUnplugHandler (nullptr);
@@ -41,12 +44,17 @@ SimDevice* DeviceLab::plug (const PlugOptions& options)
         if (flash == nullptr)
             flash = std::make_shared<SimFlash>();
 
-        const auto index = (uint32_t) plugCountByProfile[profile->name]++;
+        const auto known = indexByName.find (name);
+        const auto index = known != indexByName.end() ? known->second
+                                                      : (uint32_t) plugCountByProfile[profile->name]++;
+        indexByName[name] = index;
         device = std::make_shared<SimDevice> (*profile, name, index, flash);
         if (options.hwinfoOverride)
             device->setHwinfoValue (options.hwinfoOverride);
         if (options.uniqueNameOverride)
             device->setUniqueNameValue (options.uniqueNameOverride);
+        if (options.blankSession)
+            device->blankSessionArea();
 
         device->setUnplugHandler ([this, name] { unplug (name); });
         present.push_back (device);
@@ -78,6 +86,18 @@ bool DeviceLab::unplug (const juce::String& uniqueName)
     for (auto* l : listeners)
         l->deviceRemoved (*device);
     return true;
+}
+
+SimDevice* DeviceLab::powerCycle (const juce::String& uniqueName)
+{
+    const auto* device = find (uniqueName);
+    if (device == nullptr)
+        return nullptr;
+    PlugOptions options;
+    options.profile = device->profile().name;
+    options.uniqueName = uniqueName;
+    unplug (uniqueName);
+    return plug (options);
 }
 
 void DeviceLab::unplugAll()

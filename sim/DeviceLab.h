@@ -16,12 +16,15 @@
 namespace arx::sim
 {
 
+class SimEndpoints;
+
 struct PlugOptions
 {
     juce::String profile = "arx";
     juce::String uniqueName; // empty: "ARX-1", "ARX-2", ...
     std::optional<juce::MemoryBlock> hwinfoOverride;     // published instead of the profile's
     std::optional<juce::MemoryBlock> uniqueNameOverride; // raw registry value of "unique_name"
+    bool blankSession = false; // the session area is left erased
 };
 
 class DeviceLab
@@ -41,6 +44,9 @@ public:
     // Null when the profile is unknown or the name is plugged in already.
     SimDevice* plug (const PlugOptions& options = {});
     bool unplug (const juce::String& uniqueName);
+    // Unplug and plug again under the same name and profile: the device reads its firmware
+    // versions from its flash anew. Null when no such device is plugged in.
+    SimDevice* powerCycle (const juce::String& uniqueName);
     void unplugAll();
 
     // Present devices only.
@@ -53,15 +59,22 @@ public:
     void addListener (Listener* listener);
     void removeListener (Listener* listener);
 
-private:
+    // The system's audio side: the endpoints and legacy mixers of the plugged devices.
+    SimEndpoints& endpoints() noexcept { return *audio; }
+    std::shared_ptr<SimEndpoints> endpointService() const noexcept { return audio; }
+
+    // The name the next plug without a name gets: "ARX-1", "ARX-2", ...
     juce::String nextDefaultName() const;
 
+private:
     std::vector<std::shared_ptr<SimDevice>> present;  // plug order
     std::vector<std::shared_ptr<SimDevice>> retired;  // unplugged, kept for inspection
     std::map<juce::String, std::shared_ptr<SimFlash>> flashByName;
     std::map<juce::String, int> plugCountByProfile;
+    std::map<juce::String, uint32_t> indexByName; // a device plugged again keeps its identity
     std::vector<Listener*> listeners;
     mutable juce::CriticalSection lock, listenerLock;
+    std::shared_ptr<SimEndpoints> audio;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceLab)
 };

@@ -1,6 +1,7 @@
 #include "sim/InProcessPlatform.h"
 
 #include "platform/MessageQueue.h"
+#include "sim/SimEndpoints.h"
 
 #include <mutex>
 #include <set>
@@ -172,12 +173,23 @@ std::unique_ptr<MessageWindow> InProcessPlatform::createMessageWindow()
     return std::make_unique<InProcessWindow> (lab);
 }
 
-std::unique_ptr<NamedMutex> InProcessPlatform::createNamedMutex (const juce::String& name)
+NamedMutexResult InProcessPlatform::createNamedMutex (const juce::String& name)
 {
     const std::lock_guard<std::mutex> guard (namedLock);
-    if (! heldNames().insert (name).second)
+    NamedMutexResult result;
+    if (heldNames().insert (name).second)
+        result.mutex = std::make_unique<InProcessNamedMutex> (name);
+    else
+        result.heldElsewhere = true;
+    return result;
+}
+
+std::shared_ptr<AudioService> InProcessPlatform::audioService()
+{
+    auto service = lab.endpointService();
+    if (! service->isServiceAvailable())
         return nullptr;
-    return std::make_unique<InProcessNamedMutex> (name);
+    return service;
 }
 
 } // namespace arx::sim

@@ -1,5 +1,6 @@
 #include "sim/SimDevice.h"
 
+#include "sim/SimFirmware.h"
 #include "sim/SimSessionImage.h"
 
 #include <algorithm>
@@ -61,29 +62,39 @@ juce::var SimFaults::toVar() const
     o->setProperty ("failCount", failCount);
     o->setProperty ("refuseBufferSize", refuseBufferSize);
     o->setProperty ("unplugAfter", unplugAfter);
+    o->setProperty ("signalLost", (juce::int64) signalLost);
     return juce::var (o);
 }
 
-SimDevice::SimDevice (const SimProfile& profile, const juce::String& uniqueName, uint32_t index,
-                      std::shared_ptr<SimFlash> flashMemory)
-    : prof (profile), name (uniqueName), deviceIndex (index), flash (std::move (flashMemory)),
-      random ((juce::int64) (0x5EED0000u + index)), startMs (juce::Time::getMillisecondCounterHiRes())
+namespace
+{
+// A new flash part comes from the factory with its firmware and a session image in place.
+std::shared_ptr<SimFlash> poweredFlash (std::shared_ptr<SimFlash> flash, const SimProfile& profile)
 {
     if (flash == nullptr)
         flash = std::make_shared<SimFlash>();
 
+    if (flash->eraseCount == 0 && flash->writeCount == 0
+        && flash->isBlank (profile.sessionBase, SimSessionImage::bytes))
+    {
+        SimFirmware::programFactoryImages (*flash, profile);
+        auto image = SimSessionImage::factory (profile);
+        flash->program (profile.sessionBase, image.data(), (uint32_t) image.size());
+    }
+    return flash;
+}
+} // namespace
+
+SimDevice::SimDevice (const SimProfile& profile, const juce::String& uniqueName, uint32_t index,
+                      std::shared_ptr<SimFlash> flashMemory)
+    : flash (poweredFlash (std::move (flashMemory), profile)),
+      prof (SimFirmware::poweredUp (profile, *flash)), name (uniqueName), deviceIndex (index),
+      random ((juce::int64) (0x5EED0000u + index)), startMs (juce::Time::getMillisecondCounterHiRes())
+{
     if (prof.hasHwinfo)
         hwinfo = SimProfiles::buildHwinfo (prof, deviceIndex);
 
     uniqueNameBytes = juce::MemoryBlock (name.toRawUTF8(), name.getNumBytesAsUTF8() + 1);
-
-    // A new flash part comes from the factory with a session image in place.
-    if (flash->isBlank (prof.sessionBase, SimSessionImage::bytes) && flash->eraseCount == 0
-        && flash->writeCount == 0)
-    {
-        auto image = SimSessionImage::factory (prof);
-        flash->program (prof.sessionBase, image.data(), (uint32_t) image.size());
-    }
     loadMixerFromSession();
 }
 
@@ -143,6 +154,7 @@ void SimDevice::addFault (const SimFaults& f)
         faultState.refuseBufferSize = true;
     if (f.unplugAfter != 0)
         faultState.unplugAfter = f.unplugAfter;
+    faultState.signalLost |= f.signalLost;
 }
 
 SimFaults SimDevice::faults() const
@@ -179,6 +191,7 @@ void SimDevice::logRequest (uint32_t code, const void* in, uint32_t inSize, uint
         requestLog.pop_front();
     }
     r.code = code;
+    r.atMs = juce::Time::getMillisecondCounterHiRes();
     if (in != nullptr && inSize > 0)
         r.input.assign (static_cast<const uint8_t*> (in), static_cast<const uint8_t*> (in) + inSize);
     else
@@ -370,6 +383,12 @@ uint32_t SimDevice::hardwareInfo (Packet& p)
 uint32_t SimDevice::flashCommand (Packet& p)
 {
     const auto sessionEnd = prof.sessionBase + SimSessionImage::bytes;
+    // A part that is still erasing or programming takes no erase, write or read.
+    if (p.command() <= 2 && flash->isBusy())
+    {
+        ++busyRefusals;
+        return retvalFlashBusy;
+    }
     switch (p.command())
     {
         case 0: // erase
@@ -455,9 +474,22 @@ uint32_t SimDevice::hardwareControl (Packet& p)
     }
 }
 
+bool SimDevice::refuseChannel (uint32_t channel, int count)
+{
+    if (channel < (uint32_t) std::min (count, mixerChannels))
+        return false;
+    ++channelRefusals;
+    return true;
+}
+
+int SimDevice::playbackChannels() const noexcept
+{
+    return (int) std::max ({ prof.playbackCount1x, prof.playbackCount2x, prof.playbackCount4x });
+}
+
 uint32_t SimDevice::outputCommand (Packet& p)
 {
-    if (! p.hasParams (1) || p.param (0) >= (uint32_t) mixerChannels)
+    if (! p.hasParams (1) || refuseChannel (p.param (0), prof.outputCount()))
         return retvalBadParameter;
     const auto o = p.param (0);
     const bool isSet = (p.command() & 1) == 0;
@@ -477,7 +509,7 @@ uint32_t SimDevice::outputCommand (Packet& p)
 
 uint32_t SimDevice::playbackCommand (Packet& p)
 {
-    if (! p.hasParams (1) || p.param (0) >= (uint32_t) mixerChannels)
+    if (! p.hasParams (1) || refuseChannel (p.param (0), playbackChannels()))
         return retvalBadParameter;
     const auto c = p.param (0);
     const bool isSet = (p.command() & 1) == 0;
@@ -499,7 +531,8 @@ uint32_t SimDevice::playbackCommand (Packet& p)
 
 uint32_t SimDevice::monitorCommand (Packet& p)
 {
-    if (! p.hasParams (2) || p.param (0) >= (uint32_t) mixerChannels || p.param (1) >= (uint32_t) mixerChannels)
+    if (! p.hasParams (2) || refuseChannel (p.param (0), prof.inputCount())
+        || refuseChannel (p.param (1), prof.outputCount()))
         return retvalBadParameter;
     const auto i = p.param (0), o = p.param (1);
     const bool isSet = (p.command() & 1) == 0;
@@ -557,14 +590,12 @@ uint32_t SimDevice::guitarCommand (Packet& p)
         case 6:
             if (! p.hasParams (1))
                 return retvalBadParameter;
-            guitar.control = p.param (0);
+            guitar.setControl (p.param (0));
             return 0;
         case 7:
             if (! p.hasParams (3))
                 return retvalBadParameter;
-            guitar.chargingNow = p.param (0) != 0;
-            guitar.autoCharge = p.param (1) != 0;
-            guitar.chargeDelay = p.param (2);
+            guitar.setState (p.param (0) != 0, p.param (1) != 0, p.param (2));
             return 0;
         case 8:
             p.results = { guitar.chargingNow ? 1u : 0u, guitar.autoCharge ? 1u : 0u, guitar.chargeDelay };
@@ -578,14 +609,9 @@ uint32_t SimDevice::statusBits() const
     uint32_t bits = 0;
     // Every external clock source the device has carries a signal.
     for (uint32_t i = 1; i <= 5; ++i)
-        if ((prof.clockMask & (1u << i)) != 0)
+        if ((prof.clockMask & (1u << i)) != 0 && (faultState.signalLost & (1u << i)) == 0)
             bits |= 1u << i;
-    if (guitar.connected && guitar.chargingNow)
-        bits |= 1u << 29;
-    if (guitar.connected)
-        bits |= 1u << 30;
-    if (guitar.connected && guitar.isHexMode())
-        bits |= 1u << 31;
+    bits |= guitar.statusBits();
     return bits;
 }
 
@@ -696,9 +722,33 @@ void SimDevice::loadMixerFromSession()
         mix.outputMute[i] = d[S::outputChannelAt + S::channelRecordSize * (uint32_t) i] != 0;
     }
     const auto imageFlags = readWord (d + S::flagsAt);
-    guitar.autoCharge = (imageFlags & (1u << 30)) != 0;
-    guitar.control = (imageFlags & (1u << 29)) != 0 ? 2u : 0u;
-    guitar.chargeDelay = readWord (d + S::guitarSettingAt);
+    guitar.setState (false, (imageFlags & (1u << 30)) != 0, readWord (d + S::guitarSettingAt));
+    guitar.setControl ((imageFlags & (1u << 29)) != 0 ? 2u : 0u);
+}
+
+void SimDevice::blankSessionArea()
+{
+    const juce::ScopedLock sl (lock);
+    const std::vector<uint8_t> erased (SimSessionImage::bytes, 0xFF);
+    flash->program (prof.sessionBase, erased.data(), (uint32_t) erased.size());
+}
+
+bool SimDevice::applyDriverPlaybackGain (int channel, uint32_t gainCode)
+{
+    const juce::ScopedLock sl (lock);
+    if (channel < 0 || channel >= std::min ((int) prof.playbackCount1x, mixerChannels))
+        return false;
+    mix.playbackGain[channel] = gainCode;
+    return true;
+}
+
+bool SimDevice::applyDriverPlaybackMute (int channel, bool on)
+{
+    const juce::ScopedLock sl (lock);
+    if (channel < 0 || channel >= std::min ((int) prof.playbackCount1x, mixerChannels))
+        return false;
+    mix.playbackMute[channel] = on ? 1 : 0;
+    return true;
 }
 
 SimMixer SimDevice::mixer() const
@@ -769,6 +819,18 @@ int SimDevice::sessionWrites() const
     return sessionWriteCount;
 }
 
+int SimDevice::refusedWhileBusy() const
+{
+    const juce::ScopedLock sl (lock);
+    return busyRefusals;
+}
+
+int SimDevice::refusedChannels() const
+{
+    const juce::ScopedLock sl (lock);
+    return channelRefusals;
+}
+
 int SimDevice::flashEraseCount() const
 {
     const juce::ScopedLock sl (lock);
@@ -811,6 +873,12 @@ std::vector<uint8_t> SimDevice::guitarReceived() const
     return guitar.received;
 }
 
+void SimDevice::withGuitar (const std::function<void (SimGuitar&)>& action)
+{
+    const juce::ScopedLock sl (lock);
+    action (guitar);
+}
+
 namespace
 {
 template <typename T>
@@ -840,6 +908,33 @@ juce::var countsOf (const std::map<juce::String, int>& counts)
 }
 } // namespace
 
+namespace
+{
+juce::String hexWord (uint32_t value)
+{
+    return "0x" + juce::String::toHexString ((juce::int64) value).paddedLeft ('0', 8);
+}
+} // namespace
+
+// The versions the device describes itself with (a backup build where an image is broken), and
+// what its flash holds now.
+juce::var SimDevice::firmwareVar() const
+{
+    auto* description = new juce::DynamicObject();
+    description->setProperty ("arm", hexWord (prof.armVersion));
+    description->setProperty ("fpga", hexWord (prof.fpgaVersion));
+    description->setProperty ("dsp", hexWord (prof.dspVersion));
+
+    auto* inFlash = new juce::DynamicObject();
+    for (auto& layout : SimFirmware::images())
+        inFlash->setProperty (layout.name, hexWord (SimFirmware::versionInFlash (*flash, layout, 0)));
+
+    auto* f = new juce::DynamicObject();
+    f->setProperty ("description", juce::var (description));
+    f->setProperty ("inFlash", juce::var (inFlash));
+    return juce::var (f);
+}
+
 juce::var SimDevice::dump() const
 {
     const juce::ScopedLock sl (lock);
@@ -865,15 +960,6 @@ juce::var SimDevice::dump() const
     clock->setProperty ("source", (juce::int64) mix.clockSource);
     clock->setProperty ("rate", (juce::int64) mix.sampleRate);
 
-    auto* g = new juce::DynamicObject();
-    g->setProperty ("connected", guitar.connected);
-    g->setProperty ("chargingNow", guitar.chargingNow);
-    g->setProperty ("autoCharge", guitar.autoCharge);
-    g->setProperty ("delay", (juce::int64) guitar.chargeDelay);
-    g->setProperty ("control", (juce::int64) guitar.control);
-    g->setProperty ("hexMode", guitar.isHexMode());
-    g->setProperty ("bytesReceived", (int) guitar.received.size());
-
     std::vector<uint8_t> image (SimSessionImage::bytes);
     flash->readBytes (prof.sessionBase, image.data(), (uint32_t) image.size());
     auto* f = new juce::DynamicObject();
@@ -886,10 +972,12 @@ juce::var SimDevice::dump() const
     f->setProperty ("sessionCrcValid", SimSessionImage::isValid (image.data()));
     f->setProperty ("sessionWrites", sessionWriteCount);
     f->setProperty ("busy", flash->isBusy());
+    f->setProperty ("refusedWhileBusy", busyRefusals);
 
     auto* req = new juce::DynamicObject();
     req->setProperty ("gwc", countsOf (gwcCountsLocked()));
     req->setProperty ("driver", countsOf (driverCountsLocked()));
+    req->setProperty ("refusedChannels", channelRefusals);
 
     auto* d = new juce::DynamicObject();
     d->setProperty ("uniqueName", name);
@@ -900,7 +988,8 @@ juce::var SimDevice::dump() const
     d->setProperty ("flags", (juce::int64) mix.flags);
     d->setProperty ("bufferSize", (juce::int64) bufferSizeSamples);
     d->setProperty ("rateLock", rateLocked);
-    d->setProperty ("guitar", juce::var (g));
+    d->setProperty ("guitar", guitar.toVar());
+    d->setProperty ("firmware", firmwareVar());
     d->setProperty ("flash", juce::var (f));
     d->setProperty ("faults", faultState.toVar());
     d->setProperty ("requests", juce::var (req));

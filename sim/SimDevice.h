@@ -29,6 +29,7 @@ struct SimRequest
     uint32_t code = 0;
     std::vector<uint8_t> input;
     uint32_t outSize = 0;
+    double atMs = 0.0; // when it reached the driver (juce::Time::getMillisecondCounterHiRes)
 };
 
 // Fault injection. Counts run down with each request they hit; 0 = off.
@@ -44,6 +45,7 @@ struct SimFaults
     int failCount = 0;             // DeviceIoControl fails for the next N requests of any code
     bool refuseBufferSize = false; // driver request 9 answers a refusal
     int unplugAfter = 0;           // the device goes away after N more requests
+    uint32_t signalLost = 0;       // clock sources (bit = source index) whose input has no signal
 
     juce::var toVar() const;
 };
@@ -73,6 +75,7 @@ public:
     static constexpr uint32_t retvalBusy = 12;
     static constexpr uint32_t retvalBadCommand = 1;
     static constexpr uint32_t retvalBadParameter = 2;
+    static constexpr uint32_t retvalFlashBusy = 5; // erase, write or read while the flash works
     static constexpr uint32_t driverVersionWord = 0x01040200;
 
     SimDevice (const SimProfile& profile, const juce::String& uniqueName, uint32_t index,
@@ -116,6 +119,9 @@ public:
     std::vector<uint8_t> sessionArea() const; // the stored image bytes, as in flash
     uint32_t sessionBase() const noexcept { return prof.sessionBase; }
     int sessionWrites() const;
+    // Commands the device refused: flash work while busy, channels beyond the profile's counts.
+    int refusedWhileBusy() const;
+    int refusedChannels() const;
     int flashEraseCount() const;
     int flashWriteCount() const;
     uint32_t flashLockValue() const;
@@ -124,8 +130,19 @@ public:
     uint32_t guitarControl() const;
     std::vector<uint8_t> guitarReceived() const;
 
+    // The guitar, for the lab's commands and for tests, under the device's lock.
+    void withGuitar (const std::function<void (SimGuitar&)>& action);
+
     // Loads the mixer from the session image in flash, as the device does at power-up.
     void loadMixerFromSession();
+
+    // Leaves the session area erased, as a new part or a write-back cut after its erase would.
+    void blankSessionArea();
+
+    // The driver applies an endpoint's volume to the device, as the playback gain and mute
+    // commands would. False (nothing changes) for a channel the device does not have.
+    bool applyDriverPlaybackGain (int channel, uint32_t gainCode);
+    bool applyDriverPlaybackMute (int channel, bool on);
 
     static constexpr size_t requestLogLimit = 10000;
 
@@ -144,17 +161,20 @@ private:
     uint32_t playbackCommand (Packet& p);
     uint32_t monitorCommand (Packet& p);
     uint32_t guitarCommand (Packet& p);
+    bool refuseChannel (uint32_t channel, int count); // true (and counted) when out of range
+    int playbackChannels() const noexcept;
     void fillMeters (Packet& p);
     uint32_t statusBits() const;
     void logRequest (uint32_t code, const void* in, uint32_t inSize, uint32_t outSize);
+    juce::var firmwareVar() const;
     std::map<juce::String, int> gwcCountsLocked() const;
     std::map<juce::String, int> driverCountsLocked() const;
     bool takeNtStatusFault (uint32_t& status);
 
+    std::shared_ptr<SimFlash> flash; // before prof: the description is read from it
     const SimProfile prof;
     const juce::String name;
     const uint32_t deviceIndex;
-    std::shared_ptr<SimFlash> flash;
     SimGuitar guitar;
     SimMixer mix;
     SimFaults faultState;
@@ -163,6 +183,8 @@ private:
     uint32_t bufferSizeSamples = 256;
     bool rateLocked = false;
     int sessionWriteCount = 0;
+    int busyRefusals = 0;
+    int channelRefusals = 0;
     juce::Random random;
     std::deque<SimRequest> requestLog;
     // Keyed by number: building text keys on every request would cost more than the request.

@@ -3,6 +3,7 @@
 #include "platform/DeviceDirectory.h"
 #include "sim/BusServer.h"
 #include "sim/DeviceLab.h"
+#include "sim/SimFirmware.h"
 
 #include <csignal>
 #include <cstring>
@@ -20,14 +21,24 @@ using arx::sim::BusServer;
 const char* usageText =
     "usage:\n"
     "  arx-devsim serve [--dir DIR] [--plug PROFILE[:NAME]]...\n"
-    "  arx-devsim plug [--dir DIR] [--profile NAME] [--name UNIQUE]\n"
+    "  arx-devsim plug [--dir DIR] [--profile NAME] [--name UNIQUE] [--blank-session]\n"
     "  arx-devsim unplug [--dir DIR] UNIQUE\n"
     "  arx-devsim dump [--dir DIR] UNIQUE\n"
     "  arx-devsim list [--dir DIR]\n"
+    "  arx-devsim power-cycle [--dir DIR] UNIQUE\n"
+    "  arx-devsim guitar [--dir DIR] UNIQUE connect|disconnect|strum|idle SECONDS|mode live|hex\n"
+    "                    |charge on|off|fault ARGS (silence N, negative N, bad-crc N,\n"
+    "                     undetectable on|off, no-crc-command on|off, clear)\n"
+    "  arx-devsim firmware --out DIR [--version MAJOR.MINOR] [--guitar-bytes N]\n"
+    "                     lab firmware files for tests and the demo (not device firmware)\n"
     "  arx-devsim fault [--dir DIR] UNIQUE [--clear] [--latency MS]\n"
     "                   [--nt-status 0x102|0xC0120090 (--count N | --share 0..1)]\n"
     "                   [--retval R --count N] [--fail --count N]\n"
     "                   [--refuse-buffer-size on|off] [--unplug-after N]\n"
+    "                   [--no-signal SOURCE]... (the clock source's input loses its signal)\n"
+    "  arx-devsim endpoint [--dir DIR] UNIQUE --channel C (--volume DB | --mute 0|1)\n"
+    "                   another program sets the level (or the mute) of the system's\n"
+    "                   endpoint that carries playback channel C of the device\n"
     "The device directory defaults to $ARX_DEVICE_DIR, $XDG_RUNTIME_DIR/arx-devices or\n"
     "/tmp/arx-devices-UID.\n";
 
@@ -90,6 +101,45 @@ int sendControl (const juce::File& dir, const juce::String& line)
     return 1;
 }
 
+// "5.2" or a version word "0x05020000".
+bool parseVersion (const juce::String& text, uint32_t& version)
+{
+    if (text.startsWithIgnoreCase ("0x") && text.length() > 2 && text.length() <= 10
+        && text.substring (2).containsOnly ("0123456789abcdefABCDEF"))
+    {
+        version = (uint32_t) text.substring (2).getHexValue64();
+        return true;
+    }
+    const auto major = text.upToFirstOccurrenceOf (".", false, false);
+    const auto minor = text.fromFirstOccurrenceOf (".", false, false);
+    if (major.isEmpty() || minor.isEmpty() || ! major.containsOnly ("0123456789") || ! minor.containsOnly ("0123456789")
+        || major.getIntValue() > 255 || minor.getIntValue() > 255)
+        return false;
+    version = ((uint32_t) major.getIntValue() << 24) | ((uint32_t) minor.getIntValue() << 16);
+    return true;
+}
+
+// The lab's firmware files: the device's DAT images and the guitar's firmware file.
+int writeFirmwareFiles (const juce::File& out, const juce::String& versionText, const juce::String& guitarBytes)
+{
+    uint32_t version = 0;
+    if (! parseVersion (versionText, version))
+        return usage ("--version needs MAJOR.MINOR or a version word");
+    const int bytes = guitarBytes.getIntValue();
+    if (! guitarBytes.containsOnly ("0123456789") || bytes < 64 || bytes > 131072 - 64)
+        return usage ("--guitar-bytes needs a count from 64 to 131008");
+
+    const auto guitar = arx::sim::SimGuitar::firmwareFile ((uint32_t) bytes);
+    if (! arx::sim::SimFirmware::writeDatFiles (out, version)
+        || ! out.getChildFile ("guitar_body.pt2").replaceWithData (guitar.getData(), guitar.getSize()))
+    {
+        std::cerr << "arx-devsim: cannot write the firmware files into " << out.getFullPathName() << "\n";
+        return 1;
+    }
+    std::cout << out.getFullPathName() << "\n";
+    return 0;
+}
+
 int serve (const juce::File& dir, const juce::StringArray& plugs)
 {
     // Signals are taken by sigwait below; every thread started from here inherits the mask.
@@ -112,10 +162,11 @@ int serve (const juce::File& dir, const juce::StringArray& plugs)
         arx::sim::PlugOptions options;
         options.profile = p.upToFirstOccurrenceOf (":", false, false);
         options.uniqueName = p.fromFirstOccurrenceOf (":", false, false);
-        auto* d = lab.plug (options);
+        juce::String problem;
+        auto* d = server.plug (options, problem);
         if (d == nullptr)
         {
-            std::cerr << "arx-devsim: cannot plug " << p << " (unknown profile or name in use)\n";
+            std::cerr << "arx-devsim: cannot plug " << p << ": " << problem << "\n";
             server.stop();
             return 1;
         }
@@ -140,8 +191,10 @@ int main (int argc, char** argv)
     const juce::String command (argv[1]);
     auto dir = arx::platform::deviceDirectory();
     juce::StringArray positional, plugs;
-    juce::String profile = "arx", name;
+    juce::String profile = "arx", name, outDir, version = "5.2", guitarBytes = "8192";
+    bool blankSession = false;
     juce::StringArray faultArgs;
+    juce::StringArray endpointArgs;
 
     for (int i = 2; i < argc; ++i)
     {
@@ -175,16 +228,31 @@ int main (int argc, char** argv)
             if (! value (name) || name.isEmpty() || name.containsAnyOf (" \t\n\""))
                 return usage ("--name needs a name without blanks");
         }
+        else if (a == "--blank-session" && command == "plug")
+            blankSession = true;
+        else if (command == "firmware" && (a == "--out" || a == "--version" || a == "--guitar-bytes"))
+        {
+            if (! value (v) || v.isEmpty())
+                return usage (a + " needs a value");
+            (a == "--out" ? outDir : a == "--version" ? version : guitarBytes) = v;
+        }
         else if (command == "fault" && (a == "--clear" || a == "--fail"))
             faultArgs.add (a.substring (2));
         else if (command == "fault"
                  && (a == "--latency" || a == "--nt-status" || a == "--count" || a == "--share" || a == "--retval"
-                     || a == "--refuse-buffer-size" || a == "--unplug-after"))
+                     || a == "--refuse-buffer-size" || a == "--unplug-after" || a == "--no-signal"))
         {
             if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
                 return usage (a + " needs a value");
             faultArgs.add (a.substring (2));
             faultArgs.add (v);
+        }
+        else if (command == "endpoint" && (a == "--channel" || a == "--volume" || a == "--mute"))
+        {
+            if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
+                return usage (a + " needs a value");
+            endpointArgs.add (a.substring (2));
+            endpointArgs.add (v);
         }
         else if (a.startsWith ("--"))
             return usage ("unknown option " + a + " for " + command);
@@ -198,7 +266,26 @@ int main (int argc, char** argv)
     {
         if (! positional.isEmpty())
             return usage ("plug takes --profile and --name");
-        return sendControl (dir, "plug " + profile + (name.isNotEmpty() ? " " + name : juce::String()));
+        return sendControl (dir, "plug " + profile + (name.isNotEmpty() ? " " + name : juce::String())
+                                     + (blankSession ? " blank-session" : ""));
+    }
+    if (command == "firmware")
+    {
+        if (outDir.isEmpty() || ! positional.isEmpty())
+            return usage ("firmware needs --out DIR");
+        return writeFirmwareFiles (juce::File::getCurrentWorkingDirectory().getChildFile (outDir), version, guitarBytes);
+    }
+    if (command == "power-cycle")
+    {
+        if (positional.size() != 1 || positional[0].containsAnyOf (" \t\n\""))
+            return usage ("power-cycle needs one device name");
+        return sendControl (dir, "power-cycle " + positional[0]);
+    }
+    if (command == "guitar")
+    {
+        if (positional.size() < 2 || positional.joinIntoString ("").containsAnyOf (" \t\n\""))
+            return usage ("guitar needs a device name and an action");
+        return sendControl (dir, "guitar " + positional.joinIntoString (" "));
     }
     if (command == "list")
         return positional.isEmpty() ? sendControl (dir, "list") : usage ("list takes no names");
@@ -209,6 +296,14 @@ int main (int argc, char** argv)
         if (command == "fault" && faultArgs.isEmpty())
             return usage ("fault needs at least one fault option");
         return sendControl (dir, command + " " + positional[0] + (faultArgs.isEmpty() ? juce::String() : " " + faultArgs.joinIntoString (" ")));
+    }
+    if (command == "endpoint")
+    {
+        if (positional.size() != 1 || positional[0].containsAnyOf (" \t\n\""))
+            return usage ("endpoint needs one device name");
+        if (endpointArgs.size() != 4 || endpointArgs[0] != "channel")
+            return usage ("endpoint needs --channel C and then one of --volume DB or --mute 0|1");
+        return sendControl (dir, "endpoint " + positional[0] + " " + endpointArgs.joinIntoString (" "));
     }
     return usage ("unknown command " + command);
 }

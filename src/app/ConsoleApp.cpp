@@ -6,8 +6,11 @@
 #include "app/WindowCascade.h"
 #include "device/DeviceList.h"
 #include "device/Win32NotificationWindow.h"
+#include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
+
+#include <iostream>
 
 namespace arx
 {
@@ -22,16 +25,6 @@ constexpr const char* instanceLockName = "Vantrel ARX Console lock";
 
 } // namespace
 
-// JUCE 7 numbers the Windows versions from Windows | 1 (2000): Vista is Windows | 3. Elsewhere
-// the platform layer's ARX_OS=vista decides.
-bool ConsoleApp::detectVistaOrLater()
-{
-    const auto type = juce::SystemStats::getOperatingSystemType();
-    if ((type & juce::SystemStats::Windows) != 0)
-        return type >= juce::SystemStats::WinVista;
-    return juce::SystemStats::getEnvironmentVariable ("ARX_OS", {}).equalsIgnoreCase ("vista");
-}
-
 //==============================================================================
 void ConsoleAppListener::handleMessage (const juce::Message& message)
 {
@@ -45,6 +38,7 @@ void ConsoleAppTimer::timerCallback()
 
 //==============================================================================
 ConsoleApp::ConsoleApp() = default;
+ConsoleApp::ConsoleApp (Setup s) : setup (std::move (s)) {}
 
 ConsoleApp::~ConsoleApp()
 {
@@ -55,38 +49,60 @@ ConsoleApp* ConsoleApp::getInstance() noexcept { return instance; }
 bool ConsoleApp::isVistaOrLater() noexcept { return vistaOrLater; }
 bool ConsoleApp::isForceUpdate() noexcept { return forceUpdate; }
 
+bool ConsoleApp::isForceUpdateCommandLine (const juce::String& commandLine) noexcept
+{
+    return commandLine == "-forceupdate";
+}
+
 void ConsoleApp::initialise (const juce::String& commandLine)
 {
     logger = std::make_unique<ConsoleLogger> (ConsoleLogger::isRequestedByEnvironment());
     juce::Logger::setCurrentLogger (logger.get());
 
     instance = this;
-    vistaOrLater = detectVistaOrLater();
 
     lookAndFeel = std::make_unique<ConsoleLookAndFeel>();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
-    auto& platform = platform::Platform::getDefault();
-    instanceLock = platform.createNamedMutex (instanceLockName);
-    if (instanceLock == nullptr)
+    auto& platform = setup.platform != nullptr ? *setup.platform : platform::Platform::getDefault();
+    vistaOrLater = platform.isVistaOrLater();
+    auto lock = platform.createNamedMutex (instanceLockName);
+    if (lock.mutex == nullptr)
     {
-        juce::Logger::writeToLog ("Console - another instance is running");
-        quit();
+        if (lock.heldElsewhere)
+        {
+            juce::Logger::writeToLog ("Console - another instance is running");
+        }
+        else
+        {
+            // Not a second instance: the user must learn why nothing opens.
+            const auto text = "Vantrel ARX Console cannot start: " + lock.failure;
+            juce::Logger::writeToLog (text);
+            if (! ConsoleLogger::isRequestedByEnvironment())
+                std::cerr << text << std::endl;
+            setApplicationReturnValue (1);
+        }
+        endMessageLoop();
         return;
     }
+    instanceLock = std::move (lock.mutex);
 
     forceUpdate = isForceUpdateCommandLine (commandLine);
 
-    deviceList = std::make_unique<DeviceList> (platform, Win32NotificationWindow::instance(),
-                                               DeviceList::supportedVendor);
+    if (setup.platform != nullptr)
+        ownNotificationWindow = std::make_unique<Win32NotificationWindow> (platform);
+    auto& notificationWindow = ownNotificationWindow != nullptr ? *ownNotificationWindow
+                                                                : Win32NotificationWindow::instance();
+    deviceList = std::make_unique<DeviceList> (platform, notificationWindow, DeviceList::supportedVendor);
 
-    Win32NotificationWindow::instance().addListener (this);
+    notificationWindow.addListener (this);
     listeningForWin32 = true;
 
     // The listener exists before the tray icon so that the icon always has a target; the
     // device list gets it only at the end, as the last step of start-up.
     listener = std::make_unique<ConsoleAppListener> (*this);
-    createTrayIcon();
+    if (setup.trayIcon)
+        createTrayIcon();
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))
@@ -111,9 +127,16 @@ void ConsoleApp::createTrayIcon()
 void ConsoleApp::shutdown()
 {
     timer.stopTimer();
+    {
+        const juce::ScopedLock sl (sessionEndLock);
+        shutDown = true;
+    }
+    sessionEnded.signal();
 
+    // The loop ends after the last window has gone; a window left here (the loop ended some
+    // other way) still writes its session back while its destructor waits.
     while (firstWindow != nullptr)
-        removeConsole (firstWindow, true);
+        removeConsole (firstWindow, false);
 
     deviceList.reset();
     listener.reset();
@@ -122,10 +145,13 @@ void ConsoleApp::shutdown()
 
     if (listeningForWin32)
     {
-        if (auto* window = Win32NotificationWindow::instanceIfMade())
+        if (ownNotificationWindow != nullptr)
+            ownNotificationWindow->removeListener (this);
+        else if (auto* window = Win32NotificationWindow::instanceIfMade())
             window->removeListener (this);
         listeningForWin32 = false;
     }
+    ownNotificationWindow.reset();
 
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     lookAndFeel.reset();
@@ -134,22 +160,39 @@ void ConsoleApp::shutdown()
 
 void ConsoleApp::systemRequestedQuit()
 {
-    if (windowCount == 0)
-    {
-        quit();
-        return;
-    }
+    endProgram();
+}
 
-    // Each window's thread posts 'delw' when done; the last removal quits. The ring is copied
-    // first: a close never unlinks synchronously, but stay safe against it.
+juce::Array<ConsoleWindow*> ConsoleApp::windowsInRing() const
+{
     juce::Array<ConsoleWindow*> windows;
     auto* w = firstWindow;
     for (int i = 0; i < windowCount; ++i, w = w->next)
         windows.add (w);
+    return windows;
+}
 
-    // A disabled window (busy with a modal operation) ignores the request and stays open.
+void ConsoleApp::endProgram()
+{
+    ending = true;
+
+    // Each window's thread writes back, then posts 'delw'; the last removal quits. The ring is
+    // copied first: a close never unlinks synchronously, but stay safe against it.
+    const auto windows = windowsInRing();
     for (auto* window : windows)
         window->closeButtonPressed();
+
+    // A disabled window (busy with a modal operation) ignores the request and stays open: the
+    // program then runs on, as it would for the user's own close.
+    for (auto* window : windows)
+        if (! window->isClosing())
+        {
+            juce::Logger::writeToLog ("Console - " + window->getName() + " is busy and stays open");
+            ending = false;
+            sessionEnded.signal();
+        }
+
+    quitWhenNoWindowIsLeft();
 }
 
 void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t)
@@ -157,26 +200,47 @@ void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t wParam, intptr_
     if (message != platform::WM_ENDSESSION)
         return;
 
-    // Once every window has answered, the system may end the process: the preferences are saved
-    // on the message thread while this one waits. The wait ends early rather than holding a lock
-    // of the message thread: a message thread already on its way out (the system may ask it to
-    // quit as well) may be waiting for this thread to leave the listener list, and it saves every
-    // window's preferences as it removes them.
-    const bool sessionEnds = wParam != 0;
-    auto saved = std::make_shared<juce::WaitableEvent>();
-    juce::MessageManager::callAsync ([this, saved, sessionEnds] {
-        saveAllPreferences();
-        if (sessionEnds)
-        {
-            juce::Logger::writeToLog ("Console - end of session");
-            quit();
-        }
-        saved->signal();
-    });
-    auto* messageManager = juce::MessageManager::getInstance();
-    for (int waited = 0; waited < endSessionWaitMs && ! messageManager->hasStopMessageBeenSent(); waited += 10)
-        if (saved->wait (10))
-            break;
+    // The session goes on when another program refused its end (wParam 0).
+    if (wParam == 0)
+        return;
+
+    // The message thread does the work; this thread waits, since the system may end the process
+    // as soon as it returns. It takes no lock of the message thread: a message thread already on
+    // its way out (the system may ask it to quit as well) may be waiting for this thread to
+    // leave the listener list. Shut-down writes every window back and releases the wait.
+    {
+        const juce::ScopedLock sl (sessionEndLock);
+        if (shutDown)
+            return;
+        sessionEnded.reset();
+    }
+    juce::MessageManager::callAsync ([this] { endSession(); });
+
+    // Every window's write-back ends within its own time-outs.
+    sessionEnded.wait (-1);
+}
+
+void ConsoleApp::endSession()
+{
+    juce::Logger::writeToLog ("Console - end of session");
+    saveAllPreferences();
+    endProgram();
+}
+
+void ConsoleApp::quitWhenNoWindowIsLeft()
+{
+    if (ending && windowCount == 0)
+        quitProgram();
+}
+
+void ConsoleApp::quitProgram()
+{
+    sessionEnded.signal();
+    if (quitting)
+        return;
+    quitting = true;
+    timer.stopTimer();
+    endMessageLoop();
 }
 
 //==============================================================================
@@ -184,18 +248,7 @@ void ConsoleApp::handleAppMessage (const juce::Message& message)
 {
     if (auto* change = dynamic_cast<const DeviceChangeMessage*> (&message))
     {
-        auto* window = findConsole (change->device.get());
-        if (change->id == appmsg::showDevice)
-        {
-            if (window != nullptr)
-                window->toFront (true);
-            else if (change->device != nullptr)
-                openConsole (change->device);
-        }
-        else if (change->id == appmsg::hideDevice && window != nullptr)
-        {
-            removeConsole (window, false);
-        }
+        handleDeviceMessage (*change);
         return;
     }
 
@@ -204,19 +257,94 @@ void ConsoleApp::handleAppMessage (const juce::Message& message)
         if (windowMessage->id == appmsg::arrangeWindows)
             arrangeWindows();
         else if (windowMessage->id == appmsg::windowFinished && isInRing (windowMessage->window))
-            removeConsole (windowMessage->window, true);
+            windowGone (windowMessage->window);
     }
+}
+
+void ConsoleApp::handleDeviceMessage (const DeviceChangeMessage& change)
+{
+    if (change.id == appmsg::showDevice)
+    {
+        showConsole (change.device);
+        return;
+    }
+
+    auto* window = findConsole (change.device.get());
+    if (change.id != appmsg::hideDevice || window == nullptr)
+        return;
+
+    // Removal and "Hide all windows" share the message: a removed device has left the list.
+    if (isDeviceGone (change.device.get()))
+    {
+        window->deviceRemoved();
+        windowGone (window);
+    }
+    else
+    {
+        hideConsole (window);
+    }
+}
+
+void ConsoleApp::showConsole (const bhw::Ptr& device)
+{
+    if (ending || device == nullptr)
+        return; // no new work while the program ends
+
+    auto* window = findConsole (device.get());
+    if (window == nullptr)
+        openConsole (device);
+    else if (window->isClosing())
+        window->reopenWhenGone = true; // a window opened now would read the session not yet written
+    else
+        window->toFront (true);
+}
+
+void ConsoleApp::hideConsole (ConsoleWindow* window)
+{
+    // The latest command counts: a window closing for another reason keeps the program
+    // running now, and a show asked for meanwhile is off.
+    window->reopenWhenGone = false;
+    if (window->isClosing())
+    {
+        window->keepRunningWhenGone = true;
+        return;
+    }
+
+    window->closeButtonPressed();
+    window->keepRunningWhenGone = window->isClosing(); // a busy window stays open
+}
+
+void ConsoleApp::windowGone (ConsoleWindow* window)
+{
+    const bhw::Ptr device = window->getDevice();
+    const bool reopen = window->reopenWhenGone && ! ending;
+    // Closing the last window ends the program, also when its device went during the write-back.
+    const bool closedToQuit = window->isClosing() && ! window->keepRunningWhenGone;
+    removeConsole (window, closedToQuit && ! reopen);
+
+    if (reopen && ! isDeviceGone (device.get()))
+        openConsole (device);
+    quitWhenNoWindowIsLeft();
+}
+
+bool ConsoleApp::isDeviceGone (const bhw* device) const
+{
+    return deviceList == nullptr || ! deviceList->contains (device);
 }
 
 void ConsoleApp::openConsole (bhw::Ptr device)
 {
+    // An update offered (taken or declined) opens no window; the device stays in the list.
+    if (device != nullptr && ! checkFirmware (*device, forceUpdate, {}))
+        return;
+
     if (device == nullptr || ! device->open())
     {
         juce::Logger::writeToLog ("Console - cannot open " + (device != nullptr ? device->uniqueName() : juce::String()));
         return;
     }
 
-    auto* window = new ConsoleWindow (device, listener.get());
+    auto* window = new ConsoleWindow (device, listener.get(), setup.preferencesFolder, setup.windowsOnDesktop);
     window->setVisible (true);
     window->toFront (true);
 
@@ -293,18 +421,15 @@ void ConsoleApp::removeConsole (ConsoleWindow* window, bool quitIfLast)
         return;
 
     window->savePreferences();
-    window->detachHardwareThread();
     unlinkFromRing (window);
 
-    // The window holds the device while it lives; its destructor closes the device once.
+    // Only a window whose thread has finished, or whose device has gone, comes here in the
+    // running program, so the destructor does not wait. It closes the device once.
     delete window;
     --windowCount;
 
     if (quitIfLast && windowCount == 0)
-    {
-        timer.stopTimer();
-        quit();
-    }
+        quitProgram();
 }
 
 void ConsoleApp::arrangeWindows()
@@ -327,7 +452,8 @@ void ConsoleApp::showAllWindows()
 {
     auto* w = firstWindow;
     for (int i = 0; i < windowCount; ++i, w = w->next)
-        w->toFront (true);
+        if (! w->isClosing())
+            w->toFront (true);
 }
 
 void ConsoleApp::pollWindows()

@@ -6,6 +6,12 @@
 //
 // Threads: everything here runs on the message thread, except handleWin32Message (notification
 // thread).
+//
+// However the program or a window ends, a changed session reaches the device's flash: quit,
+// "Exit", the end of the session and "Hide all windows" close each window as its close button
+// does (the hardware thread writes back, then posts 'delw'), and a window is deleted only once
+// its thread has finished or its device has gone. Only a device's removal skips or ends a
+// write-back. While the program is ending it opens no new window.
 
 #include "app/ConsoleTrayIcon.h"
 #include "device/Win32MessageListener.h"
@@ -23,6 +29,8 @@ class ConsoleApp;
 class ConsoleLookAndFeel;
 class ConsoleWindow;
 class DeviceList;
+class Win32NotificationWindow;
+struct DeviceChangeMessage;
 
 // Receives the application's own messages and hands them to the application.
 class ConsoleAppListener : public juce::MessageListener
@@ -52,17 +60,26 @@ class ConsoleApp : public juce::JUCEApplication, public Win32MessageListener, pr
 {
 public:
     static constexpr int pollIntervalMs = 100;
-    // How long the end of the session waits for the message thread to save the preferences.
-    static constexpr int endSessionWaitMs = 5000;
+
+    // Where the program's parts come from; the defaults are the real ones.
+    struct Setup
+    {
+        platform::Platform* platform = nullptr; // null: the default platform
+        juce::File preferencesFolder;           // empty: the user's configuration folder
+        bool windowsOnDesktop = true;
+        bool trayIcon = true;
+    };
 
     ConsoleApp();
+    explicit ConsoleApp (Setup setup);
     ~ConsoleApp() override;
 
     static ConsoleApp* getInstance() noexcept;
     static bool isVistaOrLater() noexcept;
-    // What isVistaOrLater is set from at start-up.
-    static bool detectVistaOrLater();
     static bool isForceUpdate() noexcept;
+
+    // True only for the exact command line "-forceupdate".
+    static bool isForceUpdateCommandLine (const juce::String& commandLine) noexcept;
 
     // JUCEApplication
     const juce::String getApplicationName() override { return "Vantrel ARX Console"; }
@@ -73,9 +90,9 @@ public:
     void systemRequestedQuit() override;
     void anotherInstanceStarted (const juce::String&) override {}
 
-    // Notification thread: the end of the user's session (WM_ENDSESSION) has the message thread
-    // save every window's preferences, and end the program when the session really ends; it
-    // returns once that is done (or after endSessionWaitMs).
+    // Notification thread: the end of the user's session (WM_ENDSESSION with wParam 1) has the
+    // message thread run endSession, and returns once every window has gone, since the system
+    // may end the process as soon as it returns.
     void handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     //==============================================================================
@@ -87,20 +104,42 @@ public:
     void pollWindows();
     void saveAllPreferences();
 
+    // Quit, "Exit": every window closes with its write-back; the program ends once the last one
+    // has gone. A window busy with a modal operation refuses, and the program then runs on.
+    void endProgram();
+    // The session ends: preferences saved at once, then endProgram.
+    void endSession();
+    // "Hide all windows", for one window: it closes with its write-back; the program runs on.
+    void hideConsole (ConsoleWindow* window);
+
+    bool isEnding() const noexcept { return ending; }
     int getWindowCount() const noexcept { return windowCount; }
+    ConsoleWindow* getFirstWindow() const noexcept { return firstWindow; }
     DeviceList* getDeviceList() noexcept { return deviceList.get(); }
     juce::MessageListener* getListener() noexcept { return listener.get(); }
+
+protected:
+    // Ends the message loop; the program then shuts down.
+    virtual void endMessageLoop() { quit(); }
 
 private:
     friend class ConsoleAppListener;
     void handleAppMessage (const juce::Message& message);
+    void handleDeviceMessage (const DeviceChangeMessage& message);
+    void showConsole (const bhw::Ptr& device);
+    // After 'delw', or once the device has gone: the window is removed, the program may end.
+    void windowGone (ConsoleWindow* window);
+    bool isDeviceGone (const bhw* device) const;
+    juce::Array<ConsoleWindow*> windowsInRing() const;
+    void quitWhenNoWindowIsLeft();
+    void quitProgram();
     bool isInRing (const ConsoleWindow* window) const;
     void appendToRing (ConsoleWindow* window);
     void unlinkFromRing (ConsoleWindow* window);
     void createTrayIcon();
 
     // ConsoleTrayIcon::Host
-    void requestQuit() override { systemRequestedQuit(); }
+    void requestQuit() override { endProgram(); }
     juce::MessageListener& messageTarget() override { return *listener; }
 
     std::unique_ptr<ConsoleTrayIcon> trayIcon;
@@ -114,6 +153,14 @@ private:
     std::unique_ptr<ConsoleLookAndFeel> lookAndFeel;
     std::unique_ptr<juce::Logger> logger;
     bool listeningForWin32 = false;
+
+    Setup setup;
+    std::unique_ptr<Win32NotificationWindow> ownNotificationWindow; // for a platform of the setup's
+    bool ending = false;   // quit asked for: no new window
+    bool quitting = false; // the message loop is told to end
+    juce::WaitableEvent sessionEnded { true };
+    juce::CriticalSection sessionEndLock; // guards resetting sessionEnded against shut-down
+    bool shutDown = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleApp)
 };

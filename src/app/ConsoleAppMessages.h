@@ -20,8 +20,8 @@ constexpr uint32_t hideDevice = DeviceChangeMessage::deviceRemoved;
 constexpr uint32_t windowFinished = 0x64656C77; // 'delw'
 } // namespace appmsg
 
-// 'arng' (no window) and 'delw' (the window whose hardware thread has finished). The window is
-// only compared with the open windows before it is used.
+// 'arng' (no window) and 'delw' (the window whose hardware thread has finished). The
+// window is only compared with the open windows before it is used.
 struct WindowMessage : public juce::Message
 {
     WindowMessage (uint32_t messageId, ConsoleWindow* messageWindow) : id (messageId), window (messageWindow) {}

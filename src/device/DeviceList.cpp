@@ -47,7 +47,7 @@ bhw::Ptr DeviceList::addDevices (const juce::String& path)
         if (isListed (data.devicePath))
             continue;
 
-        bhw::Ptr device (new bhw (platform, *set, data));
+        bhw::Ptr device (new bhw (platform, *set, data, &notificationWindow));
         if (vendorFilter != 0 && device->info().vendorId() != vendorFilter)
             continue;
 
@@ -84,6 +84,12 @@ int DeviceList::deviceCount() const
 {
     const juce::ScopedLock sl (lock);
     return devices.size();
+}
+
+bool DeviceList::contains (const bhw* device) const
+{
+    const juce::ScopedLock sl (lock);
+    return device != nullptr && devices.contains (device);
 }
 
 void DeviceList::setListener (juce::MessageListener* listener)

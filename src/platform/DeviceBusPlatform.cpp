@@ -1,5 +1,7 @@
 #include "platform/DeviceBusPlatform.h"
 
+#include "platform/AudioBusClient.h"
+#include "platform/AudioWire.h"
 #include "platform/BusWire.h"
 #include "platform/DeviceDirectory.h"
 #include "platform/MessageQueue.h"
@@ -63,7 +65,8 @@ class BusKey : public RegistryKey
 public:
     explicit BusKey (juce::File f) : folder (std::move (f)) {}
 
-    // RegQueryValueExA: "unique_name" is a string value, handed out with its terminator.
+    // RegQueryValueExA: the value's bytes as stored (a string value keeps its terminator, if it
+    // has one), failing when they do not fit.
     bool queryValue (const char* valueName, void* buffer, uint32_t& size) override
     {
         if (valueName == nullptr || buffer == nullptr)
@@ -74,8 +77,6 @@ public:
         std::vector<uint8_t> data;
         if (! readSmallFile (folder.getChildFile (name), data, 4096))
             return false;
-        if (name == "unique_name" && (data.empty() || data.back() != 0))
-            data.push_back (0);
         if (data.size() > size)
             return false;
         std::memcpy (buffer, data.data(), data.size());
@@ -345,8 +346,12 @@ private:
 };
 } // namespace
 
-DeviceBusPlatform::DeviceBusPlatform() : dir (deviceDirectory()) {}
-DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory) : dir (directory) {}
+DeviceBusPlatform::DeviceBusPlatform() : DeviceBusPlatform (deviceDirectory()) {}
+DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory) : DeviceBusPlatform (directory, lockFolders()) {}
+DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory, juce::Array<juce::File> lockFolders)
+    : dir (directory), lockDirs (std::move (lockFolders))
+{
+}
 DeviceBusPlatform::~DeviceBusPlatform() = default;
 
 std::unique_ptr<DeviceInfoSet> DeviceBusPlatform::getClassDevs (const Guid& interfaceClass)
@@ -385,21 +390,55 @@ std::unique_ptr<MessageWindow> DeviceBusPlatform::createMessageWindow()
     return window;
 }
 
-std::unique_ptr<NamedMutex> DeviceBusPlatform::createNamedMutex (const juce::String& name)
+NamedMutexResult DeviceBusPlatform::createNamedMutex (const juce::String& name)
 {
     juce::String safe;
     for (auto c : name)
         safe << (juce::CharacterFunctions::isLetterOrDigit (c) ? juce::String::charToString (c) : "_");
-    const auto file = runtimeDirectory().getChildFile ("arx-" + juce::String ((int) getuid()) + "-" + safe + ".lock");
-    const int fd = ::open (file.getFullPathName().toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return nullptr;
-    if (::flock (fd, LOCK_EX | LOCK_NB) != 0)
+    const auto fileName = "arx-" + juce::String ((int) getuid()) + "-" + safe + ".lock";
+
+    NamedMutexResult result;
+    juce::StringArray problems;
+    for (const auto& folder : lockDirs)
     {
-        ::close (fd);
-        return nullptr;
+        const auto path = folder.getChildFile (fileName).getFullPathName();
+        const int fd = ::open (path.toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+        {
+            problems.add (path + " (" + juce::String (std::strerror (errno)) + ")");
+            continue;
+        }
+        if (::flock (fd, LOCK_EX | LOCK_NB) != 0)
+        {
+            const bool held = errno == EWOULDBLOCK;
+            problems.add (path + " (" + juce::String (std::strerror (errno)) + ")");
+            ::close (fd);
+            if (held)
+            {
+                result.heldElsewhere = true;
+                return result;
+            }
+            continue;
+        }
+        result.mutex = std::make_unique<LockFileMutex> (fd);
+        return result;
     }
-    return std::make_unique<LockFileMutex> (fd);
+
+    result.failure = "no lock file could be made: " + (problems.isEmpty() ? juce::String ("no folder to put it in")
+                                                                          : problems.joinIntoString ("; "));
+    return result;
+}
+
+std::shared_ptr<AudioService> DeviceBusPlatform::audioService()
+{
+    const std::lock_guard<std::mutex> guard (audioLock);
+    auto client = audio.lock();
+    if (client == nullptr || client->isBroken())
+    {
+        client = AudioBusClient::connect (dir.getChildFile (audiowire::socketName));
+        audio = client;
+    }
+    return client;
 }
 
 } // namespace arx::platform

@@ -3,8 +3,12 @@
 // The platform seam: each class stands for one Windows service that the console calls, with
 // the same steps and result rules. Backends: the real Win32 calls (win32/Win32Platform, the
 // default on Windows), the device bus (DeviceBusPlatform, the default on Linux) and the
-// in-process simulator (sim/InProcessPlatform) for unit tests.
+// in-process simulator (sim/InProcessPlatform) for unit tests. The audio endpoint objects and
+// the legacy mixer handles that the calls below hand out are declared in AudioEndpoints.h and
+// LegacyMixers.h.
 
+#include "platform/AudioEndpoints.h"
+#include "platform/LegacyMixers.h"
 #include "platform/Win32Defs.h"
 
 #include <functional>
@@ -89,6 +93,15 @@ public:
     virtual ~NamedMutex() = default;
 };
 
+// What CreateMutexA with a name gave: the mutex, or none because another process holds it
+// (GetLastError() == ERROR_ALREADY_EXISTS), or none because it could not be made at all.
+struct NamedMutexResult
+{
+    std::unique_ptr<NamedMutex> mutex;
+    bool heldElsewhere = false;
+    juce::String failure; // where and why it could not be made; empty otherwise
+};
+
 // A hidden window with its own queue (CreateWindowExA), registered for device-change broadcasts
 // of one interface class (RegisterDeviceNotificationA). It also hears the end of the user's
 // session (WM_QUERYENDSESSION, then WM_ENDSESSION with wParam 1), which Windows sends to every
@@ -127,6 +140,8 @@ private:
     WindowProc windowProc;
 };
 
+class AudioService;
+
 class Platform
 {
 public:
@@ -138,11 +153,35 @@ public:
     // CreateFileA(path, read|write, shared, OPEN_EXISTING): null when the file cannot be opened.
     virtual std::unique_ptr<DeviceHandle> createFile (const juce::String& devicePath) = 0;
 
-    // CreateWindowExA(HWND_MESSAGE): null when the window cannot be made.
+    // CreateWindowExA: null when the window cannot be made.
     virtual std::unique_ptr<MessageWindow> createMessageWindow() = 0;
 
-    // CreateMutexA with a name: null when another process already holds it.
-    virtual std::unique_ptr<NamedMutex> createNamedMutex (const juce::String& name) = 0;
+    // CreateMutexA with a name.
+    virtual NamedMutexResult createNamedMutex (const juce::String& name) = 0;
+
+    // The OS generation: true from Windows Vista on, where the endpoint volume interfaces
+    // replace the legacy mixers. Windows: what JUCE reports; elsewhere the environment's
+    // ARX_OS=vista.
+    virtual bool isVistaOrLater() const;
+    // The decision for one of JUCE's operating-system types: a Windows type from Vista on.
+    static bool isVistaOrLaterType (int operatingSystemType) noexcept;
+
+    // CoCreateInstance(CLSID_MMDeviceEnumerator, CLSCTX_INPROC_SERVER): S_OK with the
+    // enumerator; a failure (REGDB_E_CLASSNOTREG where there is no audio service) leaves it null.
+    virtual HRESULT createDeviceEnumerator (std::unique_ptr<MMDeviceEnumerator>& enumerator);
+
+    // mixerGetNumDevs: 0 when there are none.
+    virtual uint32_t mixerGetNumDevs();
+    // mixerGetDevCapsA: MMSYSERR_NOERROR, or MMSYSERR_BADDEVICEID for an id past the last.
+    virtual MMRESULT mixerGetDevCaps (uint32_t mixerId, MixerCaps& caps);
+    // mixerOpen(id, window, CALLBACK_WINDOW): MMSYSERR_NOERROR with the handle, or an error
+    // (MMSYSERR_BADDEVICEID, MMSYSERR_NODRIVER) with none.
+    virtual MMRESULT mixerOpen (uint32_t mixerId, MessageWindow& window, std::unique_ptr<MixerHandle>& handle);
+
+    // Backends that serve the audio side from one AudioService (the device bus, the in-process
+    // lab) hand it out here, and the four calls above use it; null: no audio service. The
+    // Windows backend overrides the calls instead.
+    virtual std::shared_ptr<AudioService> audioService();
 
     // The platform the program runs on: the Win32 calls on Windows, the device bus on Linux.
     static Platform& getDefault();

@@ -20,6 +20,8 @@ public:
 struct PollerRig : HwRig
 {
     PollerRig() { start(); }
+    // The thread goes before the poller it may still be running.
+    ~PollerRig() { thread.reset(); }
 
     // Queues one poll and waits until the device has answered all of it.
     void poll (int expectedMessages)

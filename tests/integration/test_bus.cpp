@@ -1,111 +1,25 @@
 // The device bus end to end: a separately started arx-devsim daemon, reached through the real
 // socket files by DeviceBusPlatform and by a client that speaks only the wire format.
 
-#include "platform/DeviceBusPlatform.h"
+#include "integration/bus_test_fixture.h"
 #include "unit/test_sim_packet.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <future>
 
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace arx::platform;
 using namespace arx::simtest;
+using arx::bustest::BusTest;
 
 namespace
 {
-const juce::String devsim = juce::String (ARX_BIN_DIR) + "/arx-devsim";
-
-struct BusTest : ::testing::Test
-{
-    juce::File dir;
-    pid_t daemon = -1;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/arx-bus-XXXXXX";
-        ASSERT_NE (::mkdtemp (pattern), nullptr);
-        dir = juce::File (pattern);
-    }
-
-    void TearDown() override
-    {
-        if (daemon > 0)
-        {
-            ::kill (daemon, SIGTERM);
-            int status = 0;
-            ::waitpid (daemon, &status, 0);
-        }
-        dir.deleteRecursively();
-    }
-
-    void startDaemon (std::vector<std::string> plugs)
-    {
-        std::vector<std::string> args = { devsim.toStdString(), "serve", "--dir", dir.getFullPathName().toStdString() };
-        for (auto& p : plugs)
-        {
-            args.push_back ("--plug");
-            args.push_back (p);
-        }
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back (a.data());
-        argv.push_back (nullptr);
-        ASSERT_EQ (::posix_spawn (&daemon, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-        // Ready once the control socket and every plugged entry are there.
-        for (int i = 0; i < 500; ++i)
-        {
-            if (dir.getChildFile (".arx-devsim.ctl").exists() && countEntries() >= (int) plugs.size())
-                return;
-            juce::Thread::sleep (5);
-        }
-        FAIL() << "arx-devsim did not come up";
-    }
-
-    int countEntries()
-    {
-        auto set = DeviceBusPlatform (dir).getClassDevs (ARX_INTERFACE_CLASS);
-        DeviceInterfaceData d;
-        int n = 0;
-        while (set->enumDeviceInterface (n, d))
-            ++n;
-        return n;
-    }
-
-    // Runs the client; returns its exit code and output.
-    std::pair<int, juce::String> cli (juce::StringArray args)
-    {
-        args.insert (0, devsim);
-        args.add ("--dir");
-        args.add (dir.getFullPathName());
-        juce::ChildProcess p;
-        if (! p.start (args, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
-            return { -1, {} };
-        auto out = p.readAllProcessOutput();
-        p.waitForProcessToFinish (10000);
-        return { (int) p.getExitCode(), out.trim() };
-    }
-
-    juce::var dump (const juce::String& name)
-    {
-        auto [rc, out] = cli ({ "dump", name });
-        EXPECT_EQ (rc, 0) << out;
-        return juce::JSON::parse (out);
-    }
-
-    juce::String path (const juce::String& name) { return dir.getChildFile (name).getFullPathName(); }
-};
-
 int rawConnect (const juce::File& socketFile)
 {
     sockaddr_un addr {};
@@ -278,10 +192,19 @@ TEST_F (BusTest, FaultsReachTheClientAsStatusWords)
     EXPECT_FALSE (transact (*h, 3, 4, {}, 32).ok);
     EXPECT_TRUE (transact (*h, 3, 4, {}, 32).ok); // the connection survives a failed request
 
+    // The FireWire clock input (source 1) loses its signal; S/PDIF (3) keeps it.
+    const auto statusBits = [&] { return transact (*h, 0, 1, {}, 124).result (0); };
+    EXPECT_EQ (statusBits() & 0x0Au, 0x0Au);
+    ASSERT_EQ (cli ({ "fault", "ARX-1", "--no-signal", "1" }).first, 0);
+    EXPECT_EQ (statusBits() & 0x0Au, 0x08u);
+    EXPECT_EQ ((int) dump ("ARX-1")["faults"]["signalLost"], 2);
+    EXPECT_EQ (cli ({ "fault", "ARX-1", "--no-signal", "0" }).first, 1); // the internal clock has no input
+
     ASSERT_EQ (cli ({ "fault", "ARX-1", "--refuse-buffer-size", "on" }).first, 0);
     EXPECT_NE (driverRequest (*h, 9, { 512 }).word (0), 0u);
     ASSERT_EQ (cli ({ "fault", "ARX-1", "--clear" }).first, 0);
     EXPECT_EQ (driverRequest (*h, 9, { 512 }).word (0), 0u);
+    EXPECT_EQ (statusBits() & 0x0Au, 0x0Au);
 
     EXPECT_EQ ((int) dump ("ARX-1")["requests"]["driver"]["9"], 2);
     EXPECT_EQ (cli ({ "fault", "ARX-1", "--latency" }).first, 2);
@@ -296,6 +219,8 @@ TEST_F (BusTest, ReplugUnderTheSameNameKeepsFlash)
     {
         auto h = bus.createFile (path ("Keep"));
         ASSERT_EQ (transact (*h, 1, 0, { 0x100000 }).retval(), 0u);
+        for (int i = 0; i < 200 && transact (*h, 1, 3, {}).retval() != 0; ++i)
+            juce::Thread::sleep (5); // the part erases
         std::vector<uint32_t> params = { 0x100000, 2, 0xCAFEF00D, 0x12345678 };
         params.resize (66, 0);
         ASSERT_EQ (transact (*h, 1, 2, params).retval(), 0u);

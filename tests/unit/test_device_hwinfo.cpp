@@ -104,22 +104,32 @@ TEST (HwInfo, MapsHoldAtMostSixtyFourChannels)
 TEST (HwInfo, GroupCountsAboveEightAreClamped)
 {
     auto bytes = profileBytes (arxProfile());
-    putWord (bytes, 124, 200); // inputGroupCount
-    putWord (bytes, 104, 9);   // outputGroupCount
+    // The word after the eighth output group is the input group count: read as a ninth output
+    // group it would be 4 channels of kind 200.
+    putWord (bytes, 124, 0x04C8); // inputGroupCount
+    putWord (bytes, 104, 9);      // outputGroupCount
     const auto info = decoded (bytes);
 
     EXPECT_EQ (info.inputGroupCount(), 8);
     EXPECT_EQ (info.outputGroupCount(), 8);
     EXPECT_EQ (info.inputGroupChannels (8), 0);
     EXPECT_EQ (info.inputGroupName (8), "Input");
-    // The map comes from the eight stored groups only: bytes 144.. are not group entries.
-    int mapped = 0;
-    while (mapped < 64 && info.inputKind (mapped) != 0xFF)
-        ++mapped;
-    int stored = 0;
-    for (int g = 0; g < 8; ++g)
-        stored += bytes[128 + 2 * g + 1];
-    EXPECT_EQ (mapped, std::min (stored, 64));
+    // Each map comes from the eight stored groups only: for the inputs bytes 144.. are not group
+    // entries, for the outputs the ninth slot (which holds channels here) is not one.
+    const auto mapped = [] (auto kindOf) {
+        int n = 0;
+        while (n < 64 && kindOf (n) != 0xFF)
+            ++n;
+        return n;
+    };
+    const auto stored = [&bytes] (size_t groupsAt) {
+        int n = 0;
+        for (size_t g = 0; g < 8; ++g)
+            n += bytes[groupsAt + 2 * g + 1];
+        return std::min (n, 64);
+    };
+    EXPECT_EQ (mapped ([&] (int c) { return info.inputKind (c); }), stored (128));
+    EXPECT_EQ (mapped ([&] (int c) { return info.outputKind (c); }), stored (108));
 }
 
 TEST (HwInfo, ShortValueReadsZeroAndLongValueIsRejected)

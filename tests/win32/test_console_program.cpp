@@ -2,7 +2,8 @@
 // copy from running, and ends cleanly when the session ends.
 
 #include "ConsoleProgram.h"
-#include "app/ConsoleApp.h"
+#include "platform/FileVersion.h"
+#include "platform/win32/Win32Platform.h"
 #include "win32_test_support.h"
 
 #include <gtest/gtest.h>
@@ -49,12 +50,27 @@ TEST (ConsoleProgram, StartsWithNoDeviceShowsNothingKeepsOneCopyAndEndsWithTheSe
     EXPECT_EQ (third.exitCode(), 0u);
 }
 
+// The About box's versions: the program's own resource, and a system library's.
+TEST (ConsoleProgram, CarriesItsVersionAndReadsTheSystemsFiles)
+{
+    const auto exe = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("arx-console.exe");
+    uint32_t ms = 0, ls = 0;
+    ASSERT_TRUE (platform::getFileVersion (exe.getFullPathName(), ms, ls));
+    EXPECT_EQ (juce::String (ms >> 16) + "." + juce::String (ms & 0xFFFF) + "." + juce::String (ls >> 16), ARX_PROJECT_VERSION);
+
+    juce::String system;
+    ASSERT_TRUE (platform::getSystemDirectory (system));
+    EXPECT_TRUE (juce::File (system).getChildFile ("kernel32.dll").existsAsFile()) << system;
+    EXPECT_TRUE (platform::getFileVersion (system + "\\kernel32.dll", ms, ls));
+    EXPECT_FALSE (platform::getFileVersion (system + "\\no such file.dll", ms, ls));
+}
+
 // The system volume link's kind rests on this (Core Audio from Vista on); Wine reports Windows 10.
 TEST (ConsoleProgram, WindowsOfTodayCountAsVistaOrLater)
 {
     ASSERT_NE (juce::SystemStats::getOperatingSystemType() & juce::SystemStats::Windows, 0);
     EXPECT_GE (juce::SystemStats::getOperatingSystemType(), juce::SystemStats::WinVista);
-    EXPECT_TRUE (ConsoleApp::detectVistaOrLater());
+    EXPECT_TRUE (platform::win32::Win32Platform().isVistaOrLater());
 }
 
 } // namespace

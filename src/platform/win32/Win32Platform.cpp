@@ -35,17 +35,23 @@ std::unique_ptr<MessageWindow> Win32Platform::createMessageWindow()
     return Win32MessageWindow::create();
 }
 
-std::unique_ptr<NamedMutex> Win32Platform::createNamedMutex (const juce::String& name)
+NamedMutexResult Win32Platform::createNamedMutex (const juce::String& name)
 {
+    NamedMutexResult result;
     const HANDLE h = ::CreateMutexW (nullptr, FALSE, name.toWideCharPointer());
     if (h == nullptr)
-        return nullptr;
+    {
+        result.failure = "CreateMutex \"" + name + "\" failed with error " + juce::String ((int) ::GetLastError());
+        return result;
+    }
     if (::GetLastError() == ERROR_ALREADY_EXISTS)
     {
         ::CloseHandle (h);
-        return nullptr;
+        result.heldElsewhere = true;
+        return result;
     }
-    return std::make_unique<Win32NamedMutex> (h);
+    result.mutex = std::make_unique<Win32NamedMutex> (h);
+    return result;
 }
 
 } // namespace arx::platform::win32

@@ -18,7 +18,7 @@ public:
     std::unique_ptr<DeviceInfoSet> getClassDevs (const Guid& interfaceClass) override;
     std::unique_ptr<DeviceHandle> createFile (const juce::String& devicePath) override;
     std::unique_ptr<MessageWindow> createMessageWindow() override;
-    std::unique_ptr<NamedMutex> createNamedMutex (const juce::String& name) override;
+    NamedMutexResult createNamedMutex (const juce::String& name) override;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Win32Platform)

@@ -64,6 +64,7 @@ ConsoleRig::~ConsoleRig()
         screenshot();
     for (auto& c : consoles)
         c->stop (3000);
+    tray.reset();
     if (lab != nullptr)
         lab->stop (3000);
     probe.reset();
@@ -84,7 +85,7 @@ bool ConsoleRig::waitUntil (const std::function<bool()>& condition, int timeoutM
     }
 }
 
-CommandResult ConsoleRig::devsim (const std::vector<std::string>& args)
+CommandResult ConsoleRig::labCommand (const std::vector<std::string>& args)
 {
     std::vector<std::string> argv { binDir() + "/arx-devsim" };
     argv.push_back (args.at (0));
@@ -108,7 +109,8 @@ bool ConsoleRig::startLab (std::string& error)
     return up;
 }
 
-std::string ConsoleRig::plug (const std::string& profile, const std::string& uniqueName)
+std::string ConsoleRig::plug (const std::string& profile, const std::string& uniqueName,
+                              const std::vector<std::string>& extra)
 {
     std::vector<std::string> args { "plug", "--profile", profile };
     if (! uniqueName.empty())
@@ -116,18 +118,31 @@ std::string ConsoleRig::plug (const std::string& profile, const std::string& uni
         args.push_back ("--name");
         args.push_back (uniqueName);
     }
-    const auto r = devsim (args);
+    args.insert (args.end(), extra.begin(), extra.end());
+    const auto r = labCommand (args);
     return r.exitCode == 0 ? juce::String (r.out).trim().toStdString() : std::string();
+}
+
+bool ConsoleRig::fault (const std::string& uniqueName, const std::vector<std::string>& args)
+{
+    std::vector<std::string> all { "fault", uniqueName };
+    all.insert (all.end(), args.begin(), args.end());
+    return labCommand (all).exitCode == 0;
 }
 
 bool ConsoleRig::unplug (const std::string& uniqueName)
 {
-    return devsim ({ "unplug", uniqueName }).exitCode == 0;
+    return labCommand ({ "unplug", uniqueName }).exitCode == 0;
+}
+
+int ConsoleRig::endpoint (const std::string& uniqueName, int channel, const std::string& option, const std::string& value)
+{
+    return labCommand ({ "endpoint", uniqueName, "--channel", std::to_string (channel), option, value }).exitCode;
 }
 
 DeviceDump ConsoleRig::dump (const std::string& uniqueName)
 {
-    const auto r = devsim ({ "dump", uniqueName });
+    const auto r = labCommand ({ "dump", uniqueName });
     DeviceDump d;
     if (r.exitCode == 0)
         d.json = juce::JSON::parse (juce::String (r.out));
@@ -148,7 +163,17 @@ Environment ConsoleRig::consoleEnvironment() const
 
 int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>& args)
 {
-    std::vector<std::string> argv { binDir() + "/arx-console" };
+    return startProgram ("arx-console", args, error);
+}
+
+int ConsoleRig::startAboutHost (std::string& error)
+{
+    return startProgram ("arx-about-host", {}, error);
+}
+
+int ConsoleRig::startProgram (const std::string& programName, const std::vector<std::string>& args, std::string& error)
+{
+    std::vector<std::string> argv { (program.empty() ? binDir() : program) + "/" + programName };
     argv.insert (argv.end(), args.begin(), args.end());
     const auto index = (int) consoles.size();
     const auto prefix = logs + "/console" + std::to_string (index);
@@ -157,6 +182,28 @@ int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>
         return -1;
     consoles.push_back (std::move (process));
     return index;
+}
+
+bool ConsoleRig::useProgramCopy (std::string& error)
+{
+    const auto folder = juce::File (work).getChildFile ("program");
+    if (! folder.createDirectory())
+    {
+        error = "cannot make " + folder.getFullPathName().toStdString();
+        return false;
+    }
+    for (auto* programName : { "arx-console", "arx-about-host" })
+    {
+        const auto source = juce::File (binDir()).getChildFile (programName);
+        const auto target = folder.getChildFile (programName);
+        if (source.existsAsFile() && ! (source.copyFileTo (target) && target.setExecutePermission (true)))
+        {
+            error = "cannot copy " + source.getFullPathName().toStdString();
+            return false;
+        }
+    }
+    program = folder.getFullPathName().toStdString();
+    return true;
 }
 
 std::string ConsoleRig::consoleLog (int index) const
@@ -171,6 +218,11 @@ std::vector<WindowInfo> ConsoleRig::windowsOf (const std::string& uniqueName, bo
 
 bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info, int timeoutMs)
 {
+    return waitForTitle (uniqueName + " Console", info, timeoutMs);
+}
+
+bool ConsoleRig::waitForTitle (const std::string& title, WindowInfo& info, int timeoutMs)
+{
     // The window may be shown before it is finished (a native title bar makes JUCE create its
     // X window anew): only a window that stays the same for a while is the one to talk to.
     constexpr int stableMs = 400;
@@ -178,7 +230,7 @@ bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info,
     auto since = std::chrono::steady_clock::now();
     return waitUntil (
         [&] {
-            const auto found = windowsOf (uniqueName);
+            const auto found = probe->findWindows (title);
             const auto now = std::chrono::steady_clock::now();
             if (found.size() != 1)
             {
@@ -196,6 +248,27 @@ bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info,
         timeoutMs, 50);
 }
 
+bool ConsoleRig::pressInWindow (const std::string& title, const std::string& key, int timeoutMs)
+{
+    WindowInfo window;
+    if (! waitForTitle (title, window, timeoutMs))
+        return false;
+    const auto id = std::to_string (window.id);
+    if (xdotool ({ "windowfocus", "--sync", id }).exitCode != 0 || xdotool ({ "key", key }).exitCode != 0)
+        return false;
+    return waitUntil ([&] { WindowInfo now; return ! probe->describe (window.id, now) || ! now.viewable; }, 10000);
+}
+
+bool ConsoleRig::clickInWindow (const std::string& title, int x, int y, int timeoutMs)
+{
+    WindowInfo window;
+    if (! waitForTitle (title, window, timeoutMs))
+        return false;
+    const auto id = std::to_string (window.id);
+    return xdotool ({ "mousemove", "--window", id, "--sync", std::to_string (x), std::to_string (y) }).exitCode == 0
+           && xdotool ({ "click", "1" }).exitCode == 0;
+}
+
 bool ConsoleRig::waitForNoWindow (const std::string& uniqueName, int timeoutMs)
 {
     return waitUntil ([&] { return windowsOf (uniqueName).empty(); }, timeoutMs, 100);
@@ -206,6 +279,36 @@ WindowInfo ConsoleRig::settledAt (const WindowInfo& window, int x, int y, int ti
     WindowInfo now = window;
     waitUntil ([&] { return probe->describe (window.id, now) && now.x == x && now.y == y; }, timeoutMs);
     return now;
+}
+
+bool ConsoleRig::startTray()
+{
+    tray = std::make_unique<TrayHost> (XServer::displayName());
+    return tray->isServing();
+}
+
+bool ConsoleRig::chooseFromTrayMenu (int downs)
+{
+    int x = 0, y = 0;
+    if (tray == nullptr || ! waitUntil ([&] { return tray->iconCentre (0, x, y); }, 10000))
+        return false;
+    // A menu chosen from a moment ago may still be on its way out.
+    const auto menuShown = [this] { return ! probe->findWindows ("menu").empty(); };
+    if (! waitUntil ([&] { return ! menuShown(); }, 5000))
+        return false;
+    // The pointer comes from elsewhere, as a user's does: a click where it already rests may
+    // count for nothing.
+    if (xdotool ({ "mousemove", "--sync", std::to_string (x + 200), std::to_string (y - 200) }).exitCode != 0
+        || xdotool ({ "mousemove", "--sync", std::to_string (x), std::to_string (y), "click", "3" }).exitCode != 0
+        || ! waitUntil (menuShown, 5000))
+        return false;
+
+    // The menu itself takes no keys: they reach it through the icon, whose menu is modal.
+    std::vector<std::string> keys { "key", "--window", std::to_string (tray->iconWindow (0)) };
+    for (int i = 0; i < downs; ++i)
+        keys.push_back ("Down");
+    keys.push_back ("Return");
+    return xdotool (keys).exitCode == 0;
 }
 
 CommandResult ConsoleRig::xdotool (const std::vector<std::string>& args)

@@ -5,6 +5,7 @@
 // Everything it starts is stopped when it goes, also when the test fails half-way.
 
 #include "e2e/harness/E2eProcess.h"
+#include "e2e/harness/TrayHost.h"
 #include "e2e/harness/XProbe.h"
 
 #include <juce_core/juce_core.h>
@@ -41,13 +42,38 @@ public:
 
     // Starts `arx-devsim serve` and waits for its control socket.
     bool startLab (std::string& error);
-    // Plugs a device; its unique name, or "" when the lab refused.
-    std::string plug (const std::string& profile = "arx", const std::string& uniqueName = {});
+    // Plugs a device; its unique name, or "" when the lab refused. Extra arguments go to
+    // `arx-devsim plug` (e.g. "--blank-session").
+    std::string plug (const std::string& profile = "arx", const std::string& uniqueName = {},
+                      const std::vector<std::string>& extra = {});
+    // `arx-devsim fault NAME ARGS...`; true when the lab took it.
+    bool fault (const std::string& uniqueName, const std::vector<std::string>& args);
     bool unplug (const std::string& uniqueName);
     DeviceDump dump (const std::string& uniqueName);
+    // `arx-devsim endpoint`: another program sets the level (option "--volume") or the mute
+    // ("--mute") of the endpoint that carries the playback channel. The command's exit code.
+    int endpoint (const std::string& uniqueName, int channel, const std::string& option, const std::string& value);
 
     // Starts one more `arx-console`; its index in consoles().
     int startConsole (std::string& error, const std::vector<std::string>& args = {});
+    // Starts `arx-about-host` (the About box over the first device's console window) the same way.
+    int startAboutHost (std::string& error);
+
+    // From now on programs start from a copy in a folder of this rig's own, where the files a
+    // program looks for next to itself (firmware images) can be put.
+    bool useProgramCopy (std::string& error);
+    const std::string& programDir() const noexcept { return program; }
+
+    // `arx-devsim ARGS... --dir <this rig's devices>`.
+    CommandResult labCommand (const std::vector<std::string>& args);
+
+    // Waits for a viewable window titled exactly `title` that has stood still for a moment,
+    // gives it the keyboard, presses `key` (e.g. "Return", "Escape") and waits for it to go.
+    bool pressInWindow (const std::string& title, const std::string& key, int timeoutMs = 15000);
+    // The same with a click of the left button at (x, y) within the window.
+    bool clickInWindow (const std::string& title, int x, int y, int timeoutMs = 15000);
+    // The window titled `title` once it has stood still for a moment.
+    bool waitForTitle (const std::string& title, WindowInfo& info, int timeoutMs = 15000);
     E2eProcess& console (int index) { return *consoles.at ((size_t) index); }
     std::string consoleLog (int index) const; // its stderr (diagnostics with ARX_LOG=1)
 
@@ -62,6 +88,14 @@ public:
 
     // Polls `condition` every `stepMs` until it holds or `timeoutMs` pass.
     static bool waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
+
+    // A system tray on the display for the consoles started from now on; false when another
+    // program holds the tray already.
+    bool startTray();
+    // Right-clicks the first icon in the tray and picks the menu item `downs` presses of the
+    // Down key from the top, as a user with the keyboard would. False when the icon or its
+    // menu did not show up.
+    bool chooseFromTrayMenu (int downs);
 
     // xdotool with this rig's display, e.g. {"windowunmap", "1234"}.
     CommandResult xdotool (const std::vector<std::string>& args);
@@ -79,12 +113,13 @@ public:
 
 private:
     Environment consoleEnvironment() const;
-    CommandResult devsim (const std::vector<std::string>& args);
+    int startProgram (const std::string& program, const std::vector<std::string>& args, std::string& error);
 
-    std::string name, work, devices, home, config, runtime, logs;
+    std::string name, work, devices, home, config, runtime, logs, program;
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
+    std::unique_ptr<TrayHost> tray;
     bool shotTaken = false;
 };
 
