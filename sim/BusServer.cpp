@@ -105,6 +105,7 @@ public:
     };
 
     std::mutex lock;
+    std::mutex plugLock; // one plug at a time: the folder check and the plug belong together
     std::map<juce::String, Entry> entries; // by unique name
     std::map<int, juce::String> connections; // device connection fd -> unique name
     std::vector<int> toClose;
@@ -267,7 +268,19 @@ void BusServer::deviceArrived (SimDevice& device)
         return;
     }
     if (finalFolder.exists())
-        removeEntry (finalFolder);
+    {
+        const std::lock_guard<std::mutex> guard (impl->lock);
+        for (auto& [other, entry] : impl->entries)
+            if (entry.folder == finalFolder)
+            {
+                DBG ("arx-devsim: " << finalFolder.getFullPathName() << " belongs to " << other);
+                ::close (fd);
+                removeEntry (temp);
+                return;
+            }
+    }
+    if (finalFolder.exists())
+        removeEntry (finalFolder); // left behind by a daemon that did not end cleanly
     if (::rename (temp.getFullPathName().toRawUTF8(), finalFolder.getFullPathName().toRawUTF8()) != 0)
     {
         ::close (fd);
@@ -442,6 +455,38 @@ bool parseNumber (const juce::String& text, double& value)
 }
 } // namespace
 
+SimDevice* BusServer::plug (PlugOptions options, juce::String& error)
+{
+    if (SimProfiles::find (options.profile) == nullptr)
+    {
+        error = "unknown profile " + options.profile;
+        return nullptr;
+    }
+
+    const std::lock_guard<std::mutex> plugging (impl->plugLock);
+    if (options.uniqueName.isEmpty())
+        options.uniqueName = lab.nextDefaultName();
+    if (lab.find (options.uniqueName) != nullptr)
+    {
+        error = "a device named " + options.uniqueName + " is plugged in already";
+        return nullptr;
+    }
+
+    const auto folder = entryName (options.uniqueName);
+    for (auto* other : lab.devices())
+        if (entryName (other->uniqueName()) == folder)
+        {
+            error = "the name " + options.uniqueName + " needs the folder " + folder + ", which " + other->uniqueName()
+                    + " uses already";
+            return nullptr;
+        }
+
+    auto* device = lab.plug (options);
+    if (device == nullptr)
+        error = "the device " + options.uniqueName + " could not be plugged";
+    return device;
+}
+
 juce::String BusServer::handleControlLine (const juce::String& line)
 {
     juce::StringArray args;
@@ -463,14 +508,13 @@ juce::String BusServer::handleControlLine (const juce::String& line)
     if (command == "plug")
     {
         PlugOptions options;
+        options.blankSession = args.contains ("blank-session");
+        args.removeString ("blank-session");
         options.profile = args[1].isNotEmpty() ? args[1] : "arx";
         options.uniqueName = args[2];
-        if (SimProfiles::find (options.profile) == nullptr)
-            return "error unknown profile " + options.profile;
-        if (options.uniqueName.isNotEmpty() && lab.find (options.uniqueName) != nullptr)
-            return "error a device named " + options.uniqueName + " is plugged in already";
-        auto* d = lab.plug (options);
-        return d != nullptr ? "ok " + d->uniqueName() : juce::String ("error the device could not be plugged");
+        juce::String error;
+        auto* d = plug (options, error);
+        return d != nullptr ? "ok " + d->uniqueName() : "error " + error;
     }
 
     auto* device = lab.find (args[1]);
@@ -485,7 +529,7 @@ juce::String BusServer::handleControlLine (const juce::String& line)
         return "ok " + juce::JSON::toString (device->dump(), true);
 
     // fault NAME [clear] [latency MS] [nt-status S] [share X] [retval R] [fail] [count N]
-    //            [refuse-buffer-size on|off] [unplug-after N]
+    //            [refuse-buffer-size on|off] [unplug-after N] [no-signal SOURCE]...
     auto f = device->faults();
     enum class Kind { none, nt, retval, fail } kind = Kind::none;
     uint32_t retval = 0;
@@ -512,6 +556,8 @@ juce::String BusServer::handleControlLine (const juce::String& line)
             share = v;
         else if (key == "unplug-after" && number() && v >= 0)
             f.unplugAfter = (int) v;
+        else if (key == "no-signal" && number() && v >= 1 && v <= 31)
+            f.signalLost |= 1u << (int) v;
         else if (key == "refuse-buffer-size" && i + 1 < args.size() && (args[i + 1] == "on" || args[i + 1] == "off"))
             f.refuseBufferSize = args[++i] == "on";
         else

@@ -36,6 +36,11 @@ public:
     const juce::File& directory() const noexcept { return dir; }
     juce::File entryFor (const juce::String& uniqueName) const;
 
+    // Plugs a device into the lab unless its name is plugged in already or its folder is taken
+    // by another device ("A.1" and "A_1" share one); null with the reason in `error`. Devices
+    // already plugged are never touched. Any thread.
+    SimDevice* plug (PlugOptions options, juce::String& error);
+
     // One control command line; the reply line starts with "ok" or "error". Any thread.
     juce::String handleControlLine (const juce::String& line);
 

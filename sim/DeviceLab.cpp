@@ -47,6 +47,8 @@ SimDevice* DeviceLab::plug (const PlugOptions& options)
             device->setHwinfoValue (options.hwinfoOverride);
         if (options.uniqueNameOverride)
             device->setUniqueNameValue (options.uniqueNameOverride);
+        if (options.blankSession)
+            device->blankSessionArea();
 
         device->setUnplugHandler ([this, name] { unplug (name); });
         present.push_back (device);

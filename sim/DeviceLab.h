@@ -22,6 +22,7 @@ struct PlugOptions
     juce::String uniqueName; // empty: "ARX-1", "ARX-2", ...
     std::optional<juce::MemoryBlock> hwinfoOverride;     // published instead of the profile's
     std::optional<juce::MemoryBlock> uniqueNameOverride; // raw registry value of "unique_name"
+    bool blankSession = false; // the session area is left erased
 };
 
 class DeviceLab
@@ -53,9 +54,10 @@ public:
     void addListener (Listener* listener);
     void removeListener (Listener* listener);
 
-private:
+    // The name the next plug without a name gets: "ARX-1", "ARX-2", ...
     juce::String nextDefaultName() const;
 
+private:
     std::vector<std::shared_ptr<SimDevice>> present;  // plug order
     std::vector<std::shared_ptr<SimDevice>> retired;  // unplugged, kept for inspection
     std::map<juce::String, std::shared_ptr<SimFlash>> flashByName;

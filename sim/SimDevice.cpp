@@ -61,6 +61,7 @@ juce::var SimFaults::toVar() const
     o->setProperty ("failCount", failCount);
     o->setProperty ("refuseBufferSize", refuseBufferSize);
     o->setProperty ("unplugAfter", unplugAfter);
+    o->setProperty ("signalLost", (juce::int64) signalLost);
     return juce::var (o);
 }
 
@@ -143,6 +144,7 @@ void SimDevice::addFault (const SimFaults& f)
         faultState.refuseBufferSize = true;
     if (f.unplugAfter != 0)
         faultState.unplugAfter = f.unplugAfter;
+    faultState.signalLost |= f.signalLost;
 }
 
 SimFaults SimDevice::faults() const
@@ -370,6 +372,12 @@ uint32_t SimDevice::hardwareInfo (Packet& p)
 uint32_t SimDevice::flashCommand (Packet& p)
 {
     const auto sessionEnd = prof.sessionBase + SimSessionImage::bytes;
+    // A part that is still erasing or programming takes no erase, write or read.
+    if (p.command() <= 2 && flash->isBusy())
+    {
+        ++busyRefusals;
+        return retvalFlashBusy;
+    }
     switch (p.command())
     {
         case 0: // erase
@@ -455,9 +463,22 @@ uint32_t SimDevice::hardwareControl (Packet& p)
     }
 }
 
+bool SimDevice::refuseChannel (uint32_t channel, int count)
+{
+    if (channel < (uint32_t) std::min (count, mixerChannels))
+        return false;
+    ++channelRefusals;
+    return true;
+}
+
+int SimDevice::playbackChannels() const noexcept
+{
+    return (int) std::max ({ prof.playbackCount1x, prof.playbackCount2x, prof.playbackCount4x });
+}
+
 uint32_t SimDevice::outputCommand (Packet& p)
 {
-    if (! p.hasParams (1) || p.param (0) >= (uint32_t) mixerChannels)
+    if (! p.hasParams (1) || refuseChannel (p.param (0), prof.outputCount()))
         return retvalBadParameter;
     const auto o = p.param (0);
     const bool isSet = (p.command() & 1) == 0;
@@ -477,7 +498,7 @@ uint32_t SimDevice::outputCommand (Packet& p)
 
 uint32_t SimDevice::playbackCommand (Packet& p)
 {
-    if (! p.hasParams (1) || p.param (0) >= (uint32_t) mixerChannels)
+    if (! p.hasParams (1) || refuseChannel (p.param (0), playbackChannels()))
         return retvalBadParameter;
     const auto c = p.param (0);
     const bool isSet = (p.command() & 1) == 0;
@@ -499,7 +520,8 @@ uint32_t SimDevice::playbackCommand (Packet& p)
 
 uint32_t SimDevice::monitorCommand (Packet& p)
 {
-    if (! p.hasParams (2) || p.param (0) >= (uint32_t) mixerChannels || p.param (1) >= (uint32_t) mixerChannels)
+    if (! p.hasParams (2) || refuseChannel (p.param (0), prof.inputCount())
+        || refuseChannel (p.param (1), prof.outputCount()))
         return retvalBadParameter;
     const auto i = p.param (0), o = p.param (1);
     const bool isSet = (p.command() & 1) == 0;
@@ -578,7 +600,7 @@ uint32_t SimDevice::statusBits() const
     uint32_t bits = 0;
     // Every external clock source the device has carries a signal.
     for (uint32_t i = 1; i <= 5; ++i)
-        if ((prof.clockMask & (1u << i)) != 0)
+        if ((prof.clockMask & (1u << i)) != 0 && (faultState.signalLost & (1u << i)) == 0)
             bits |= 1u << i;
     if (guitar.connected && guitar.chargingNow)
         bits |= 1u << 29;
@@ -701,6 +723,13 @@ void SimDevice::loadMixerFromSession()
     guitar.chargeDelay = readWord (d + S::guitarSettingAt);
 }
 
+void SimDevice::blankSessionArea()
+{
+    const juce::ScopedLock sl (lock);
+    const std::vector<uint8_t> erased (SimSessionImage::bytes, 0xFF);
+    flash->program (prof.sessionBase, erased.data(), (uint32_t) erased.size());
+}
+
 SimMixer SimDevice::mixer() const
 {
     const juce::ScopedLock sl (lock);
@@ -767,6 +796,18 @@ int SimDevice::sessionWrites() const
 {
     const juce::ScopedLock sl (lock);
     return sessionWriteCount;
+}
+
+int SimDevice::refusedWhileBusy() const
+{
+    const juce::ScopedLock sl (lock);
+    return busyRefusals;
+}
+
+int SimDevice::refusedChannels() const
+{
+    const juce::ScopedLock sl (lock);
+    return channelRefusals;
 }
 
 int SimDevice::flashEraseCount() const
@@ -886,10 +927,12 @@ juce::var SimDevice::dump() const
     f->setProperty ("sessionCrcValid", SimSessionImage::isValid (image.data()));
     f->setProperty ("sessionWrites", sessionWriteCount);
     f->setProperty ("busy", flash->isBusy());
+    f->setProperty ("refusedWhileBusy", busyRefusals);
 
     auto* req = new juce::DynamicObject();
     req->setProperty ("gwc", countsOf (gwcCountsLocked()));
     req->setProperty ("driver", countsOf (driverCountsLocked()));
+    req->setProperty ("refusedChannels", channelRefusals);
 
     auto* d = new juce::DynamicObject();
     d->setProperty ("uniqueName", name);

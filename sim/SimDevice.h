@@ -44,6 +44,7 @@ struct SimFaults
     int failCount = 0;             // DeviceIoControl fails for the next N requests of any code
     bool refuseBufferSize = false; // driver request 9 answers a refusal
     int unplugAfter = 0;           // the device goes away after N more requests
+    uint32_t signalLost = 0;       // clock sources (bit = source index) whose input has no signal
 
     juce::var toVar() const;
 };
@@ -73,6 +74,7 @@ public:
     static constexpr uint32_t retvalBusy = 12;
     static constexpr uint32_t retvalBadCommand = 1;
     static constexpr uint32_t retvalBadParameter = 2;
+    static constexpr uint32_t retvalFlashBusy = 5; // erase, write or read while the flash works
     static constexpr uint32_t driverVersionWord = 0x01040200;
 
     SimDevice (const SimProfile& profile, const juce::String& uniqueName, uint32_t index,
@@ -116,6 +118,9 @@ public:
     std::vector<uint8_t> sessionArea() const; // the stored image bytes, as in flash
     uint32_t sessionBase() const noexcept { return prof.sessionBase; }
     int sessionWrites() const;
+    // Commands the device refused: flash work while busy, channels beyond the profile's counts.
+    int refusedWhileBusy() const;
+    int refusedChannels() const;
     int flashEraseCount() const;
     int flashWriteCount() const;
     uint32_t flashLockValue() const;
@@ -126,6 +131,9 @@ public:
 
     // Loads the mixer from the session image in flash, as the device does at power-up.
     void loadMixerFromSession();
+
+    // Leaves the session area erased, as a new part or a write-back cut after its erase would.
+    void blankSessionArea();
 
     static constexpr size_t requestLogLimit = 10000;
 
@@ -144,6 +152,8 @@ private:
     uint32_t playbackCommand (Packet& p);
     uint32_t monitorCommand (Packet& p);
     uint32_t guitarCommand (Packet& p);
+    bool refuseChannel (uint32_t channel, int count); // true (and counted) when out of range
+    int playbackChannels() const noexcept;
     void fillMeters (Packet& p);
     uint32_t statusBits() const;
     void logRequest (uint32_t code, const void* in, uint32_t inSize, uint32_t outSize);
@@ -163,6 +173,8 @@ private:
     uint32_t bufferSizeSamples = 256;
     bool rateLocked = false;
     int sessionWriteCount = 0;
+    int busyRefusals = 0;
+    int channelRefusals = 0;
     juce::Random random;
     std::deque<SimRequest> requestLog;
     // Keyed by number: building text keys on every request would cost more than the request.

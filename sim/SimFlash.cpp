@@ -12,6 +12,11 @@ uint32_t SimFlash::sectorLength (uint32_t address) noexcept
     return address < smallSectorLimit ? smallSector : largeSector;
 }
 
+int SimFlash::eraseBusyMs (uint32_t address) noexcept
+{
+    return eraseBusyMsPer8KiB * (int) (sectorLength (address) / smallSector);
+}
+
 uint32_t SimFlash::sectorStart (uint32_t address) noexcept
 {
     return address & ~(sectorLength (address) - 1);
@@ -23,7 +28,7 @@ bool SimFlash::erase (uint32_t address)
         return false;
     std::memset (bytes.data() + sectorStart (address), 0xFF, sectorLength (address));
     ++eraseCount;
-    startBusy();
+    startBusy (eraseBusyMs (address));
     return true;
 }
 
@@ -36,7 +41,7 @@ bool SimFlash::write (uint32_t address, const uint32_t* quads, uint32_t count)
         for (uint32_t b = 0; b < 4; ++b)
             bytes[address + 4 * q + b] &= (uint8_t) (quads[q] >> (8 * b));
     ++writeCount;
-    startBusy();
+    startBusy (writeBusyMs);
     return true;
 }
 
@@ -82,9 +87,9 @@ bool SimFlash::isBusy() const noexcept
     return everBusy && (int32_t) (busyUntilMs - juce::Time::getMillisecondCounter()) > 0;
 }
 
-void SimFlash::startBusy() noexcept
+void SimFlash::startBusy (int ms) noexcept
 {
-    busyUntilMs = juce::Time::getMillisecondCounter() + (juce::uint32) busyMs;
+    busyUntilMs = juce::Time::getMillisecondCounter() + (juce::uint32) ms;
     everBusy = true;
 }
 

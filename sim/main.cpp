@@ -20,7 +20,7 @@ using arx::sim::BusServer;
 const char* usageText =
     "usage:\n"
     "  arx-devsim serve [--dir DIR] [--plug PROFILE[:NAME]]...\n"
-    "  arx-devsim plug [--dir DIR] [--profile NAME] [--name UNIQUE]\n"
+    "  arx-devsim plug [--dir DIR] [--profile NAME] [--name UNIQUE] [--blank-session]\n"
     "  arx-devsim unplug [--dir DIR] UNIQUE\n"
     "  arx-devsim dump [--dir DIR] UNIQUE\n"
     "  arx-devsim list [--dir DIR]\n"
@@ -28,6 +28,7 @@ const char* usageText =
     "                   [--nt-status 0x102|0xC0120090 (--count N | --share 0..1)]\n"
     "                   [--retval R --count N] [--fail --count N]\n"
     "                   [--refuse-buffer-size on|off] [--unplug-after N]\n"
+    "                   [--no-signal SOURCE]... (the clock source's input loses its signal)\n"
     "The device directory defaults to $ARX_DEVICE_DIR, $XDG_RUNTIME_DIR/arx-devices or\n"
     "/tmp/arx-devices-UID.\n";
 
@@ -112,10 +113,11 @@ int serve (const juce::File& dir, const juce::StringArray& plugs)
         arx::sim::PlugOptions options;
         options.profile = p.upToFirstOccurrenceOf (":", false, false);
         options.uniqueName = p.fromFirstOccurrenceOf (":", false, false);
-        auto* d = lab.plug (options);
+        juce::String problem;
+        auto* d = server.plug (options, problem);
         if (d == nullptr)
         {
-            std::cerr << "arx-devsim: cannot plug " << p << " (unknown profile or name in use)\n";
+            std::cerr << "arx-devsim: cannot plug " << p << ": " << problem << "\n";
             server.stop();
             return 1;
         }
@@ -141,6 +143,7 @@ int main (int argc, char** argv)
     auto dir = arx::platform::deviceDirectory();
     juce::StringArray positional, plugs;
     juce::String profile = "arx", name;
+    bool blankSession = false;
     juce::StringArray faultArgs;
 
     for (int i = 2; i < argc; ++i)
@@ -175,11 +178,13 @@ int main (int argc, char** argv)
             if (! value (name) || name.isEmpty() || name.containsAnyOf (" \t\n\""))
                 return usage ("--name needs a name without blanks");
         }
+        else if (a == "--blank-session" && command == "plug")
+            blankSession = true;
         else if (command == "fault" && (a == "--clear" || a == "--fail"))
             faultArgs.add (a.substring (2));
         else if (command == "fault"
                  && (a == "--latency" || a == "--nt-status" || a == "--count" || a == "--share" || a == "--retval"
-                     || a == "--refuse-buffer-size" || a == "--unplug-after"))
+                     || a == "--refuse-buffer-size" || a == "--unplug-after" || a == "--no-signal"))
         {
             if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
                 return usage (a + " needs a value");
@@ -198,7 +203,8 @@ int main (int argc, char** argv)
     {
         if (! positional.isEmpty())
             return usage ("plug takes --profile and --name");
-        return sendControl (dir, "plug " + profile + (name.isNotEmpty() ? " " + name : juce::String()));
+        return sendControl (dir, "plug " + profile + (name.isNotEmpty() ? " " + name : juce::String())
+                                     + (blankSession ? " blank-session" : ""));
     }
     if (command == "list")
         return positional.isEmpty() ? sendControl (dir, "list") : usage ("list takes no names");
