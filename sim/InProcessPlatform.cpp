@@ -172,12 +172,15 @@ std::unique_ptr<MessageWindow> InProcessPlatform::createMessageWindow()
     return std::make_unique<InProcessWindow> (lab);
 }
 
-std::unique_ptr<NamedMutex> InProcessPlatform::createNamedMutex (const juce::String& name)
+NamedMutexResult InProcessPlatform::createNamedMutex (const juce::String& name)
 {
     const std::lock_guard<std::mutex> guard (namedLock);
-    if (! heldNames().insert (name).second)
-        return nullptr;
-    return std::make_unique<InProcessNamedMutex> (name);
+    NamedMutexResult result;
+    if (heldNames().insert (name).second)
+        result.mutex = std::make_unique<InProcessNamedMutex> (name);
+    else
+        result.heldElsewhere = true;
+    return result;
 }
 
 } // namespace arx::sim

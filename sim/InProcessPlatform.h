@@ -19,7 +19,7 @@ public:
     std::unique_ptr<arx::platform::DeviceInfoSet> getClassDevs (const arx::platform::Guid& interfaceClass) override;
     std::unique_ptr<arx::platform::DeviceHandle> createFile (const juce::String& devicePath) override;
     std::unique_ptr<arx::platform::MessageWindow> createMessageWindow() override;
-    std::unique_ptr<arx::platform::NamedMutex> createNamedMutex (const juce::String& name) override;
+    arx::platform::NamedMutexResult createNamedMutex (const juce::String& name) override;
 
     DeviceLab& deviceLab() noexcept { return lab; }
 

@@ -10,6 +10,8 @@
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
 
+#include <iostream>
+
 namespace arx
 {
 
@@ -26,7 +28,7 @@ bool detectVistaOrLater()
 {
     const auto type = juce::SystemStats::getOperatingSystemType();
     if ((type & juce::SystemStats::Windows) != 0)
-        return type >= 0x4107;
+        return ConsoleApp::isVistaOrLaterType (type);
     return juce::SystemStats::getEnvironmentVariable ("ARX_OS", {}).equalsIgnoreCase ("vista");
 }
 
@@ -45,6 +47,7 @@ void ConsoleAppTimer::timerCallback()
 
 //==============================================================================
 ConsoleApp::ConsoleApp() = default;
+ConsoleApp::ConsoleApp (Setup s) : setup (std::move (s)) {}
 
 ConsoleApp::~ConsoleApp()
 {
@@ -54,6 +57,17 @@ ConsoleApp::~ConsoleApp()
 ConsoleApp* ConsoleApp::getInstance() noexcept { return instance; }
 bool ConsoleApp::isVistaOrLater() noexcept { return vistaOrLater; }
 bool ConsoleApp::isForceUpdate() noexcept { return forceUpdate; }
+
+bool ConsoleApp::isVistaOrLaterType (int operatingSystemType) noexcept
+{
+    return (operatingSystemType & juce::SystemStats::Windows) != 0
+           && operatingSystemType >= juce::SystemStats::WinVista;
+}
+
+bool ConsoleApp::isForceUpdateCommandLine (const juce::String& commandLine) noexcept
+{
+    return commandLine == "-forceupdate";
+}
 
 void ConsoleApp::initialise (const juce::String& commandLine)
 {
@@ -66,34 +80,52 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     lookAndFeel = std::make_unique<ConsoleLookAndFeel>();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
-    auto& platform = platform::Platform::getDefault();
-    instanceLock = platform.createNamedMutex (instanceLockName);
-    if (instanceLock == nullptr)
+    auto& platform = setup.platform != nullptr ? *setup.platform : platform::Platform::getDefault();
+    auto lock = platform.createNamedMutex (instanceLockName);
+    if (lock.mutex == nullptr)
     {
-        juce::Logger::writeToLog ("Console - another instance is running");
-        quit();
+        if (lock.heldElsewhere)
+        {
+            juce::Logger::writeToLog ("Console - another instance is running");
+        }
+        else
+        {
+            // Not a second instance: the user must learn why nothing opens.
+            const auto text = "Vantrel ARX Console cannot start: " + lock.failure;
+            juce::Logger::writeToLog (text);
+            if (! ConsoleLogger::isRequestedByEnvironment())
+                std::cerr << text << std::endl;
+            setApplicationReturnValue (1);
+        }
+        endMessageLoop();
         return;
     }
+    instanceLock = std::move (lock.mutex);
 
     forceUpdate = isForceUpdateCommandLine (commandLine);
 
-    deviceList = std::make_unique<DeviceList> (platform, Win32NotificationWindow::instance(),
-                                               DeviceList::supportedVendor);
+    if (setup.platform != nullptr)
+        ownNotificationWindow = std::make_unique<Win32NotificationWindow> (platform);
+    auto& notificationWindow = ownNotificationWindow != nullptr ? *ownNotificationWindow
+                                                                : Win32NotificationWindow::instance();
+    deviceList = std::make_unique<DeviceList> (platform, notificationWindow, DeviceList::supportedVendor);
 
-    Win32NotificationWindow::instance().addListener (this);
+    notificationWindow.addListener (this);
     listeningForWin32 = true;
 
     // The listener exists before the tray icon so that the icon always has a target; the
     // device list gets it only at the end, as the last step of start-up.
     listener = std::make_unique<ConsoleAppListener> (*this);
-    createTrayIcon();
+    if (setup.trayIcon)
+        createTrayIcon();
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))
             if (device->isValid() && device->info().vendorId() == DeviceList::supportedVendor)
                 openConsole (device);
 
-    endSessionSignal = std::make_unique<EndSessionSignal> ([this] { endSession(); });
+    if (setup.endSessionSignal)
+        endSessionSignal = std::make_unique<EndSessionSignal> ([this] { endSession(); });
 
     deviceList->setListener (listener.get());
     juce::Logger::writeToLog ("Console - started with " + juce::String (windowCount) + " window(s)");
@@ -114,9 +146,12 @@ void ConsoleApp::shutdown()
 {
     endSessionSignal.reset();
     timer.stopTimer();
+    sessionEnded.signal();
 
+    // The loop ends after the last window has gone; a window left here (the loop ended some
+    // other way) still writes its session back while its destructor waits.
     while (firstWindow != nullptr)
-        removeConsole (firstWindow, true);
+        removeConsole (firstWindow, false);
 
     deviceList.reset();
     listener.reset();
@@ -125,10 +160,13 @@ void ConsoleApp::shutdown()
 
     if (listeningForWin32)
     {
-        if (auto* window = Win32NotificationWindow::instanceIfMade())
+        if (ownNotificationWindow != nullptr)
+            ownNotificationWindow->removeListener (this);
+        else if (auto* window = Win32NotificationWindow::instanceIfMade())
             window->removeListener (this);
         listeningForWin32 = false;
     }
+    ownNotificationWindow.reset();
 
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     lookAndFeel.reset();
@@ -137,22 +175,39 @@ void ConsoleApp::shutdown()
 
 void ConsoleApp::systemRequestedQuit()
 {
-    if (windowCount == 0)
-    {
-        quit();
-        return;
-    }
+    endProgram();
+}
 
-    // Each window's thread posts 'delw' when done; the last removal quits. The ring is copied
-    // first: a close never unlinks synchronously, but stay safe against it.
+juce::Array<ConsoleWindow*> ConsoleApp::windowsInRing() const
+{
     juce::Array<ConsoleWindow*> windows;
     auto* w = firstWindow;
     for (int i = 0; i < windowCount; ++i, w = w->next)
         windows.add (w);
+    return windows;
+}
 
-    // A disabled window (busy with a modal operation) ignores the request and stays open.
+void ConsoleApp::endProgram()
+{
+    ending = true;
+
+    // Each window's thread writes back, then posts 'delw'; the last removal quits. The ring is
+    // copied first: a close never unlinks synchronously, but stay safe against it.
+    const auto windows = windowsInRing();
     for (auto* window : windows)
         window->closeButtonPressed();
+
+    // A disabled window (busy with a modal operation) ignores the request and stays open: the
+    // program then runs on, as it would for the user's own close.
+    for (auto* window : windows)
+        if (! window->isClosing())
+        {
+            juce::Logger::writeToLog ("Console - " + window->getName() + " is busy and stays open");
+            ending = false;
+            sessionEnded.signal();
+        }
+
+    quitWhenNoWindowIsLeft();
 }
 
 void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t, intptr_t)
@@ -160,16 +215,41 @@ void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t, intptr_t)
     if (message != platform::WM_ENDSESSION)
         return;
 
-    const juce::MessageManagerLock mml (juce::Thread::getCurrentThread());
-    if (mml.lockWasGained())
+    {
+        const juce::MessageManagerLock mml (juce::Thread::getCurrentThread());
+        if (! mml.lockWasGained() || listener == nullptr)
+            return;
         saveAllPreferences();
+        sessionEnded.reset();
+        listener->postMessage (new WindowMessage (appmsg::endSession, nullptr));
+    }
+
+    // This thread, not the message thread, waits: the message thread never waits for it.
+    // Every window's write-back ends within its own time-outs, and shut-down signals too.
+    sessionEnded.wait (-1);
 }
 
 void ConsoleApp::endSession()
 {
     juce::Logger::writeToLog ("Console - end of session");
     saveAllPreferences();
-    quit();
+    endProgram();
+}
+
+void ConsoleApp::quitWhenNoWindowIsLeft()
+{
+    if (ending && windowCount == 0)
+        quitProgram();
+}
+
+void ConsoleApp::quitProgram()
+{
+    sessionEnded.signal();
+    if (quitting)
+        return;
+    quitting = true;
+    timer.stopTimer();
+    endMessageLoop();
 }
 
 //==============================================================================
@@ -177,18 +257,7 @@ void ConsoleApp::handleAppMessage (const juce::Message& message)
 {
     if (auto* change = dynamic_cast<const DeviceChangeMessage*> (&message))
     {
-        auto* window = findConsole (change->device.get());
-        if (change->id == appmsg::showDevice)
-        {
-            if (window != nullptr)
-                window->toFront (true);
-            else if (change->device != nullptr)
-                openConsole (change->device);
-        }
-        else if (change->id == appmsg::hideDevice && window != nullptr)
-        {
-            removeConsole (window, false);
-        }
+        handleDeviceMessage (*change);
         return;
     }
 
@@ -197,8 +266,80 @@ void ConsoleApp::handleAppMessage (const juce::Message& message)
         if (windowMessage->id == appmsg::arrangeWindows)
             arrangeWindows();
         else if (windowMessage->id == appmsg::windowFinished && isInRing (windowMessage->window))
-            removeConsole (windowMessage->window, true);
+            windowFinished (windowMessage->window);
+        else if (windowMessage->id == appmsg::endSession)
+            endSession();
     }
+}
+
+void ConsoleApp::handleDeviceMessage (const DeviceChangeMessage& change)
+{
+    if (change.id == appmsg::showDevice)
+    {
+        showConsole (change.device);
+        return;
+    }
+
+    auto* window = findConsole (change.device.get());
+    if (change.id != appmsg::hideDevice || window == nullptr)
+        return;
+
+    // Removal and "Hide all windows" share the message: a removed device has left the list.
+    if (isDeviceGone (change.device.get()))
+    {
+        window->deviceRemoved();
+        removeConsole (window, false);
+        quitWhenNoWindowIsLeft();
+    }
+    else
+    {
+        hideConsole (window);
+    }
+}
+
+void ConsoleApp::showConsole (const bhw::Ptr& device)
+{
+    if (ending || device == nullptr)
+        return; // no new work while the program ends
+
+    auto* window = findConsole (device.get());
+    if (window == nullptr)
+        openConsole (device);
+    else if (window->isClosing())
+        window->reopenWhenGone = true; // a window opened now would read the session not yet written
+    else
+        window->toFront (true);
+}
+
+void ConsoleApp::hideConsole (ConsoleWindow* window)
+{
+    // The latest command counts: a window closing for another reason keeps the program
+    // running now, and a show asked for meanwhile is off.
+    window->reopenWhenGone = false;
+    if (window->isClosing())
+    {
+        window->keepRunningWhenGone = true;
+        return;
+    }
+
+    window->closeButtonPressed();
+    window->keepRunningWhenGone = window->isClosing(); // a busy window stays open
+}
+
+void ConsoleApp::windowFinished (ConsoleWindow* window)
+{
+    const bhw::Ptr device = window->getDevice();
+    const bool reopen = window->reopenWhenGone && ! ending;
+    removeConsole (window, ! window->keepRunningWhenGone && ! reopen);
+
+    if (reopen && ! isDeviceGone (device.get()))
+        openConsole (device);
+    quitWhenNoWindowIsLeft();
+}
+
+bool ConsoleApp::isDeviceGone (const bhw* device) const
+{
+    return deviceList == nullptr || ! deviceList->contains (device);
 }
 
 void ConsoleApp::openConsole (bhw::Ptr device)
@@ -209,7 +350,7 @@ void ConsoleApp::openConsole (bhw::Ptr device)
         return;
     }
 
-    auto* window = new ConsoleWindow (device, listener.get());
+    auto* window = new ConsoleWindow (device, listener.get(), setup.preferencesFolder, setup.windowsOnDesktop);
     window->setVisible (true);
     window->toFront (true);
 
@@ -286,18 +427,15 @@ void ConsoleApp::removeConsole (ConsoleWindow* window, bool quitIfLast)
         return;
 
     window->savePreferences();
-    window->detachHardwareThread();
     unlinkFromRing (window);
 
-    // The window holds the device while it lives; its destructor closes the device once.
+    // Only a window whose thread has finished, or whose device has gone, comes here in the
+    // running program, so the destructor does not wait. It closes the device once.
     delete window;
     --windowCount;
 
     if (quitIfLast && windowCount == 0)
-    {
-        timer.stopTimer();
-        quit();
-    }
+        quitProgram();
 }
 
 void ConsoleApp::arrangeWindows()
@@ -320,7 +458,8 @@ void ConsoleApp::showAllWindows()
 {
     auto* w = firstWindow;
     for (int i = 0; i < windowCount; ++i, w = w->next)
-        w->toFront (true);
+        if (! w->isClosing())
+            w->toFront (true);
 }
 
 void ConsoleApp::pollWindows()

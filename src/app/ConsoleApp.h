@@ -6,6 +6,12 @@
 //
 // Threads: everything here runs on the message thread, except handleWin32Message (notification
 // thread) and the end-of-session signal handler (which only wakes the message thread).
+//
+// However the program or a window ends, a changed session reaches the device's flash: quit,
+// "Exit", the end of the session and "Hide all windows" close each window as its close button
+// does (the hardware thread writes back, then posts 'delw'), and a window is deleted only once
+// its thread has finished or its device has gone. Only a device's removal skips or ends a
+// write-back. While the program is ending it opens no new window.
 
 #include "app/ConsoleTrayIcon.h"
 #include "device/Win32MessageListener.h"
@@ -23,6 +29,8 @@ class ConsoleApp;
 class ConsoleLookAndFeel;
 class ConsoleWindow;
 class DeviceList;
+class Win32NotificationWindow;
+struct DeviceChangeMessage;
 class EndSessionSignal;
 
 // Receives the application's own messages and hands them to the application.
@@ -54,12 +62,28 @@ class ConsoleApp : public juce::JUCEApplication, public Win32MessageListener, pr
 public:
     static constexpr int pollIntervalMs = 100;
 
+    // Where the program's parts come from; the defaults are the real ones.
+    struct Setup
+    {
+        platform::Platform* platform = nullptr; // null: the default platform
+        juce::File preferencesFolder;           // empty: the user's configuration folder
+        bool windowsOnDesktop = true;
+        bool trayIcon = true;
+        bool endSessionSignal = true;
+    };
+
     ConsoleApp();
+    explicit ConsoleApp (Setup setup);
     ~ConsoleApp() override;
 
     static ConsoleApp* getInstance() noexcept;
     static bool isVistaOrLater() noexcept;
     static bool isForceUpdate() noexcept;
+
+    // Windows Vista or later, decided from JUCE's operating-system type.
+    static bool isVistaOrLaterType (int operatingSystemType) noexcept;
+    // True only for the exact command line "-forceupdate".
+    static bool isForceUpdateCommandLine (const juce::String& commandLine) noexcept;
 
     // JUCEApplication
     const juce::String getApplicationName() override { return "Vantrel ARX Console"; }
@@ -70,7 +94,9 @@ public:
     void systemRequestedQuit() override;
     void anotherInstanceStarted (const juce::String&) override {}
 
-    // Notification thread: the end of the user's session saves every window's preferences.
+    // Notification thread: the end of the user's session saves every window's preferences, then
+    // ends the program as endSession does and returns once every window has gone, since the
+    // system may end the process as soon as it returns.
     void handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     //==============================================================================
@@ -82,23 +108,41 @@ public:
     void pollWindows();
     void saveAllPreferences();
 
-    // The session ends (SIGTERM here): preferences saved, then a clean quit.
+    // Quit, "Exit": every window closes with its write-back; the program ends once the last one
+    // has gone. A window busy with a modal operation refuses, and the program then runs on.
+    void endProgram();
+    // The session ends (SIGTERM here): preferences saved at once, then endProgram.
     void endSession();
+    // "Hide all windows", for one window: it closes with its write-back; the program runs on.
+    void hideConsole (ConsoleWindow* window);
 
+    bool isEnding() const noexcept { return ending; }
     int getWindowCount() const noexcept { return windowCount; }
+    ConsoleWindow* getFirstWindow() const noexcept { return firstWindow; }
     DeviceList* getDeviceList() noexcept { return deviceList.get(); }
     juce::MessageListener* getListener() noexcept { return listener.get(); }
+
+protected:
+    // Ends the message loop; the program then shuts down.
+    virtual void endMessageLoop() { quit(); }
 
 private:
     friend class ConsoleAppListener;
     void handleAppMessage (const juce::Message& message);
+    void handleDeviceMessage (const DeviceChangeMessage& message);
+    void showConsole (const bhw::Ptr& device);
+    void windowFinished (ConsoleWindow* window);
+    bool isDeviceGone (const bhw* device) const;
+    juce::Array<ConsoleWindow*> windowsInRing() const;
+    void quitWhenNoWindowIsLeft();
+    void quitProgram();
     bool isInRing (const ConsoleWindow* window) const;
     void appendToRing (ConsoleWindow* window);
     void unlinkFromRing (ConsoleWindow* window);
     void createTrayIcon();
 
     // ConsoleTrayIcon::Host
-    void requestQuit() override { systemRequestedQuit(); }
+    void requestQuit() override { endProgram(); }
     juce::MessageListener& messageTarget() override { return *listener; }
 
     std::unique_ptr<ConsoleTrayIcon> trayIcon;
@@ -113,6 +157,12 @@ private:
     std::unique_ptr<juce::Logger> logger;
     std::unique_ptr<EndSessionSignal> endSessionSignal;
     bool listeningForWin32 = false;
+
+    Setup setup;
+    std::unique_ptr<Win32NotificationWindow> ownNotificationWindow; // for a platform of the setup's
+    bool ending = false;   // quit asked for: no new window
+    bool quitting = false; // the message loop is told to end
+    juce::WaitableEvent sessionEnded { true };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleApp)
 };

@@ -18,10 +18,11 @@ constexpr uint32_t arrangeWindows = 0x61726E67; // 'arng'
 constexpr uint32_t showDevice = DeviceChangeMessage::deviceArrived;
 constexpr uint32_t hideDevice = DeviceChangeMessage::deviceRemoved;
 constexpr uint32_t windowFinished = 0x64656C77; // 'delw'
+constexpr uint32_t endSession = 0x656E6473;     // 'ends': the system's end-of-session message
 } // namespace appmsg
 
-// 'arng' (no window) and 'delw' (the window whose hardware thread has finished). The window is
-// only compared with the open windows before it is used.
+// 'arng' and 'ends' (no window) and 'delw' (the window whose hardware thread has finished). The
+// window is only compared with the open windows before it is used.
 struct WindowMessage : public juce::Message
 {
     WindowMessage (uint32_t messageId, ConsoleWindow* messageWindow) : id (messageId), window (messageWindow) {}

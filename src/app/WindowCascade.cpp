@@ -24,9 +24,4 @@ juce::Point<int> firstCascadePosition (juce::Rectangle<int> workArea) noexcept
     return nextCascadePosition ({ 0, 0 }, workArea);
 }
 
-bool isForceUpdateCommandLine (const juce::String& commandLine) noexcept
-{
-    return commandLine == "-forceupdate";
-}
-
 } // namespace arx

@@ -11,7 +11,4 @@ namespace arx
 juce::Point<int> firstCascadePosition (juce::Rectangle<int> workArea) noexcept;
 juce::Point<int> nextCascadePosition (juce::Point<int> previous, juce::Rectangle<int> workArea) noexcept;
 
-// True only for the exact command line "-forceupdate".
-bool isForceUpdateCommandLine (const juce::String& commandLine) noexcept;
-
 } // namespace arx

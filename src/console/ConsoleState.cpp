@@ -348,8 +348,12 @@ int ConsoleState::readFromDevice()
     reverseStoredBytes();
     imageWhole = true;
 
-    if (session.imageLength != SessionImage::quadletCount)
+    if (! holdsStoredSession())
+    {
+        juce::Logger::outputDebugString ("Console - no valid session in flash, starting from the reset values");
+        startFromResetValues();
         return 1;
+    }
 
     for (int c = 0; c < maxChannels; ++c)
     {
@@ -359,6 +363,39 @@ int ConsoleState::readFromDevice()
 
     computeCrc();
     return 0;
+}
+
+bool ConsoleState::holdsStoredSession() noexcept
+{
+    // An erased area reads as 0xFF bytes, a write-back cut short as a torn image: neither may
+    // be shown as gains and names.
+    const auto stored = session.imageCrc;
+    return session.imageLength == SessionImage::quadletCount && computeCrc() == stored;
+}
+
+void ConsoleState::startFromResetValues()
+{
+    session = SessionImage {};
+    session.imageLength = SessionImage::quadletCount;
+    session.imageVersion = SessionImage::writeBackVersion;
+
+    // The device runs on some clock whatever its flash holds: keep that one.
+    int source = 0, rate = 0;
+    if (hardware->getClock (source, rate) == 0 && source >= 0 && rate > 0)
+    {
+        session.clockSource = uint32_t (source);
+        session.sampleRate = uint32_t (rate);
+    }
+    else
+    {
+        session.sampleRate = defaultSampleRate;
+    }
+
+    resetToDefaults();
+    // Playback channels beyond the strips would otherwise stay silent on the device.
+    for (int c = 0; c < playbackCount(); ++c)
+        setPlaybackGain (c, 0.0f);
+    computeCrc();
 }
 
 int ConsoleState::readStoredCrc()

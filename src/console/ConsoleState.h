@@ -40,6 +40,7 @@ public:
     static constexpr uint32_t sessionMagic = 0x4272696F;
     static constexpr uint32_t sessionFileSize = 64 + SessionImage::byteCount; // 13456
     static constexpr uint32_t defaultGuitarDelay = 300;
+    static constexpr uint32_t defaultSampleRate = 48000;
     static constexpr int readWindowMs = 2000;
     static constexpr uint32_t maxBlockQuadlets = 64;
 
@@ -135,10 +136,12 @@ public:
     void setMostRecentFolder (const juce::File& folder) { recentFolder = folder; }
 
     //==============================================================================
-    // Fills the image from the device's flash: 0 on success, 1 when the image read is not a
-    // valid session (its imageLength is not 3348), the negative time-out code when the device
-    // kept timing out for 2000 ms, or the hard error code (1 or 2) of a failed block.
-    // Message thread, at window creation, with the device open.
+    // Fills the image from the device's flash: 0 on success, 1 when the flash holds no valid
+    // session (its imageLength is not 3348 or its CRC does not match: erased, or a write-back cut
+    // short), the negative time-out code when the device kept timing out for 2000 ms, or the
+    // hard error code (1 or 2) of a failed block. Without a valid session the state starts from
+    // the reset values (empty names, the device's current clock) and differs from the flash, so
+    // closing writes a valid image back. Message thread, at window creation, with the device open.
     int readFromDevice();
 
     // CRC of bytes 8..13391, stored into imageCrc and returned.
@@ -197,6 +200,8 @@ public:
 private:
     int readStoredCrc();
     int readImageBlocks(); // 0 once every quadlet has arrived
+    bool holdsStoredSession() noexcept;
+    void startFromResetValues();
 
     void reverseStoredBytes() noexcept;
 

@@ -63,9 +63,12 @@ hwthread::hwthread (bhw& dev, ConsoleState& consoleState, Owner* owner)
 hwthread::~hwthread()
 {
     // Detach first: from here on the thread never waits for the message thread, so joining it
-    // from the message thread cannot deadlock.
+    // from the message thread cannot deadlock. No time limit that kills the thread: a thread
+    // killed half-way through a write-back would leave the session area torn. Every command the
+    // thread may still send ends within its own time-outs.
     detachWindow();
-    stopThread (4000);
+    requestStop();
+    waitForThreadToExit (-1);
 }
 
 //==============================================================================
@@ -158,6 +161,12 @@ void hwthread::detachWindow()
     notify();
 }
 
+void hwthread::abandonWriteBack()
+{
+    abandoned = true;
+    notify();
+}
+
 //==============================================================================
 void hwthread::run()
 {
@@ -222,25 +231,32 @@ bool hwthread::callOnMessageThread (std::function<void()> fn)
     return ! isDetached();
 }
 
+bool hwthread::prepareImage()
+{
+    auto& image = state.image();
+    image.imageLength = SessionImage::quadletCount;
+    image.imageVersion = SessionImage::writeBackVersion;
+    return state.hasChanged();
+}
+
 void hwthread::writeBack()
 {
-    if (isDetached() || shared->owner == nullptr)
+    if (abandoned || shared->owner == nullptr)
         return;
 
     bool changed = false;
     const bool ran = callOnMessageThread ([this, &changed] {
-        auto& image = state.image();
-        image.imageLength = SessionImage::quadletCount;
-        image.imageVersion = SessionImage::writeBackVersion;
-        changed = state.hasChanged();
+        changed = prepareImage();
         if (changed)
             progress = shared->owner->createFlashProgress();
     });
 
+    // The window went first: its destructor waits for this thread on the message thread, where
+    // nothing edits the state any more, so the decision is taken here and nothing is shown.
     if (! ran)
-        return;
+        changed = prepareImage();
 
-    if (changed)
+    if (changed && ! abandoned)
     {
         SilentProgress silent;
         writeSessionToFlash (progress != nullptr ? *progress : silent);
@@ -284,11 +300,6 @@ void hwthread::writeSessionToFlash (FlashProgress& sink)
         logDebug ("Console - session write-back failed - rval %d", code);
 }
 
-bool hwthread::flashAbandoned()
-{
-    return isDetached();
-}
-
 int hwthread::repeatWhileTimingOut (const std::function<int()>& command)
 {
     // Writing over an area that was not erased would corrupt it: a command that keeps timing
@@ -296,7 +307,7 @@ int hwthread::repeatWhileTimingOut (const std::function<int()>& command)
     const auto windowStart = juce::Time::getMillisecondCounter();
     for (;;)
     {
-        if (flashAbandoned())
+        if (abandoned)
             return 1;
         const int code = command();
         if (code >= 0 || expired (windowStart, flashWindowMs))
@@ -304,7 +315,7 @@ int hwthread::repeatWhileTimingOut (const std::function<int()>& command)
     }
 }
 
-int hwthread::waitUntilReady()
+int hwthread::waitUntilReady (int pollMs)
 {
     const auto start = juce::Time::getMillisecondCounter();
     for (;;)
@@ -315,9 +326,9 @@ int hwthread::waitUntilReady()
             return code;
         if (code == 0 && ready)
             return 0;
-        if (expired (start, flashWindowMs) || flashAbandoned())
+        if (expired (start, flashWindowMs) || abandoned)
             return 1;
-        wait (flashPollMs);
+        wait (pollMs);
     }
 }
 
@@ -338,7 +349,7 @@ int hwthread::eraseSession (FlashProgress& sink, float& value)
 
         if (const int code = repeatWhileTimingOut ([&] { return device.flashErase (block); }); code != 0)
             return code;
-        if (const int ready = waitUntilReady(); ready != 0)
+        if (const int ready = waitUntilReady (flashPollMs); ready != 0)
             return ready;
 
         value += progressPerBlock;
@@ -367,6 +378,9 @@ int hwthread::writeSession (FlashProgress& sink, float& value)
         if (const int code = repeatWhileTimingOut ([&] { return device.flashWrite (address, count, quads + done); });
             code != 0)
             return code;
+        // The part takes no further command while it programs.
+        if (const int ready = waitUntilReady (flashWritePollMs); ready != 0)
+            return ready;
 
         value += progressPerBlock;
         sink.setProgress (value);

@@ -25,12 +25,16 @@ class HwCtrlBanked;
 // - queueGet/queueSet/markBank(s)/requestStop: any thread (message thread for user edits, this
 //   thread when a control queues itself again).
 // - takeNextBank, get(), set() and all device traffic: this thread.
-// - detachWindow, the destructor: message thread.
+// - detachWindow, abandonWriteBack, the destructor: message thread.
 // - Owner::createFlashProgress, Owner::hardwareThreadFinished and the deletion of the progress
 //   sink: message thread, and only while the owner is attached.
 // The message thread never waits for this thread while this thread waits for the message
 // thread: every wait of this thread on the message thread gives up once the owner is detached,
 // and the destructor detaches before it joins.
+//
+// The user's changes are never dropped on the way out: once told to stop, the thread writes a
+// changed session back and finishes that write-back whatever happens to the window. Only
+// abandonWriteBack (the device itself has gone) skips or ends it.
 class hwthread : public juce::Thread
 {
 public:
@@ -49,13 +53,17 @@ public:
 
     static constexpr int retryDelayMs = 60;
     static constexpr int flashWindowMs = 2000;
-    static constexpr int flashPollMs = 100;
+    static constexpr int flashPollMs = 100;     // after an erase
+    static constexpr int flashWritePollMs = 1;  // after a write, which keeps the part busy briefly
     static constexpr uint32_t sessionBlockQuadlets = 64;
 
     // `owner` may be null: the thread then serves no queue and writes nothing back.
     hwthread (bhw& device, ConsoleState& state, Owner* owner);
 
-    // Message thread: detaches the owner, stops the thread and waits up to 4000 ms for it.
+    // Message thread: detaches the owner, stops the thread and waits for it. A write-back under
+    // way, or due because the state changed, completes first (without a progress display), so
+    // the wait is bounded by the write-back's own time-outs; the application avoids it by
+    // deleting a window only after its thread has finished or its device has gone.
     ~hwthread() override;
 
     void queueGet (HwCtrl& ctrl);
@@ -68,10 +76,15 @@ public:
     // owner.
     void requestStop();
 
-    // Message thread: the window goes without a write-back (device removed). No queue entry is
-    // served after this, no progress display is created and the owner is never called again.
+    // Message thread: the window goes. No queue entry is served after this, no progress display
+    // is created and the owner is never called again; a write-back still completes.
     void detachWindow();
     bool isDetached() const noexcept { return shared->detached.load(); }
+
+    // Message thread: the device has gone. A write-back not yet started is skipped, one under
+    // way ends at its next command (the flash lock is still released).
+    void abandonWriteBack();
+    bool isWriteBackAbandoned() const noexcept { return abandoned.load(); }
 
     bhw& getDevice() const noexcept { return device; }
     ConsoleState& getState() const noexcept { return state; }
@@ -110,17 +123,19 @@ private:
     bool callOnMessageThread (std::function<void()> fn);
 
     void writeBack();
+    // Readies the image for writing and tells whether it differs from the stored session.
+    bool prepareImage();
     void writeSessionToFlash (FlashProgress& sink);
     int eraseSession (FlashProgress& sink, float& value);
     int writeSession (FlashProgress& sink, float& value);
     // One flash command, repeated while it times out, within one flash window.
     int repeatWhileTimingOut (const std::function<int()>& command);
-    int waitUntilReady();
-    bool flashAbandoned();
+    int waitUntilReady (int pollMs);
 
     bhw& device;
     ConsoleState& state;
     std::shared_ptr<Shared> shared;
+    std::atomic<bool> abandoned { false };
 
     ControlQueue getQueue, setQueue;
     std::unique_ptr<FlashProgress> progress;

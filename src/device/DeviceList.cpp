@@ -86,6 +86,12 @@ int DeviceList::deviceCount() const
     return devices.size();
 }
 
+bool DeviceList::contains (const bhw* device) const
+{
+    const juce::ScopedLock sl (lock);
+    return device != nullptr && devices.contains (device);
+}
+
 void DeviceList::setListener (juce::MessageListener* listener)
 {
     if (notifier == nullptr)

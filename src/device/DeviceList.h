@@ -31,6 +31,9 @@ public:
 
     bhw::Ptr device (int index) const;
     int deviceCount() const;
+    // Whether this very device object is in the list (a removed one is not, nor its successor
+    // if the device comes back).
+    bool contains (const bhw* device) const;
 
     // Message thread. Starts change notification on first use.
     void setListener (juce::MessageListener* listener);

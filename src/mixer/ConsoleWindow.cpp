@@ -51,13 +51,13 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
 
 ConsoleWindow::~ConsoleWindow()
 {
-    device->close();
-
     if (content != nullptr)
         removeKeyListener (content->getCommandManager().getKeyMappings());
     clearContentComponent();
-    // The content stops the hardware thread, which still uses the state: it goes first.
+    // The content stops the hardware thread, which still uses the state and the open device:
+    // it goes first.
     content.reset();
+    device->close();
     skin.reset();
     state.reset();
     preferences.reset();
@@ -112,16 +112,17 @@ void ConsoleWindow::pollTick()
     content->pollTick();
 }
 
-void ConsoleWindow::detachHardwareThread()
+void ConsoleWindow::deviceRemoved()
 {
-    content->detachHardwareThread();
+    content->deviceRemoved();
 }
 
 void ConsoleWindow::closeButtonPressed()
 {
-    if (! isEnabled())
+    if (! isEnabled() || closing)
         return;
 
+    closing = true;
     savePreferences();
     setVisible (false);
     content->stopHardwareThread();

@@ -30,7 +30,8 @@ public:
     // folder when it is empty. Only tests pass addToDesktop = false.
     ConsoleWindow (bhw::Ptr device, juce::MessageListener* appListener, const juce::File& preferencesFolder = {},
                    bool addToDesktop = true);
-    // Closes the device once, then stops the hardware thread (at most 4000 ms) with the content.
+    // Stops the hardware thread with the content (a write-back it owes completes first), then
+    // closes the device once.
     ~ConsoleWindow() override;
 
     // Places the window at the stored "x" and "y" (defaults: where it is), keeping it on screen.
@@ -43,6 +44,10 @@ public:
     // Window ring, kept by the application.
     ConsoleWindow* next = nullptr;
     ConsoleWindow* prev = nullptr;
+
+    // Kept by the application: what follows once the window has gone after its write-back.
+    bool keepRunningWhenGone = false; // hidden: the program runs on even without windows
+    bool reopenWhenGone = false;      // shown again meanwhile: a new window reads what was written
 
     bhw* getDevice() const noexcept { return device.get(); }
     ConsoleState& getState() noexcept { return *state; }
@@ -59,10 +64,15 @@ public:
     // (the window system may hide a window without telling the component).
     bool isShownOnScreen() const;
 
-    // The window goes without a write-back: removal, shut-down.
-    void detachHardwareThread();
+    // The device has gone: the window goes without a write-back (one under way ends).
+    void deviceRemoved();
 
-    // DocumentWindow
+    // Once closed, the window is hidden, its preferences are written and its hardware thread is
+    // finishing (writing the session back if it changed); 'delw' follows.
+    bool isClosing() const noexcept { return closing; }
+
+    // DocumentWindow: the user's close. A disabled window (busy with a modal operation) and a
+    // window already closing ignore it.
     void closeButtonPressed() override;
     void userTriedToCloseWindow() override { closeButtonPressed(); }
     void activeWindowStatusChanged() override;
@@ -83,6 +93,7 @@ private:
     std::unique_ptr<CwContent> content;
     juce::ComponentBoundsConstrainer constrainer;
     int stateReadResult = 0;
+    bool closing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleWindow)
 };

@@ -18,9 +18,9 @@ CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleS
 
 CwContent::~CwContent()
 {
-    // The thread's destructor detaches it from the window before it waits (at most 4000 ms), so
-    // a thread that has not finished yet never waits for this, the message thread. The poller
-    // may sit in the thread's queues: it goes after the thread.
+    // The thread's destructor detaches it from the window before it waits, so a thread that has
+    // not finished yet never waits for this, the message thread. The poller may sit in the
+    // thread's queues: it goes after the thread.
     thread.reset();
     poller.reset();
 }
@@ -80,10 +80,11 @@ void CwContent::stopHardwareThread()
         thread->requestStop();
 }
 
-void CwContent::detachHardwareThread()
+void CwContent::deviceRemoved()
 {
     if (thread != nullptr)
     {
+        thread->abandonWriteBack();
         thread->detachWindow();
         thread->requestStop();
     }

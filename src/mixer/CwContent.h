@@ -30,7 +30,7 @@ public:
     static constexpr int settingsTab = -1;
 
     CwContent (ConsoleSkin& skin, bhw& device, ConsoleState& state);
-    // Stops the hardware thread, waiting at most 4000 ms, before the controls go.
+    // Stops the hardware thread before the controls go; a write-back it owes completes first.
     ~CwContent() override;
 
     // Creates the hardware thread (owned by `owner`'s window), the poller and the pages, shows
@@ -58,8 +58,8 @@ public:
     // The window is closing: the thread finishes, writes the session back if it changed and
     // tells its owner.
     void stopHardwareThread();
-    // The window goes without a write-back (device removed, shut-down).
-    void detachHardwareThread();
+    // The device has gone: the thread stops at once, without (or ending) its write-back.
+    void deviceRemoved();
 
     hwthread* getHwThreadIfMade() noexcept { return thread.get(); }
     CwcCtrl* getPoller() noexcept { return poller.get(); }

@@ -73,7 +73,8 @@ public:
         std::vector<uint8_t> data;
         if (! readSmallFile (folder.getChildFile (name), data, 4096))
             return false;
-        if (name == "unique_name" && (data.empty() || data.back() != 0))
+        // As RegQueryValueExA: the terminator comes along only where the buffer has room for it.
+        if (name == "unique_name" && (data.empty() || data.back() != 0) && data.size() < size)
             data.push_back (0);
         if (data.size() > size)
             return false;
@@ -330,8 +331,12 @@ private:
 };
 } // namespace
 
-DeviceBusPlatform::DeviceBusPlatform() : dir (deviceDirectory()) {}
-DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory) : dir (directory) {}
+DeviceBusPlatform::DeviceBusPlatform() : DeviceBusPlatform (deviceDirectory()) {}
+DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory) : DeviceBusPlatform (directory, lockFolders()) {}
+DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory, juce::Array<juce::File> lockFolders)
+    : dir (directory), lockDirs (std::move (lockFolders))
+{
+}
 DeviceBusPlatform::~DeviceBusPlatform() = default;
 
 std::unique_ptr<DeviceInfoSet> DeviceBusPlatform::getClassDevs (const Guid& interfaceClass)
@@ -370,21 +375,43 @@ std::unique_ptr<MessageWindow> DeviceBusPlatform::createMessageWindow()
     return window;
 }
 
-std::unique_ptr<NamedMutex> DeviceBusPlatform::createNamedMutex (const juce::String& name)
+NamedMutexResult DeviceBusPlatform::createNamedMutex (const juce::String& name)
 {
     juce::String safe;
     for (auto c : name)
         safe << (juce::CharacterFunctions::isLetterOrDigit (c) ? juce::String::charToString (c) : "_");
-    const auto file = runtimeDirectory().getChildFile ("arx-" + juce::String ((int) getuid()) + "-" + safe + ".lock");
-    const int fd = ::open (file.getFullPathName().toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return nullptr;
-    if (::flock (fd, LOCK_EX | LOCK_NB) != 0)
+    const auto fileName = "arx-" + juce::String ((int) getuid()) + "-" + safe + ".lock";
+
+    NamedMutexResult result;
+    juce::StringArray problems;
+    for (const auto& folder : lockDirs)
     {
-        ::close (fd);
-        return nullptr;
+        const auto path = folder.getChildFile (fileName).getFullPathName();
+        const int fd = ::open (path.toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+        {
+            problems.add (path + " (" + juce::String (std::strerror (errno)) + ")");
+            continue;
+        }
+        if (::flock (fd, LOCK_EX | LOCK_NB) != 0)
+        {
+            const bool held = errno == EWOULDBLOCK;
+            problems.add (path + " (" + juce::String (std::strerror (errno)) + ")");
+            ::close (fd);
+            if (held)
+            {
+                result.heldElsewhere = true;
+                return result;
+            }
+            continue;
+        }
+        result.mutex = std::make_unique<LockFileMutex> (fd);
+        return result;
     }
-    return std::make_unique<LockFileMutex> (fd);
+
+    result.failure = "no lock file could be made: " + (problems.isEmpty() ? juce::String ("no folder to put it in")
+                                                                          : problems.joinIntoString ("; "));
+    return result;
 }
 
 } // namespace arx::platform

@@ -14,15 +14,19 @@ namespace arx::platform
 class DeviceBusPlatform : public Platform
 {
 public:
-    // Uses deviceDirectory() unless a directory is given.
+    // Uses deviceDirectory() unless a directory is given, and lockFolders() for named locks
+    // unless folders are given (tried in order).
     DeviceBusPlatform();
     explicit DeviceBusPlatform (const juce::File& directory);
+    DeviceBusPlatform (const juce::File& directory, juce::Array<juce::File> lockFolders);
     ~DeviceBusPlatform() override;
 
     std::unique_ptr<DeviceInfoSet> getClassDevs (const Guid& interfaceClass) override;
     std::unique_ptr<DeviceHandle> createFile (const juce::String& devicePath) override;
     std::unique_ptr<MessageWindow> createMessageWindow() override;
-    std::unique_ptr<NamedMutex> createNamedMutex (const juce::String& name) override;
+    // A lock file in the first lock folder where one can be made; `failure` names every path
+    // tried when none can.
+    NamedMutexResult createNamedMutex (const juce::String& name) override;
 
     const juce::File& directory() const noexcept { return dir; }
 
@@ -33,6 +37,7 @@ public:
 
 private:
     juce::File dir;
+    juce::Array<juce::File> lockDirs;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceBusPlatform)
 };

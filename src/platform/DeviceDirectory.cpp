@@ -18,12 +18,14 @@ juce::File deviceDirectory()
     return juce::File ("/tmp/arx-devices-" + juce::String ((int) getuid()));
 }
 
-juce::File runtimeDirectory()
+juce::Array<juce::File> lockFolders()
 {
+    juce::Array<juce::File> folders;
     const auto runtime = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
     if (runtime.isNotEmpty() && juce::File::isAbsolutePath (runtime))
-        return juce::File (runtime);
-    return juce::File ("/tmp");
+        folders.add (juce::File (runtime));
+    folders.add (juce::File ("/tmp"));
+    return folders;
 }
 
 } // namespace arx::platform

@@ -9,7 +9,8 @@ namespace arx::platform
 // else /tmp/arx-devices-<uid>. Shared by the console and the device lab.
 juce::File deviceDirectory();
 
-// Where named locks live: $XDG_RUNTIME_DIR, else /tmp.
-juce::File runtimeDirectory();
+// Where named locks may live, in the order the device directory's folders are tried:
+// $XDG_RUNTIME_DIR (when set to an absolute path), then /tmp.
+juce::Array<juce::File> lockFolders();
 
 } // namespace arx::platform

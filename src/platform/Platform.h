@@ -87,6 +87,15 @@ public:
     virtual ~NamedMutex() = default;
 };
 
+// What CreateMutexA with a name gave: the mutex, or none because another process holds it
+// (GetLastError() == ERROR_ALREADY_EXISTS), or none because it could not be made at all.
+struct NamedMutexResult
+{
+    std::unique_ptr<NamedMutex> mutex;
+    bool heldElsewhere = false;
+    juce::String failure; // where and why it could not be made; empty otherwise
+};
+
 // A hidden message-only window with its own queue (CreateWindowExA(HWND_MESSAGE)), registered
 // for device-change broadcasts of one interface class (RegisterDeviceNotificationA).
 class MessageWindow
@@ -120,8 +129,8 @@ public:
     // CreateWindowExA(HWND_MESSAGE): null when the window cannot be made.
     virtual std::unique_ptr<MessageWindow> createMessageWindow() = 0;
 
-    // CreateMutexA with a name: null when another process already holds it.
-    virtual std::unique_ptr<NamedMutex> createNamedMutex (const juce::String& name) = 0;
+    // CreateMutexA with a name.
+    virtual NamedMutexResult createNamedMutex (const juce::String& name) = 0;
 
     // The platform the program runs on: the device bus on this system.
     static Platform& getDefault();

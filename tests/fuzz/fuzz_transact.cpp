@@ -96,7 +96,7 @@ public:
     std::unique_ptr<DeviceInfoSet> getClassDevs (const Guid&) override { return std::make_unique<FuzzSet>(); }
     std::unique_ptr<DeviceHandle> createFile (const juce::String&) override { return std::make_unique<FuzzHandle> (source); }
     std::unique_ptr<MessageWindow> createMessageWindow() override { return nullptr; }
-    std::unique_ptr<NamedMutex> createNamedMutex (const juce::String&) override { return nullptr; }
+    NamedMutexResult createNamedMutex (const juce::String&) override { return {}; }
 
 private:
     ReplySource& source;

@@ -1,4 +1,4 @@
-// The cascade of console windows and the command line.
+// The cascade of console windows.
 
 #include "app/WindowCascade.h"
 
@@ -43,16 +43,6 @@ TEST (WindowCascade, UsesIntegerDivisionAndSurvivesAnEmptyArea)
 
     // No display: no division by zero, windows stay where they are.
     EXPECT_EQ (nextCascadePosition ({ 5, 7 }, {}), juce::Point<int> (5, 7));
-}
-
-TEST (CommandLine, OnlyTheExactForceUpdateOptionCounts)
-{
-    EXPECT_TRUE (isForceUpdateCommandLine ("-forceupdate"));
-    EXPECT_FALSE (isForceUpdateCommandLine ("-ForceUpdate"));
-    EXPECT_FALSE (isForceUpdateCommandLine ("-FORCEUPDATE"));
-    EXPECT_FALSE (isForceUpdateCommandLine ("-forceupdate "));
-    EXPECT_FALSE (isForceUpdateCommandLine ("x -forceupdate"));
-    EXPECT_FALSE (isForceUpdateCommandLine (""));
 }
 
 } // namespace

@@ -4,12 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace arx::test
 {
 namespace
 {
 
-TEST (HwThreadDetach, RemovedWhileTheThreadWaitsForTheMessageThread)
+bool flashHoldsImage (sim::SimDevice& device, const SessionImage& image)
+{
+    const auto area = device.sessionArea();
+    return area.size() == SessionImage::byteCount
+           && std::memcmp (area.data(), image.bytes(), SessionImage::byteCount) == 0;
+}
+
+TEST (HwThreadDetach, WindowRemovedWhileTheThreadWaitsForTheMessageThreadStillWritesBack)
 {
     HwRig rig;
     rig.state.setOutputGain (0, -5.0f);
@@ -18,15 +27,17 @@ TEST (HwThreadDetach, RemovedWhileTheThreadWaitsForTheMessageThread)
     rig.thread->requestStop();
 
     // The thread now waits for the message thread, which does not run its loop but removes
-    // the window: the destructor must neither hang nor leave the thread behind.
+    // the window: the destructor must neither hang nor drop the change.
     juce::Thread::sleep (100);
     rig.thread.reset();
+
+    EXPECT_TRUE (flashHoldsImage (rig.device(), rig.state.image()));
+    EXPECT_EQ (rig.device().flashLockValue(), 0u);
 
     // The message the thread left behind runs against nothing.
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     EXPECT_EQ (rig.owner.progress.created, 0);
     EXPECT_EQ (rig.owner.finished.load(), 0);
-    EXPECT_TRUE (takeCommands (rig.device()).empty());
 }
 
 // Starts a slow write-back of a changed state and returns once its first flash write has
@@ -63,18 +74,45 @@ TEST (HwThreadDetach, DeviceUnpluggedAndWindowRemovedDuringTheFlashWrite)
     EXPECT_LT (device->flashWriteCount(), 53);
 }
 
-TEST (HwThreadDetach, RemovedWhileWritingStopsEarlyAndUnlocks)
+TEST (HwThreadDetach, WindowRemovedWhileWritingCompletesTheWrite)
 {
     HwRig rig;
     ASSERT_TRUE (startSlowWriteBack (rig));
 
     rig.thread.reset();
 
-    EXPECT_LT (rig.device().flashWriteCount(), 53);
+    EXPECT_EQ (rig.device().flashWriteCount(), 53);
+    EXPECT_TRUE (flashHoldsImage (rig.device(), rig.state.image()));
     EXPECT_EQ (rig.device().flashLockValue(), 0u);
     EXPECT_EQ (rig.owner.progress.deleted, 1);
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     EXPECT_EQ (rig.owner.finished.load(), 0);
+}
+
+TEST (HwThreadDetach, DeviceRemovalEndsTheWriteEarlyAndUnlocks)
+{
+    HwRig rig;
+    ASSERT_TRUE (startSlowWriteBack (rig));
+
+    rig.thread->abandonWriteBack();
+    rig.thread.reset();
+
+    EXPECT_LT (rig.device().flashWriteCount(), 53);
+    EXPECT_EQ (rig.device().flashLockValue(), 0u);
+    EXPECT_EQ (rig.owner.progress.deleted, 1);
+}
+
+TEST (HwThreadDetach, DeviceRemovedBeforeTheWriteBackSkipsIt)
+{
+    HwRig rig;
+    rig.state.setOutputGain (0, -5.0f);
+    rig.start();
+    rig.thread->abandonWriteBack();
+    rig.thread->requestStop();
+    rig.thread.reset();
+
+    EXPECT_EQ (rig.device().flashEraseCount(), 0);
+    EXPECT_EQ (rig.owner.progress.created, 0);
 }
 
 } // namespace

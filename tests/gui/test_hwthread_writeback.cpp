@@ -1,6 +1,7 @@
 // The session write-back at the end of the hardware thread, checked in the device's flash.
 
 #include "hw_test_support.h"
+#include "sim/SimSessionImage.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,52 @@ TEST (HwThreadWriteBack, ChangedStateReachesFlashAndReadsBackIdentically)
     EXPECT_EQ (std::memcmp (reopened.image().bytes(), rig.state.image().bytes(), SessionImage::byteCount), 0);
     EXPECT_EQ (reopened.inputAlias (2), "Kick drum");
     EXPECT_FALSE (reopened.hasChanged());
+}
+
+TEST (HwThreadWriteBack, ErasedSessionAreaGetsAWholeValidImageOnClose)
+{
+    sim::PlugOptions options;
+    options.blankSession = true;
+    HwRig rig (options);
+    EXPECT_EQ (rig.readResult, 1);
+    rig.start();
+
+    closeAndWait (rig);
+
+    const auto area = rig.device().sessionArea();
+    EXPECT_TRUE (sim::SimSessionImage::isValid (area.data()));
+    EXPECT_TRUE (flashHoldsImage (rig.device(), rig.state.image()));
+    ConsoleState reopened (rig.lab.device.get());
+    EXPECT_EQ (reopened.readFromDevice(), 0);
+    EXPECT_EQ (reopened.outputGain (0), 0.0f);
+}
+
+TEST (HwThreadWriteBack, AWriteThatSkipsTheReadyPollIsRefusedByTheDevice)
+{
+    // What the write-back does between its commands matters: without the ready poll after the
+    // erase, the device refuses the first write and the session stays erased.
+    HwRig rig (sim::PlugOptions {}, false);
+    auto& device = *rig.lab.device;
+    const auto base = rig.device().sessionBase();
+    const auto* quads = rig.state.image().quadlets();
+    ASSERT_EQ (device.flashErase (base), 0);
+    EXPECT_EQ (device.flashWrite (base, 64, quads), 2);
+    EXPECT_EQ ((int) rig.device().dump()["flash"]["refusedWhileBusy"], 1);
+    EXPECT_TRUE ((bool) rig.device().dump()["flash"]["sessionBlank"]);
+
+    bool ready = false;
+    for (int i = 0; i < 100 && ! ready; ++i)
+        if (device.flashStatus (ready) != 0 || ! ready)
+            juce::Thread::sleep (10);
+    ASSERT_TRUE (ready);
+    EXPECT_EQ (device.flashWrite (base, 64, quads), 0);
+    // And the next write waits for the part too.
+    bool readyAgain = false;
+    for (int i = 0; i < 100 && ! readyAgain; ++i)
+        if (device.flashStatus (readyAgain) != 0 || ! readyAgain)
+            juce::Thread::sleep (1);
+    EXPECT_EQ (device.flashWrite (base + 256, 64, quads + 64), 0);
+    EXPECT_EQ ((int) rig.device().dump()["flash"]["refusedWhileBusy"], 1);
 }
 
 TEST (HwThreadWriteBack, SessionBelowSixtyFourKiBIsErasedInEightKiBBlocks)

@@ -83,7 +83,7 @@ public:
         return inner.createMessageWindow();
     }
 
-    std::unique_ptr<platform::NamedMutex> createNamedMutex (const juce::String& name) override
+    platform::NamedMutexResult createNamedMutex (const juce::String& name) override
     {
         return inner.createNamedMutex (name);
     }

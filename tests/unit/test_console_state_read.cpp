@@ -1,9 +1,11 @@
 #include "console/ConsoleState.h"
+#include "sim/SimSessionImage.h"
 #include "test_console_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 namespace arx
 {
@@ -66,11 +68,17 @@ TEST (ConsoleStateRead, AliasesTakenFromTheDeviceAreTerminated)
 {
     test::LabDevice lab;
     ASSERT_NE (lab.device, nullptr);
-    lab.hook.after = [] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t&)
+    // The device's session has a first input record of 24 'A's and a CRC that covers them.
+    auto stored = lab.factoryImage();
+    std::memset (stored.data() + 7312, 'A', 24);
+    const auto crc = sim::SimSessionImage::crcOf (stored.data());
+    lab.hook.after = [crc] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t&)
     {
-        // Fill the reply data of the block holding the first input record with 'A's.
-        if (isSessionBlockRequest (code, in) && in[test::packetParam0] * 4 <= 7312
-            && (in[test::packetParam0] + 64) * 4 > 7312 + 24)
+        if (! isSessionBlockRequest (code, in))
+            return;
+        if (in[test::packetParam0] == 0)
+            out[replyData + 1] = crc;
+        if (in[test::packetParam0] * 4 <= 7312 && (in[test::packetParam0] + 64) * 4 > 7312 + 24)
         {
             const auto first = (7312 - in[test::packetParam0] * 4) / 4;
             std::memset (out + replyData + first, 'A', 24);
@@ -192,20 +200,63 @@ TEST (ConsoleStateRead, ADeviceThatDeliversNothingDoesNotHangTheRead)
     EXPECT_FALSE (state.isSafeToWriteBack());
 }
 
-TEST (ConsoleStateRead, AnImageOfAnotherLengthIsRejected)
+// Quadlet `at` of every session block reply reads `value`.
+std::function<void (uint32_t, const uint32_t*, uint32_t*, uint32_t&)> replaceQuadlet (uint32_t at, uint32_t value)
 {
-    test::LabDevice lab;
-    ASSERT_NE (lab.device, nullptr);
-    lab.hook.after = [] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t&)
-    {
-        if (isSessionBlockRequest (code, in) && in[test::packetParam0] == 0)
-            out[replyData] = 0xFFFFFFFFu; // erased flash
+    return [at, value] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t&) {
+        const auto offset = in[test::packetParam0];
+        if (isSessionBlockRequest (code, in) && at >= offset && at < offset + 64)
+            out[replyData + (at - offset)] = value;
     };
+}
+
+TEST (ConsoleStateRead, ASessionOfAnotherLengthOrCrcStartsFromTheResetValues)
+{
+    // A wrong length, and a torn image: the tail of a write-back that was cut short.
+    for (auto [at, value] : { std::pair<uint32_t, uint32_t> { 0, 3347 }, { 3000, 0xFFFFFFFFu } })
+    {
+        test::LabDevice lab;
+        ASSERT_NE (lab.device, nullptr);
+        lab.hook.after = replaceQuadlet (at, value);
+        ConsoleState reset (lab.device.get());
+        reset.resetToDefaults();
+
+        ConsoleState state (lab.device.get());
+        EXPECT_EQ (state.readFromDevice(), 1);
+        EXPECT_EQ (state.image().imageLength, SessionImage::quadletCount);
+        EXPECT_EQ (state.image().imageVersion, SessionImage::writeBackVersion);
+        EXPECT_EQ (state.image().quadlets()[3000], reset.image().quadlets()[3000]);
+        EXPECT_TRUE (state.isSafeToWriteBack());
+        EXPECT_TRUE (state.hasChanged()) << "closing must write a valid session back";
+    }
+}
+
+TEST (ConsoleStateRead, ErasedSessionReadsAsTheResetValuesNotAsErasedBytes)
+{
+    sim::PlugOptions options;
+    options.blankSession = true;
+    test::LabDevice lab (options);
+    ASSERT_NE (lab.device, nullptr);
+    ASSERT_TRUE ((bool) lab.sim->dump()["flash"]["sessionBlank"]);
 
     ConsoleState state (lab.device.get());
     EXPECT_EQ (state.readFromDevice(), 1);
-    EXPECT_EQ (state.image().imageLength, 0xFFFFFFFFu);
-    EXPECT_EQ (state.image().outputGain[0], 0x01000000u); // the rest is kept as read
+
+    EXPECT_EQ (state.outputGain (0), 0.0f);
+    EXPECT_EQ (state.playbackGain (7), 0.0f);
+    EXPECT_EQ (state.monitorGain (12, 5), 0.0f);
+    EXPECT_EQ (state.monitorPan (1, 0), 1.0f);
+    EXPECT_EQ (state.image().monitorPan[2][0], 128); // a guitar input: centred
+    EXPECT_FALSE (state.monitorMute (0, 0));
+    EXPECT_TRUE (state.monitorMute (2, 0));
+    EXPECT_FALSE (state.outputMute (3));
+    EXPECT_EQ (state.inputAlias (0), "");
+    EXPECT_EQ (state.outputAlias (5), "");
+    EXPECT_EQ (state.guitarSetting(), ConsoleState::defaultGuitarDelay);
+    EXPECT_TRUE (state.guitarEnabled());
+    EXPECT_EQ (state.image().sampleRate, 48000u); // the clock the device runs on
+    EXPECT_EQ (state.storedCrc(), 0xFFFFFFFFu);
+    EXPECT_TRUE (state.hasChanged());
 }
 
 TEST (ConsoleStateRead, StoredCrcComesFromTheSessionArea)

@@ -166,6 +166,11 @@ TEST_F (SimDeviceTest, FlashErasesBySectorWritesOnlyClearBitsAndReportsBusy)
     // Below 0x10000 the sector is 8 KiB: an address inside it erases the whole sector only.
     ASSERT_EQ (transact (*h, 1, 0, { 0x8123 }).retval(), 0u);
     EXPECT_EQ (transact (*h, 1, 3, {}).retval(), SimDevice::retvalBusy);
+    // While it erases the part takes no erase, write or read: refused, and counted.
+    EXPECT_EQ (transact (*h, 1, 0, { 0xA000 }).retval(), SimDevice::retvalFlashBusy);
+    EXPECT_EQ (transact (*h, 1, 2, { 0xA000, 1, 0 }).retval(), SimDevice::retvalFlashBusy);
+    EXPECT_EQ (transact (*h, 1, 1, { 0xA000, 1 }).retval(), SimDevice::retvalFlashBusy);
+    EXPECT_EQ ((int) d->dump()["flash"]["refusedWhileBusy"], 3);
     auto low = d->readFlash (0x8000, 0x2000);
     EXPECT_TRUE (std::all_of (low.begin(), low.end(), [] (uint8_t b) { return b == 0xFF; }));
     EXPECT_NE (d->readFlash (0xA000, 4), std::vector<uint8_t> (4, 0xFF)); // next sector keeps the image
@@ -174,16 +179,21 @@ TEST_F (SimDeviceTest, FlashErasesBySectorWritesOnlyClearBitsAndReportsBusy)
 
     // Above 0x10000 it is 64 KiB.
     transact (*h, 1, 2, { 0x20000, 1, 0 });
+    waitUntilFlashReady (*h);
     transact (*h, 1, 2, { 0x2FFFC, 1, 0 });
+    waitUntilFlashReady (*h);
     transact (*h, 1, 0, { 0x2ABCD });
     EXPECT_EQ (d->readFlash (0x20000, 4), std::vector<uint8_t> (4, 0xFF));
     EXPECT_EQ (d->readFlash (0x2FFFC, 4), std::vector<uint8_t> (4, 0xFF));
+    waitUntilFlashReady (*h);
 
     // Writing over unerased flash can only clear bits.
     std::vector<uint32_t> write = { 0x30000, 2, 0x0F0F0F0F, 0x12345678 };
     write.resize (2 + 64, 0);
     ASSERT_EQ (transact (*h, 1, 2, write).retval(), 0u);
+    waitUntilFlashReady (*h);
     transact (*h, 1, 2, { 0x30000, 1, 0xF0F0F0FF });
+    waitUntilFlashReady (*h);
     auto r = transact (*h, 1, 1, { 0x30000, 2 });
     EXPECT_EQ (r.result (2), 0x0000000Fu);
     EXPECT_EQ (r.result (3), 0x12345678u);
@@ -197,6 +207,24 @@ TEST_F (SimDeviceTest, FlashErasesBySectorWritesOnlyClearBitsAndReportsBusy)
     auto dump = d->dump();
     EXPECT_EQ ((int) dump["flash"]["lockValue"], 1);
     EXPECT_EQ ((int) dump["flash"]["eraseCount"], 2);
+}
+
+TEST_F (SimDeviceTest, ALargeSectorStaysBusyLongerThanASmallOne)
+{
+    lab.plug();
+    auto h = open ("ARX-1");
+    // How long the part stays busy after an erase: never less than its sector's time.
+    const auto busyAfterErase = [&] (uint32_t address) {
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        EXPECT_EQ (transact (*h, 1, 0, { address }).retval(), 0u);
+        for (int i = 0; i < 2000 && transact (*h, 1, 3, {}).retval() == SimDevice::retvalBusy; ++i)
+            juce::Thread::sleep (1);
+        return juce::Time::getMillisecondCounterHiRes() - start;
+    };
+
+    EXPECT_GE (busyAfterErase (0x4000), SimFlash::eraseBusyMs (0x4000) - 1);
+    EXPECT_GE (busyAfterErase (0x40000), SimFlash::eraseBusyMs (0x40000) - 1);
+    EXPECT_EQ (SimFlash::eraseBusyMs (0x40000), 8 * SimFlash::eraseBusyMs (0x4000));
 }
 
 TEST_F (SimDeviceTest, SessionWrittenBackIsReadBackUnchangedAndLoadedAtNextPlug)
@@ -225,6 +253,7 @@ TEST_F (SimDeviceTest, SessionWrittenBackIsReadBackUnchangedAndLoadedAtNextPlug)
         for (uint32_t k = 0; k < 64; ++k)
             params.push_back (k < count ? juce::ByteOrder::littleEndianInt (image.data() + 4 * (q + k)) : 0);
         ASSERT_EQ (transact (*h, 1, 2, params).retval(), 0u);
+        waitUntilFlashReady (*h);
     }
     transact (*h, 1, 5, { 0 });
 
@@ -485,8 +514,10 @@ TEST_F (SimDeviceTest, MessageWindowAndNamedMutex)
     EXPECT_FALSE (closed.get());
 
     auto first = platform.createNamedMutex ("lock test");
-    EXPECT_NE (first, nullptr);
-    EXPECT_EQ (platform.createNamedMutex ("lock test"), nullptr);
-    first.reset();
-    EXPECT_NE (platform.createNamedMutex ("lock test"), nullptr);
+    EXPECT_NE (first.mutex, nullptr);
+    const auto second = platform.createNamedMutex ("lock test");
+    EXPECT_EQ (second.mutex, nullptr);
+    EXPECT_TRUE (second.heldElsewhere);
+    first.mutex.reset();
+    EXPECT_NE (platform.createNamedMutex ("lock test").mutex, nullptr);
 }

@@ -1,0 +1,298 @@
+// The application object against the in-process lab: windows per device, the tray's commands,
+// quitting and the end of the session, and what reaches the device's flash meanwhile.
+
+#include "app/ConsoleApp.h"
+#include "app/ConsoleAppMessages.h"
+#include "console/ConsolePreferences.h"
+#include "console/ConsoleState.h"
+#include "device/DeviceList.h"
+#include "hw_test_support.h"
+#include "mixer/ConsoleWindow.h"
+#include "platform/DeviceBusPlatform.h"
+#include "sim/SimSessionImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+namespace arx::test
+{
+namespace
+{
+
+// The program ends its message loop here instead of stopping the test binary's.
+class TestConsoleApp : public ConsoleApp
+{
+public:
+    using ConsoleApp::ConsoleApp;
+    int loopEnds = 0;
+
+protected:
+    void endMessageLoop() override { ++loopEnds; }
+};
+
+juce::JUCEApplicationBase* noApplication() { return nullptr; }
+
+// A running program with the given devices plugged in; preferences in a temporary folder.
+struct AppRig
+{
+    explicit AppRig (std::initializer_list<const char*> names = { "Desk" })
+    {
+        for (auto* name : names)
+        {
+            sim::PlugOptions options;
+            options.uniqueName = name;
+            lab.plug (options);
+        }
+        juce::JUCEApplicationBase::createInstance = &noApplication; // a standalone program
+        ConsoleApp::Setup setup;
+        setup.platform = &platform;
+        setup.preferencesFolder = folder.getFile();
+        setup.windowsOnDesktop = false;
+        setup.trayIcon = false;
+        setup.endSessionSignal = false;
+        app = std::make_unique<TestConsoleApp> (setup);
+        app->initialise ({});
+    }
+
+    ~AppRig()
+    {
+        app->shutdown();
+        app.reset();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+
+    ConsoleWindow* window (const juce::String& name) const
+    {
+        auto* w = app->getFirstWindow();
+        for (int i = 0; i < app->getWindowCount(); ++i, w = w->next)
+            if (w->getDevice()->uniqueName() == name)
+                return w;
+        return nullptr;
+    }
+
+    bhw::Ptr device (const juce::String& name) const
+    {
+        for (int i = 0; i < app->getDeviceList()->deviceCount(); ++i)
+            if (auto d = app->getDeviceList()->device (i); d->uniqueName() == name)
+                return d;
+        return nullptr;
+    }
+
+    // What the tray's menu posts.
+    void post (uint32_t id, const juce::String& name)
+    {
+        app->getListener()->postMessage (new DeviceChangeMessage (id, device (name)));
+    }
+
+    // Changes an output level, as a fader would, and hands back its gain code.
+    static uint32_t changeLevel (ConsoleWindow& w, float dB)
+    {
+        w.getState().setOutputGain (0, dB);
+        return w.getState().image().outputGain[0];
+    }
+
+    // The session area holds a valid image (length and CRC) with this output level.
+    bool flashHolds (const juce::String& name, uint32_t outputGainCode) const
+    {
+        const auto area = lab.find (name)->sessionArea();
+        uint32_t stored = 0;
+        std::memcpy (&stored, area.data() + sim::SimSessionImage::outputGainAt, 4);
+        return sim::SimSessionImage::isValid (area.data()) && stored == outputGainCode;
+    }
+
+    bool preferencesWritten (const juce::String& name) const
+    {
+        return folder.getFile().getChildFile (name + ".properties").existsAsFile();
+    }
+
+    juce::TemporaryFile folder;
+    sim::DeviceLab lab;
+    sim::InProcessPlatform platform { lab };
+    std::unique_ptr<TestConsoleApp> app;
+};
+
+TEST (ConsoleAppDecisions, ForceUpdateOnlyForTheExactOption)
+{
+    EXPECT_TRUE (ConsoleApp::isForceUpdateCommandLine ("-forceupdate"));
+    for (auto* other : { "-ForceUpdate", "-FORCEUPDATE", "-forceupdate ", "x -forceupdate", "" })
+        EXPECT_FALSE (ConsoleApp::isForceUpdateCommandLine (other)) << other;
+}
+
+TEST (ConsoleAppDecisions, VistaOrLaterFromJuceOperatingSystemTypes)
+{
+    using S = juce::SystemStats;
+    for (auto type : { S::WinVista, S::Windows7, S::Windows8_0, S::Windows8_1, S::Windows10, S::Windows11 })
+        EXPECT_TRUE (ConsoleApp::isVistaOrLaterType (type)) << std::hex << type;
+    for (auto type : { S::Win2000, S::WinXP, S::Windows, S::Linux, S::MacOSX, S::MacOS_13, S::Android, S::UnknownOS })
+        EXPECT_FALSE (ConsoleApp::isVistaOrLaterType (type)) << std::hex << type;
+}
+
+TEST (ConsoleApp, OpensOneWindowPerDeviceAndASecondArrivalOnlyRaisesIt)
+{
+    AppRig rig ({ "Desk", "Stage" });
+    ASSERT_EQ (rig.app->getWindowCount(), 2);
+    auto* desk = rig.window ("Desk");
+    ASSERT_NE (desk, nullptr);
+
+    rig.post (appmsg::showDevice, "Desk");
+    rig.post (appmsg::showDevice, "Desk");
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+
+    EXPECT_EQ (rig.app->getWindowCount(), 2);
+    EXPECT_EQ (rig.window ("Desk"), desk);
+    EXPECT_TRUE (desk->isVisible());
+    EXPECT_EQ (rig.app->loopEnds, 0);
+}
+
+TEST (ConsoleApp, HideAllWritesChangesBackAndKeepsRunningAndShowReadsThemAgain)
+{
+    AppRig rig ({ "Desk", "Stage" });
+    const auto code = AppRig::changeLevel (*rig.window ("Desk"), -12.0f);
+
+    for (auto* name : { "Desk", "Stage" })
+        rig.post (appmsg::hideDevice, name);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.app->getWindowCount() == 0; }));
+
+    EXPECT_EQ (rig.app->loopEnds, 0) << "hiding every window must not end the program";
+    EXPECT_TRUE (rig.flashHolds ("Desk", code));
+    EXPECT_EQ (rig.lab.find ("Stage")->flashEraseCount(), 0); // unchanged: nothing written
+    EXPECT_TRUE (rig.preferencesWritten ("Desk"));
+
+    rig.post (appmsg::showDevice, "Desk");
+    ASSERT_TRUE (pumpUntil ([&] { return rig.window ("Desk") != nullptr; }));
+    EXPECT_EQ (rig.window ("Desk")->getState().image().outputGain[0], code);
+    EXPECT_FALSE (rig.window ("Desk")->getState().hasChanged());
+}
+
+TEST (ConsoleApp, ShowDuringTheWriteBackOpensANewWindowOnlyOnceTheImageIsWritten)
+{
+    AppRig rig;
+    auto* first = rig.window ("Desk");
+    const auto code = AppRig::changeLevel (*first, -20.0f);
+
+    first->closeButtonPressed();
+    first->closeButtonPressed(); // a second close changes nothing
+    rig.post (appmsg::showDevice, "Desk");
+    ASSERT_TRUE (pumpUntil ([&] { return rig.lab.find ("Desk")->flashEraseCount() > 0; }));
+    EXPECT_EQ (rig.app->getWindowCount(), 1) << "a second window would read the old image";
+
+    // The new window may take the old one's address: tell them apart by their state.
+    ASSERT_TRUE (pumpUntil ([&] { return rig.window ("Desk") != nullptr && ! rig.window ("Desk")->isClosing(); }));
+    EXPECT_EQ (rig.lab.find ("Desk")->flashEraseCount(), 1);
+    EXPECT_EQ (rig.window ("Desk")->getState().image().outputGain[0], code);
+    EXPECT_EQ (rig.app->loopEnds, 0) << "the window was asked for again: the program stays";
+}
+
+TEST (ConsoleApp, ExitWritesEveryChangedWindowBackAndEndsOnceTheLastHasGone)
+{
+    AppRig rig ({ "Desk", "Stage" });
+    const auto deskCode = AppRig::changeLevel (*rig.window ("Desk"), -6.0f);
+    const auto stageCode = AppRig::changeLevel (*rig.window ("Stage"), -3.0f);
+    // The device answers slowly, so the quit arrives while the first write-back runs.
+    sim::SimFaults slow;
+    slow.latencyMs = 3;
+    rig.lab.find ("Stage")->addFault (slow);
+
+    rig.window ("Desk")->closeButtonPressed();
+    rig.app->endProgram();
+    EXPECT_EQ (rig.app->loopEnds, 0);
+    EXPECT_TRUE (rig.app->isEnding());
+
+    // No new work meanwhile.
+    rig.post (appmsg::showDevice, "Desk");
+    sim::PlugOptions late;
+    late.uniqueName = "Late";
+    rig.lab.plug (late);
+
+    ASSERT_TRUE (pumpUntil ([&] { return rig.app->loopEnds > 0; }, 30000));
+    EXPECT_EQ (rig.app->loopEnds, 1);
+    EXPECT_EQ (rig.app->getWindowCount(), 0);
+    EXPECT_TRUE (rig.flashHolds ("Desk", deskCode));
+    EXPECT_TRUE (rig.flashHolds ("Stage", stageCode));
+    EXPECT_EQ (rig.lab.find ("Stage")->flashLockValue(), 0u);
+}
+
+TEST (ConsoleApp, EndOfSessionSavesPreferencesAtOnceThenWritesBackAndEnds)
+{
+    AppRig rig ({ "Desk", "Stage" });
+    const auto code = AppRig::changeLevel (*rig.window ("Stage"), -9.5f);
+
+    rig.app->endSession();
+    EXPECT_TRUE (rig.preferencesWritten ("Desk"));
+    EXPECT_TRUE (rig.preferencesWritten ("Stage"));
+
+    ASSERT_TRUE (pumpUntil ([&] { return rig.app->loopEnds > 0; }));
+    EXPECT_TRUE (rig.flashHolds ("Stage", code));
+}
+
+TEST (ConsoleApp, SystemEndOfSessionMessageReturnsOnlyOnceTheSessionsAreWritten)
+{
+    AppRig rig;
+    const auto code = AppRig::changeLevel (*rig.window ("Desk"), -15.0f);
+
+    // The notification thread delivers the message and waits; the message thread runs on.
+    std::atomic<bool> returned { false };
+    std::thread system ([&] {
+        rig.app->handleWin32Message (platform::WM_ENDSESSION, 1, 0);
+        returned = true;
+    });
+
+    ASSERT_TRUE (pumpUntil ([&] { return returned.load(); }));
+    system.join();
+    EXPECT_EQ (rig.app->loopEnds, 1);
+    EXPECT_TRUE (rig.preferencesWritten ("Desk"));
+    EXPECT_TRUE (rig.flashHolds ("Desk", code));
+}
+
+TEST (ConsoleApp, UnplugDuringTheWriteBackEndsItAndTheNextPlugOpensAConsole)
+{
+    AppRig rig;
+    AppRig::changeLevel (*rig.window ("Desk"), -30.0f);
+    sim::SimFaults slow;
+    slow.latencyMs = 3;
+    rig.lab.find ("Desk")->addFault (slow);
+
+    rig.post (appmsg::hideDevice, "Desk");
+    ASSERT_TRUE (pumpUntil ([&] { return rig.lab.find ("Desk")->flashWriteCount() > 0; }));
+    rig.lab.unplug ("Desk");
+
+    ASSERT_TRUE (pumpUntil ([&] { return rig.app->getWindowCount() == 0; }));
+    EXPECT_EQ (rig.app->loopEnds, 0);
+
+    sim::PlugOptions again;
+    again.uniqueName = "Desk";
+    rig.lab.plug (again);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.window ("Desk") != nullptr; }));
+    // The torn session reads as the reset values, and goes back whole when the window closes.
+    auto& state = rig.window ("Desk")->getState();
+    EXPECT_EQ (rig.window ("Desk")->readResult(), 1);
+    EXPECT_EQ (state.outputGain (0), 0.0f);
+    EXPECT_TRUE (state.hasChanged());
+}
+
+TEST (ConsoleApp, InstanceLockThatCannotBeMadeEndsWithAnErrorNotSilently)
+{
+    juce::TemporaryFile devices;
+    devices.getFile().createDirectory();
+    const auto missing = devices.getFile().getChildFile ("no such folder");
+    platform::DeviceBusPlatform bus (devices.getFile(), { missing, missing.getChildFile ("nor this") });
+    juce::JUCEApplicationBase::createInstance = &noApplication;
+    ConsoleApp::Setup setup;
+    setup.platform = &bus;
+    setup.trayIcon = false;
+    setup.endSessionSignal = false;
+    TestConsoleApp app (setup);
+
+    app.initialise ({});
+
+    EXPECT_EQ (app.loopEnds, 1);
+    EXPECT_EQ (app.getApplicationReturnValue(), 1);
+    EXPECT_EQ (app.getWindowCount(), 0);
+    EXPECT_EQ (app.getDeviceList(), nullptr);
+    app.shutdown();
+}
+
+} // namespace
+} // namespace arx::test
