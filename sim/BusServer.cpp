@@ -253,14 +253,9 @@ void BusServer::deviceArrived (SimDevice& device)
     }
     if (auto* v = device.hwinfoValue())
         writeFile (temp.getChildFile ("hwinfo_caps"), v->getData(), v->getSize());
+    // Byte for byte as the registry holds it: a name value with its terminator, or without one.
     if (auto* v = device.uniqueNameValue())
-    {
-        // Kept as text: the string terminator is the registry's, not the file's.
-        auto size = v->getSize();
-        if (size > 0 && static_cast<const char*> (v->getData())[size - 1] == 0)
-            --size;
-        writeFile (temp.getChildFile ("unique_name"), v->getData(), size);
-    }
+        writeFile (temp.getChildFile ("unique_name"), v->getData(), v->getSize());
     const int fd = listenOn (temp.getChildFile (socketName));
     if (fd < 0)
     {

@@ -62,7 +62,8 @@ class BusKey : public RegistryKey
 public:
     explicit BusKey (juce::File f) : folder (std::move (f)) {}
 
-    // RegQueryValueExA: "unique_name" is a string value, handed out with its terminator.
+    // RegQueryValueExA: the value's bytes as stored (a string value keeps its terminator, if it
+    // has one), failing when they do not fit.
     bool queryValue (const char* valueName, void* buffer, uint32_t& size) override
     {
         if (valueName == nullptr || buffer == nullptr)
@@ -73,9 +74,6 @@ public:
         std::vector<uint8_t> data;
         if (! readSmallFile (folder.getChildFile (name), data, 4096))
             return false;
-        // As RegQueryValueExA: the terminator comes along only where the buffer has room for it.
-        if (name == "unique_name" && (data.empty() || data.back() != 0) && data.size() < size)
-            data.push_back (0);
         if (data.size() > size)
             return false;
         std::memcpy (buffer, data.data(), data.size());

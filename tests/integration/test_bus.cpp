@@ -296,6 +296,8 @@ TEST_F (BusTest, ReplugUnderTheSameNameKeepsFlash)
     {
         auto h = bus.createFile (path ("Keep"));
         ASSERT_EQ (transact (*h, 1, 0, { 0x100000 }).retval(), 0u);
+        for (int i = 0; i < 200 && transact (*h, 1, 3, {}).retval() != 0; ++i)
+            juce::Thread::sleep (5); // the part erases
         std::vector<uint32_t> params = { 0x100000, 2, 0xCAFEF00D, 0x12345678 };
         params.resize (66, 0);
         ASSERT_EQ (transact (*h, 1, 2, params).retval(), 0u);
