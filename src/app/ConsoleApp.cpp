@@ -266,7 +266,7 @@ void ConsoleApp::handleAppMessage (const juce::Message& message)
         if (windowMessage->id == appmsg::arrangeWindows)
             arrangeWindows();
         else if (windowMessage->id == appmsg::windowFinished && isInRing (windowMessage->window))
-            windowFinished (windowMessage->window);
+            windowGone (windowMessage->window);
         else if (windowMessage->id == appmsg::endSession)
             endSession();
     }
@@ -288,8 +288,7 @@ void ConsoleApp::handleDeviceMessage (const DeviceChangeMessage& change)
     if (isDeviceGone (change.device.get()))
     {
         window->deviceRemoved();
-        removeConsole (window, false);
-        quitWhenNoWindowIsLeft();
+        windowGone (window);
     }
     else
     {
@@ -326,11 +325,13 @@ void ConsoleApp::hideConsole (ConsoleWindow* window)
     window->keepRunningWhenGone = window->isClosing(); // a busy window stays open
 }
 
-void ConsoleApp::windowFinished (ConsoleWindow* window)
+void ConsoleApp::windowGone (ConsoleWindow* window)
 {
     const bhw::Ptr device = window->getDevice();
     const bool reopen = window->reopenWhenGone && ! ending;
-    removeConsole (window, ! window->keepRunningWhenGone && ! reopen);
+    // Closing the last window ends the program, also when its device went during the write-back.
+    const bool closedToQuit = window->isClosing() && ! window->keepRunningWhenGone;
+    removeConsole (window, closedToQuit && ! reopen);
 
     if (reopen && ! isDeviceGone (device.get()))
         openConsole (device);

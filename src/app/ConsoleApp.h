@@ -131,7 +131,8 @@ private:
     void handleAppMessage (const juce::Message& message);
     void handleDeviceMessage (const DeviceChangeMessage& message);
     void showConsole (const bhw::Ptr& device);
-    void windowFinished (ConsoleWindow* window);
+    // After 'delw', or once the device has gone: the window is removed, the program may end.
+    void windowGone (ConsoleWindow* window);
     bool isDeviceGone (const bhw* device) const;
     juce::Array<ConsoleWindow*> windowsInRing() const;
     void quitWhenNoWindowIsLeft();

@@ -64,6 +64,7 @@ ConsoleRig::~ConsoleRig()
         screenshot();
     for (auto& c : consoles)
         c->stop (3000);
+    tray.reset();
     if (lab != nullptr)
         lab->stop (3000);
     probe.reset();
@@ -108,7 +109,8 @@ bool ConsoleRig::startLab (std::string& error)
     return up;
 }
 
-std::string ConsoleRig::plug (const std::string& profile, const std::string& uniqueName)
+std::string ConsoleRig::plug (const std::string& profile, const std::string& uniqueName,
+                              const std::vector<std::string>& extra)
 {
     std::vector<std::string> args { "plug", "--profile", profile };
     if (! uniqueName.empty())
@@ -116,8 +118,16 @@ std::string ConsoleRig::plug (const std::string& profile, const std::string& uni
         args.push_back ("--name");
         args.push_back (uniqueName);
     }
+    args.insert (args.end(), extra.begin(), extra.end());
     const auto r = devsim (args);
     return r.exitCode == 0 ? juce::String (r.out).trim().toStdString() : std::string();
+}
+
+bool ConsoleRig::fault (const std::string& uniqueName, const std::vector<std::string>& args)
+{
+    std::vector<std::string> all { "fault", uniqueName };
+    all.insert (all.end(), args.begin(), args.end());
+    return devsim (all).exitCode == 0;
 }
 
 bool ConsoleRig::unplug (const std::string& uniqueName)
@@ -206,6 +216,36 @@ WindowInfo ConsoleRig::settledAt (const WindowInfo& window, int x, int y, int ti
     WindowInfo now = window;
     waitUntil ([&] { return probe->describe (window.id, now) && now.x == x && now.y == y; }, timeoutMs);
     return now;
+}
+
+bool ConsoleRig::startTray()
+{
+    tray = std::make_unique<TrayHost> (XServer::displayName());
+    return tray->isServing();
+}
+
+bool ConsoleRig::chooseFromTrayMenu (int downs)
+{
+    int x = 0, y = 0;
+    if (tray == nullptr || ! waitUntil ([&] { return tray->iconCentre (0, x, y); }, 10000))
+        return false;
+    // A menu chosen from a moment ago may still be on its way out.
+    const auto menuShown = [this] { return ! probe->findWindows ("menu").empty(); };
+    if (! waitUntil ([&] { return ! menuShown(); }, 5000))
+        return false;
+    // The pointer comes from elsewhere, as a user's does: a click where it already rests may
+    // count for nothing.
+    if (xdotool ({ "mousemove", "--sync", std::to_string (x + 200), std::to_string (y - 200) }).exitCode != 0
+        || xdotool ({ "mousemove", "--sync", std::to_string (x), std::to_string (y), "click", "3" }).exitCode != 0
+        || ! waitUntil (menuShown, 5000))
+        return false;
+
+    // The menu itself takes no keys: they reach it through the icon, whose menu is modal.
+    std::vector<std::string> keys { "key", "--window", std::to_string (tray->iconWindow (0)) };
+    for (int i = 0; i < downs; ++i)
+        keys.push_back ("Down");
+    keys.push_back ("Return");
+    return xdotool (keys).exitCode == 0;
 }
 
 CommandResult ConsoleRig::xdotool (const std::vector<std::string>& args)

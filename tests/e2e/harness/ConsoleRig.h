@@ -5,6 +5,7 @@
 // Everything it starts is stopped when it goes, also when the test fails half-way.
 
 #include "e2e/harness/E2eProcess.h"
+#include "e2e/harness/TrayHost.h"
 #include "e2e/harness/XProbe.h"
 
 #include <juce_core/juce_core.h>
@@ -41,8 +42,12 @@ public:
 
     // Starts `arx-devsim serve` and waits for its control socket.
     bool startLab (std::string& error);
-    // Plugs a device; its unique name, or "" when the lab refused.
-    std::string plug (const std::string& profile = "arx", const std::string& uniqueName = {});
+    // Plugs a device; its unique name, or "" when the lab refused. Extra arguments go to
+    // `arx-devsim plug` (e.g. "--blank-session").
+    std::string plug (const std::string& profile = "arx", const std::string& uniqueName = {},
+                      const std::vector<std::string>& extra = {});
+    // `arx-devsim fault NAME ARGS...`; true when the lab took it.
+    bool fault (const std::string& uniqueName, const std::vector<std::string>& args);
     bool unplug (const std::string& uniqueName);
     DeviceDump dump (const std::string& uniqueName);
 
@@ -62,6 +67,14 @@ public:
 
     // Polls `condition` every `stepMs` until it holds or `timeoutMs` pass.
     static bool waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
+
+    // A system tray on the display for the consoles started from now on; false when another
+    // program holds the tray already.
+    bool startTray();
+    // Right-clicks the first icon in the tray and picks the menu item `downs` presses of the
+    // Down key from the top, as a user with the keyboard would. False when the icon or its
+    // menu did not show up.
+    bool chooseFromTrayMenu (int downs);
 
     // xdotool with this rig's display, e.g. {"windowunmap", "1234"}.
     CommandResult xdotool (const std::vector<std::string>& args);
@@ -85,6 +98,7 @@ private:
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
+    std::unique_ptr<TrayHost> tray;
     bool shotTaken = false;
 };
 
