@@ -181,6 +181,7 @@ void SimDevice::logRequest (uint32_t code, const void* in, uint32_t inSize, uint
         requestLog.pop_front();
     }
     r.code = code;
+    r.atMs = juce::Time::getMillisecondCounterHiRes();
     if (in != nullptr && inSize > 0)
         r.input.assign (static_cast<const uint8_t*> (in), static_cast<const uint8_t*> (in) + inSize);
     else

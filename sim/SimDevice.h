@@ -29,6 +29,7 @@ struct SimRequest
     uint32_t code = 0;
     std::vector<uint8_t> input;
     uint32_t outSize = 0;
+    double atMs = 0.0; // when it reached the driver (juce::Time::getMillisecondCounterHiRes)
 };
 
 // Fault injection. Counts run down with each request they hit; 0 = off.

@@ -41,6 +41,7 @@ struct SentCommand
 {
     uint32_t category = 0, command = 0;
     std::vector<uint32_t> params;
+    double atMs = 0.0; // when the device received it
 };
 
 inline std::vector<SentCommand> takeCommands (sim::SimDevice& device)
@@ -57,6 +58,7 @@ inline std::vector<SentCommand> takeCommands (sim::SimDevice& device)
         c.category = words[packetCategory];
         c.command = words[packetCommand];
         c.params.assign (words.begin() + packetParam0, words.end());
+        c.atMs = request.atMs;
         result.push_back (c);
     }
     return result;

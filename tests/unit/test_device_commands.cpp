@@ -371,6 +371,19 @@ TEST_F (DeviceCommands, SessionBlocksNeverExceedWhatWasAsked)
     ASSERT_EQ (dev().readSessionBlock (0, count, guard), 0);
     EXPECT_EQ (count, 2);
     EXPECT_EQ (guard[2], 0xDEADBEEFu);
+
+    // A reply cut short while its count word still claims the full block: the count delivered
+    // and the quadlets copied follow what arrived.
+    lab.hook.after = [] (uint32_t code, const uint32_t* in, uint32_t*, uint32_t& returned) {
+        if (isSessionBlockRequest (code, in))
+            returned = 4 * (9 + 10);
+    };
+    std::fill (std::begin (guard), std::end (guard), 0xDEADBEEF);
+    count = 64;
+    ASSERT_EQ (dev().readSessionBlock (0, count, guard), 0);
+    EXPECT_EQ (count, 10);
+    EXPECT_EQ (std::memcmp (guard, area.data(), 40), 0);
+    EXPECT_EQ (guard[10], 0xDEADBEEFu);
 }
 
 TEST_F (DeviceCommands, MetersFromTheLastPoll)

@@ -104,8 +104,10 @@ TEST (HwInfo, MapsHoldAtMostSixtyFourChannels)
 TEST (HwInfo, GroupCountsAboveEightAreClamped)
 {
     auto bytes = profileBytes (arxProfile());
-    putWord (bytes, 124, 200); // inputGroupCount
-    putWord (bytes, 104, 9);   // outputGroupCount
+    // The word after the eighth output group is the input group count: read as a ninth output
+    // group it would be 4 channels of kind 200.
+    putWord (bytes, 124, 0x04C8); // inputGroupCount
+    putWord (bytes, 104, 9);      // outputGroupCount
     const auto info = decoded (bytes);
 
     EXPECT_EQ (info.inputGroupCount(), 8);
@@ -120,6 +122,17 @@ TEST (HwInfo, GroupCountsAboveEightAreClamped)
     for (int g = 0; g < 8; ++g)
         stored += bytes[128 + 2 * g + 1];
     EXPECT_EQ (mapped, std::min (stored, 64));
+
+    // The same for the outputs, whose ninth slot holds channels.
+    int outputsMapped = 0;
+    while (outputsMapped < 64 && info.outputKind (outputsMapped) != 0xFF)
+        ++outputsMapped;
+    int outputsStored = 0;
+    for (int g = 0; g < 8; ++g)
+        outputsStored += bytes[108 + 2 * g + 1];
+    EXPECT_EQ (outputsMapped, outputsStored);
+    for (int c = 0; c < outputsMapped; ++c)
+        EXPECT_NE (info.outputKind (c), 200) << c;
 }
 
 TEST (HwInfo, ShortValueReadsZeroAndLongValueIsRejected)

@@ -204,14 +204,61 @@ TEST_F (DeviceListTest, WindowCallsListenersInRegistrationOrder)
     EXPECT_EQ (seen, expected);
 }
 
+// Message windows that tell whether their thread let go of them properly: every window made is
+// closed (its getMessage answered false) and no call is still inside it when it is destroyed.
+class WatchedWindowPlatform : public sim::InProcessPlatform
+{
+public:
+    using sim::InProcessPlatform::InProcessPlatform;
+
+    std::unique_ptr<MessageWindow> createMessageWindow() override
+    {
+        ++made;
+        return std::make_unique<Watched> (*this, sim::InProcessPlatform::createMessageWindow());
+    }
+
+    std::atomic<int> made { 0 }, closed { 0 }, destroyedInUse { 0 };
+
+private:
+    struct Watched : MessageWindow
+    {
+        Watched (WatchedWindowPlatform& o, std::unique_ptr<MessageWindow> w) : owner (o), inner (std::move (w)) {}
+        ~Watched() override
+        {
+            if (inside > 0)
+                ++owner.destroyedInUse;
+        }
+        bool getMessage (Win32Message& m) override
+        {
+            ++inside;
+            const bool got = inner->getMessage (m);
+            if (! got)
+                ++owner.closed;
+            --inside;
+            return got;
+        }
+        void postMessage (uint32_t m, uintptr_t w, intptr_t l) override { inner->postMessage (m, w, l); }
+        bool registerDeviceNotification (const Guid& g) override { return inner->registerDeviceNotification (g); }
+        void unregisterDeviceNotification() override { inner->unregisterDeviceNotification(); }
+
+        WatchedWindowPlatform& owner;
+        std::unique_ptr<MessageWindow> inner;
+        std::atomic<int> inside { 0 };
+    };
+};
+
 TEST_F (DeviceListTest, WindowClosedRightAfterStartEndsItsThread)
 {
-    // Destroyed before its thread has made the window: the thread must still end.
+    // Destroyed while its thread may still be making the window: the thread must still end,
+    // by the window's own close rather than by being abandoned.
+    WatchedWindowPlatform watched (lab);
     for (int i = 0; i < 20; ++i)
     {
-        Win32NotificationWindow shortLived (platform);
+        Win32NotificationWindow shortLived (watched);
     }
-    SUCCEED();
+    EXPECT_EQ (watched.made.load(), 20);
+    EXPECT_EQ (watched.closed.load(), watched.made.load());
+    EXPECT_EQ (watched.destroyedInUse.load(), 0);
 }
 
 class NoWindowPlatform : public sim::InProcessPlatform
@@ -232,6 +279,13 @@ TEST_F (DeviceListTest, NoWindowMeansNoNotificationButAWorkingList)
     RecordingListener listener;
     list.setListener (&listener); // registration fails quietly
     EXPECT_EQ (list.deviceCount(), 1);
+
+    // A device arriving now is not announced, but the list still finds it when asked.
+    lab.plug ({ .uniqueName = "Later" });
+    dispatchPending();
+    EXPECT_TRUE (listener.posted.empty());
+    ASSERT_NE (list.addDevices (pathOf ("Later")), nullptr);
+    EXPECT_EQ (list.deviceCount(), 2);
 }
 
 } // namespace

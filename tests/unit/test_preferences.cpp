@@ -85,7 +85,7 @@ TEST_F (PreferencesTest, PresentKeysReplaceNamesEvenWhenEmpty)
 
     auto properties = open();
     properties->setValue ("input alias 0", "");
-    properties->setValue ("input alias 1", "A name of twenty-five ch");
+    properties->setValue ("input alias 1", "A name of twenty-five chr");
     properties->setValue ("output alias 2", "Cue");
     properties->setValue ("input gangs", 5);
     properties->setValue ("most recent folder", folder.getChildFile ("s").getFullPathName());
