@@ -278,10 +278,19 @@ TEST_F (BusTest, FaultsReachTheClientAsStatusWords)
     EXPECT_FALSE (transact (*h, 3, 4, {}, 32).ok);
     EXPECT_TRUE (transact (*h, 3, 4, {}, 32).ok); // the connection survives a failed request
 
+    // The FireWire clock input (source 1) loses its signal; S/PDIF (3) keeps it.
+    const auto statusBits = [&] { return transact (*h, 0, 1, {}, 124).result (0); };
+    EXPECT_EQ (statusBits() & 0x0Au, 0x0Au);
+    ASSERT_EQ (cli ({ "fault", "ARX-1", "--no-signal", "1" }).first, 0);
+    EXPECT_EQ (statusBits() & 0x0Au, 0x08u);
+    EXPECT_EQ ((int) dump ("ARX-1")["faults"]["signalLost"], 2);
+    EXPECT_EQ (cli ({ "fault", "ARX-1", "--no-signal", "0" }).first, 1); // the internal clock has no input
+
     ASSERT_EQ (cli ({ "fault", "ARX-1", "--refuse-buffer-size", "on" }).first, 0);
     EXPECT_NE (driverRequest (*h, 9, { 512 }).word (0), 0u);
     ASSERT_EQ (cli ({ "fault", "ARX-1", "--clear" }).first, 0);
     EXPECT_EQ (driverRequest (*h, 9, { 512 }).word (0), 0u);
+    EXPECT_EQ (statusBits() & 0x0Au, 0x0Au);
 
     EXPECT_EQ ((int) dump ("ARX-1")["requests"]["driver"]["9"], 2);
     EXPECT_EQ (cli ({ "fault", "ARX-1", "--latency" }).first, 2);

@@ -274,6 +274,26 @@ TEST_F (SimDeviceTest, SessionWrittenBackIsReadBackUnchangedAndLoadedAtNextPlug)
     EXPECT_NE (other->sessionArea(), image);
 }
 
+TEST_F (SimDeviceTest, ChannelsBeyondTheProfileAreRefusedAndCounted)
+{
+    lab.plug(); // 13 inputs, 6 outputs, at most 8 playback channels
+    auto h = open ("ARX-1");
+    auto* d = lab.find ("ARX-1");
+    const auto sixth = d->mixer().outputGain[6];
+
+    EXPECT_EQ (transact (*h, 4, 0, { 5, 7 }, 36).retval(), 0u);
+    EXPECT_EQ (transact (*h, 4, 0, { 6, 7 }, 36).retval(), SimDevice::retvalBadParameter);
+    EXPECT_EQ (transact (*h, 6, 0, { 7, 7 }, 36).retval(), 0u);
+    EXPECT_EQ (transact (*h, 6, 2, { 8, 1 }, 36).retval(), SimDevice::retvalBadParameter);
+    EXPECT_EQ (transact (*h, 8, 0, { 12, 5, 7 }, 40).retval(), 0u);
+    EXPECT_EQ (transact (*h, 8, 6, { 13, 0, 7 }, 40).retval(), SimDevice::retvalBadParameter);
+    EXPECT_EQ (transact (*h, 8, 1, { 0, 6 }, 40).retval(), SimDevice::retvalBadParameter);
+
+    EXPECT_EQ (d->refusedChannels(), 4);
+    EXPECT_EQ ((int) d->dump()["requests"]["refusedChannels"], 4);
+    EXPECT_EQ (d->mixer().outputGain[6], sixth); // a refused command changes nothing
+}
+
 TEST_F (SimDeviceTest, InjectedFaultsShowInStatusRetvalAndRequestResult)
 {
     lab.plug();
