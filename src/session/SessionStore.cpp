@@ -40,13 +40,23 @@ juce::File SessionStore::withExtension (const juce::File& file, const juce::Stri
     return name.endsWithIgnoreCase ("." + ext) ? file : file.getSiblingFile (name + "." + ext);
 }
 
-SessionStore::FileDialog SessionStore::dialogIn (const juce::File& folder, const juce::String& title,
-                                                 const juce::String& filter, bool forSaving) const
+SessionStore::Step SessionStore::dialogStep (SessionMessage folderUnusable, const juce::String& title,
+                                             const juce::String& filter, bool forSaving) const
 {
+    Step step;
+    const auto folder = state.sessionDialogFolder();
+
+    if (folder == juce::File())
+    {
+        step.message = folderUnusable;
+        return step;
+    }
+
     // Vista's dialog takes the filter as the file name to start with.
     const auto start = vista ? juce::File (folder.getFullPathName() + juce::File::getSeparatorString() + filter)
                              : folder;
-    return { title, start, filter, forSaving };
+    step.dialog = FileDialog { title, start, filter, forSaving };
+    return step;
 }
 
 void SessionStore::remember (const juce::File& file)
@@ -58,22 +68,14 @@ void SessionStore::remember (const juce::File& file)
 //==============================================================================
 SessionStore::Step SessionStore::beginSave (bool forceDialog) const
 {
-    Step step;
-
     if (! forceDialog && state.lastSessionName().isNotEmpty())
     {
+        Step step;
         step.target = state.mostRecentFolder().getChildFile (state.lastSessionName());
         return step;
     }
 
-    const auto folder = state.sessionDialogFolder();
-
-    if (folder == juce::File())
-        step.message = SessionMessage::cannotCreateFolder;
-    else
-        step.dialog = dialogIn (folder, "Save settings", saveFilter(), true);
-
-    return step;
+    return dialogStep (SessionMessage::cannotCreateFolder, "Save settings", saveFilter(), true);
 }
 
 SessionMessage SessionStore::finishSave (const juce::File& chosen)
@@ -90,15 +92,7 @@ SessionMessage SessionStore::finishSave (const juce::File& chosen)
 //==============================================================================
 SessionStore::Step SessionStore::beginLoad() const
 {
-    Step step;
-    const auto folder = state.sessionDialogFolder();
-
-    if (folder == juce::File())
-        step.message = SessionMessage::cannotOpenFolder;
-    else
-        step.dialog = dialogIn (folder, "Load settings", loadFilter(), false);
-
-    return step;
+    return dialogStep (SessionMessage::cannotOpenFolder, "Load settings", loadFilter(), false);
 }
 
 SessionStore::LoadResult SessionStore::finishLoad (const juce::File& chosen)

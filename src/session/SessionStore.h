@@ -66,8 +66,9 @@ public:
     static juce::File withExtension (const juce::File& file, const juce::String& extension);
 
 private:
-    FileDialog dialogIn (const juce::File& folder, const juce::String& title, const juce::String& filter,
-                         bool forSaving) const;
+    // The dialog in the sessions folder, or `folderUnusable` when the folder cannot be made.
+    Step dialogStep (SessionMessage folderUnusable, const juce::String& title, const juce::String& filter,
+                     bool forSaving) const;
     void remember (const juce::File& file);
 
     ConsoleState& state;
