@@ -13,12 +13,12 @@ namespace
 
 arx::test::LabDevice& lab (bool wide)
 {
-    static arx::test::LabDevice arx;
+    static arx::test::LabDevice model;
     static arx::test::LabDevice forty (arx::test::profileWith ([] (arx::sim::SimProfile& p) {
         p.inputGroups = { { 0, 20 }, { 1, 20 } };
         p.outputGroups = { { 0, 20 }, { 1, 20 } };
     }));
-    return wide ? forty : arx;
+    return wide ? forty : model;
 }
 
 uint64_t readBack (const arx::ConsoleState& state)
