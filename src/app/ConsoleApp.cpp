@@ -21,15 +21,6 @@ bool forceUpdate = false;
 
 constexpr const char* instanceLockName = "Vantrel ARX Console lock";
 
-// Vista or later: JUCE's answer on Windows; here the platform layer's ARX_OS=vista.
-bool detectVistaOrLater()
-{
-    const auto type = juce::SystemStats::getOperatingSystemType();
-    if ((type & juce::SystemStats::Windows) != 0)
-        return type >= 0x4107;
-    return juce::SystemStats::getEnvironmentVariable ("ARX_OS", {}).equalsIgnoreCase ("vista");
-}
-
 } // namespace
 
 //==============================================================================
@@ -61,7 +52,7 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     juce::Logger::setCurrentLogger (logger.get());
 
     instance = this;
-    vistaOrLater = detectVistaOrLater();
+    vistaOrLater = platform::Platform::getDefault().isVistaOrLater();
 
     lookAndFeel = std::make_unique<ConsoleLookAndFeel>();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
