@@ -1,6 +1,7 @@
 #include "sim/InProcessPlatform.h"
 
 #include "platform/MessageQueue.h"
+#include "sim/SimEndpoints.h"
 
 #include <mutex>
 #include <set>
@@ -178,6 +179,14 @@ std::unique_ptr<NamedMutex> InProcessPlatform::createNamedMutex (const juce::Str
     if (! heldNames().insert (name).second)
         return nullptr;
     return std::make_unique<InProcessNamedMutex> (name);
+}
+
+std::shared_ptr<AudioService> InProcessPlatform::audioService()
+{
+    auto service = lab.endpointService();
+    if (! service->isServiceAvailable())
+        return nullptr;
+    return service;
 }
 
 } // namespace arx::sim

@@ -127,6 +127,11 @@ public:
     // Loads the mixer from the session image in flash, as the device does at power-up.
     void loadMixerFromSession();
 
+    // The driver applies an endpoint's volume to the device, as the playback gain and mute
+    // commands would. False (nothing changes) for a channel the device does not have.
+    bool applyDriverPlaybackGain (int channel, uint32_t gainCode);
+    bool applyDriverPlaybackMute (int channel, bool on);
+
     static constexpr size_t requestLogLimit = 10000;
 
 private:

@@ -1,5 +1,7 @@
 #include "platform/DeviceBusPlatform.h"
 
+#include "platform/AudioBusClient.h"
+#include "platform/AudioWire.h"
 #include "platform/BusWire.h"
 #include "platform/DeviceDirectory.h"
 #include "platform/MessageQueue.h"
@@ -385,6 +387,18 @@ std::unique_ptr<NamedMutex> DeviceBusPlatform::createNamedMutex (const juce::Str
         return nullptr;
     }
     return std::make_unique<LockFileMutex> (fd);
+}
+
+std::shared_ptr<AudioService> DeviceBusPlatform::audioService()
+{
+    const std::lock_guard<std::mutex> guard (audioLock);
+    auto client = audio.lock();
+    if (client == nullptr || client->isBroken())
+    {
+        client = AudioBusClient::connect (dir.getChildFile (audiowire::socketName));
+        audio = client;
+    }
+    return client;
 }
 
 } // namespace arx::platform
