@@ -197,38 +197,49 @@ juce::int64 AudioSession::getMute (const juce::var& q, juce::DynamicObject& repl
     return hr;
 }
 
+bool AudioSession::isKnown (const std::map<uint64_t, uint64_t>& table, uint64_t mine)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    return table.count (mine) != 0;
+}
+
+void AudioSession::remember (std::map<uint64_t, uint64_t>& table, uint64_t mine, uint64_t theirs)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    table[mine] = theirs;
+}
+
+std::optional<uint64_t> AudioSession::forget (std::map<uint64_t, uint64_t>& table, uint64_t mine)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    auto it = table.find (mine);
+    if (it == table.end())
+        return std::nullopt;
+    const auto theirs = it->second;
+    table.erase (it);
+    return theirs;
+}
+
 juce::int64 AudioSession::registerNotify (const juce::var& q, juce::DynamicObject&)
 {
     const auto mine = (uint64_t) number (q, "cookie");
     const auto theirs = AudioService::nextToken();
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        if (cookies.count (mine) != 0)
-            return E_INVALIDARG;
-    }
+    if (isKnown (cookies, mine))
+        return E_INVALIDARG;
     const auto hr = service.registerNotify (q["id"].toString(), theirs, [this, mine] (const AudioVolumeNotificationData& data) {
         send (notificationToVar (mine, data));
     });
     if (SUCCEEDED (hr))
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        cookies[mine] = theirs;
-    }
+        remember (cookies, mine, theirs);
     return hr;
 }
 
 juce::int64 AudioSession::unregisterNotify (const juce::var& q, juce::DynamicObject&)
 {
-    uint64_t theirs = 0;
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        auto it = cookies.find ((uint64_t) number (q, "cookie"));
-        if (it == cookies.end())
-            return E_INVALIDARG;
-        theirs = it->second;
-        cookies.erase (it);
-    }
-    service.unregisterNotify (theirs);
+    const auto theirs = forget (cookies, (uint64_t) number (q, "cookie"));
+    if (! theirs)
+        return E_INVALIDARG;
+    service.unregisterNotify (*theirs);
     return S_OK;
 }
 
@@ -251,11 +262,8 @@ juce::int64 AudioSession::mixerOpen (const juce::var& q, juce::DynamicObject&)
 {
     const auto mine = (uint64_t) number (q, "handle");
     const auto theirs = AudioService::nextToken();
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        if (mixers.count (mine) != 0)
-            return MMSYSERR_INVALHANDLE;
-    }
+    if (isKnown (mixers, mine))
+        return MMSYSERR_INVALHANDLE;
     const auto result = service.mixerOpen (word (q, "mixer"), theirs, [this, mine] (uint32_t message, uintptr_t, intptr_t lParam) {
         auto* o = new juce::DynamicObject();
         o->setProperty ("m", (juce::int64) mine);
@@ -265,25 +273,16 @@ juce::int64 AudioSession::mixerOpen (const juce::var& q, juce::DynamicObject&)
         send (juce::var (o));
     });
     if (result == MMSYSERR_NOERROR)
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        mixers[mine] = theirs;
-    }
+        remember (mixers, mine, theirs);
     return result;
 }
 
 juce::int64 AudioSession::mixerClose (const juce::var& q, juce::DynamicObject&)
 {
-    uint64_t theirs = 0;
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        auto it = mixers.find ((uint64_t) number (q, "handle"));
-        if (it == mixers.end())
-            return MMSYSERR_INVALHANDLE;
-        theirs = it->second;
-        mixers.erase (it);
-    }
-    service.mixerClose (theirs);
+    const auto theirs = forget (mixers, (uint64_t) number (q, "handle"));
+    if (! theirs)
+        return MMSYSERR_INVALHANDLE;
+    service.mixerClose (*theirs);
     return MMSYSERR_NOERROR;
 }
 

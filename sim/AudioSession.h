@@ -13,6 +13,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace arx::sim
 {
@@ -52,6 +53,11 @@ private:
     juce::int64 mixerClose (const juce::var&, juce::DynamicObject&);
 
     static const std::map<juce::String, Handler>& handlers();
+
+    // The client's cookies and handles against the service's.
+    bool isKnown (const std::map<uint64_t, uint64_t>& table, uint64_t mine);
+    void remember (std::map<uint64_t, uint64_t>& table, uint64_t mine, uint64_t theirs);
+    std::optional<uint64_t> forget (std::map<uint64_t, uint64_t>& table, uint64_t mine);
 
     platform::AudioService& service;
     const int fd;

@@ -224,15 +224,12 @@ HRESULT SimEndpoints::activate (const juce::String& id, Interface what)
 
 HRESULT SimEndpoints::getDeviceIdConnectedTo (const juce::String& endpointId, uint32_t connector, juce::String& deviceId)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    if (FAILED (hr))
-        return hr;
-    if (connector != 0)
-        return E_INVALIDARG;
-    deviceId = found.endpoint->driverId;
-    return S_OK;
+    return withEndpoint (endpointId, [&] (Found& found) {
+        if (connector != 0)
+            return E_INVALIDARG;
+        deviceId = found.endpoint->driverId;
+        return S_OK;
+    });
 }
 
 HRESULT SimEndpoints::ksProperty (const juce::String& id, const KsProperty& property, void* data, uint32_t dataSize,
@@ -265,68 +262,60 @@ HRESULT SimEndpoints::ksProperty (const juce::String& id, const KsProperty& prop
     return S_OK;
 }
 
-HRESULT SimEndpoints::getChannelCount (const juce::String& endpointId, uint32_t& count)
+template <typename Use>
+HRESULT SimEndpoints::withEndpoint (const juce::String& endpointId, Use use)
 {
     const std::lock_guard<std::mutex> guard (lock);
     Found found;
     const auto hr = activeEndpointLocked (endpointId, found);
-    if (SUCCEEDED (hr))
+    return FAILED (hr) ? hr : use (found);
+}
+
+HRESULT SimEndpoints::getChannelCount (const juce::String& endpointId, uint32_t& count)
+{
+    return withEndpoint (endpointId, [&] (Found& found) {
         count = found.endpoint->channelCount;
-    return hr;
+        return S_OK;
+    });
 }
 
 HRESULT SimEndpoints::getVolumeRange (const juce::String& endpointId, float& minDb, float& maxDb, float& incrementDb)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    if (SUCCEEDED (hr))
-    {
+    return withEndpoint (endpointId, [&] (Found&) {
         minDb = minLevelDb;
         maxDb = maxLevelDb;
         incrementDb = levelStepDb;
-    }
-    return hr;
+        return S_OK;
+    });
 }
 
 HRESULT SimEndpoints::setChannelVolumeLevel (const juce::String& endpointId, uint32_t channel, float levelDb,
                                              const Guid& context)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    return FAILED (hr) ? hr : setLevelLocked (found, channel, levelDb, context);
+    return withEndpoint (endpointId, [&] (Found& found) { return setLevelLocked (found, channel, levelDb, context); });
 }
 
 HRESULT SimEndpoints::getChannelVolumeLevel (const juce::String& endpointId, uint32_t channel, float& levelDb)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    if (FAILED (hr))
-        return hr;
-    if (channel >= found.endpoint->channelCount)
-        return E_INVALIDARG;
-    levelDb = found.endpoint->levels[channel];
-    return S_OK;
+    return withEndpoint (endpointId, [&] (Found& found) {
+        if (channel >= found.endpoint->channelCount)
+            return E_INVALIDARG;
+        levelDb = found.endpoint->levels[channel];
+        return S_OK;
+    });
 }
 
 HRESULT SimEndpoints::setMute (const juce::String& endpointId, bool mute, const Guid& context)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    return FAILED (hr) ? hr : setMuteLocked (found, mute, context);
+    return withEndpoint (endpointId, [&] (Found& found) { return setMuteLocked (found, mute, context); });
 }
 
 HRESULT SimEndpoints::getMute (const juce::String& endpointId, bool& mute)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    if (SUCCEEDED (hr))
+    return withEndpoint (endpointId, [&] (Found& found) {
         mute = found.endpoint->mute;
-    return hr;
+        return S_OK;
+    });
 }
 
 //==============================================================================
@@ -384,29 +373,32 @@ void SimEndpoints::announceLocked (const Endpoint& e, const Guid& context, intpt
 //==============================================================================
 HRESULT SimEndpoints::registerNotify (const juce::String& endpointId, uint64_t cookie, VolumeNotify notify)
 {
-    const std::lock_guard<std::mutex> guard (lock);
-    Found found;
-    const auto hr = activeEndpointLocked (endpointId, found);
-    if (FAILED (hr))
-        return hr;
-    if (registrations.count (cookie) != 0 || ! notify)
-        return E_INVALIDARG;
-    registrations[cookie] = { endpointId, std::make_shared<VolumeSubscription> (std::move (notify)) };
-    return S_OK;
+    return withEndpoint (endpointId, [&] (Found&) {
+        if (registrations.count (cookie) != 0 || ! notify)
+            return E_INVALIDARG;
+        registrations[cookie] = { endpointId, std::make_shared<VolumeSubscription> (std::move (notify)) };
+        return S_OK;
+    });
+}
+
+template <typename Table>
+void SimEndpoints::cancel (Table& table, uint64_t key)
+{
+    decltype (table.begin()->second.subscription) subscription;
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        auto it = table.find (key);
+        if (it == table.end())
+            return;
+        subscription = it->second.subscription;
+        table.erase (it);
+    }
+    subscription->cancel(); // outside the lock: it waits for a call under way
 }
 
 void SimEndpoints::unregisterNotify (uint64_t cookie)
 {
-    std::shared_ptr<VolumeSubscription> subscription;
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        auto it = registrations.find (cookie);
-        if (it == registrations.end())
-            return;
-        subscription = it->second.subscription;
-        registrations.erase (it);
-    }
-    subscription->cancel(); // outside the lock: it waits for a call under way
+    cancel (registrations, cookie);
 }
 
 std::vector<std::pair<SimEndpoints::Card*, SimEndpoints::Endpoint*>> SimEndpoints::mixersLocked()
@@ -457,16 +449,7 @@ MMRESULT SimEndpoints::mixerOpen (uint32_t mixerId, uint64_t handle, MixerPost p
 
 void SimEndpoints::mixerClose (uint64_t handle)
 {
-    std::shared_ptr<MixerSubscription> subscription;
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        auto it = openMixers.find (handle);
-        if (it == openMixers.end())
-            return;
-        subscription = it->second.subscription;
-        openMixers.erase (it);
-    }
-    subscription->cancel();
+    cancel (openMixers, handle);
 }
 
 //==============================================================================

@@ -149,11 +149,17 @@ private:
     Card makeCard (SimDevice& device) const;
     Found findLocked (const juce::String& id);
     platform::HRESULT activeEndpointLocked (const juce::String& id, Found& found);
+    // Runs `use` under the lock on an endpoint that can be used now; else the reason it cannot.
+    template <typename Use>
+    platform::HRESULT withEndpoint (const juce::String& endpointId, Use use);
     uint32_t stateOf (const Card& card) const noexcept;
     std::vector<std::pair<Card*, Endpoint*>> mixersLocked();
     platform::HRESULT setLevelLocked (Found& found, uint32_t channel, float levelDb, const platform::Guid& context);
     platform::HRESULT setMuteLocked (Found& found, bool mute, const platform::Guid& context);
     void announceLocked (const Endpoint& endpoint, const platform::Guid& context, intptr_t controlId);
+    // Takes a registration or open mixer out; no call of it runs once this returns.
+    template <typename Table>
+    void cancel (Table& table, uint64_t key);
     void post (std::function<void()> job);
     void runNotifications();
 

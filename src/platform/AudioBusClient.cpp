@@ -106,6 +106,15 @@ HRESULT AudioBusClient::callForResult (juce::DynamicObject::Ptr req, juce::var& 
     return (HRESULT) (int32_t) number (reply, "hr", E_FAIL);
 }
 
+HRESULT AudioBusClient::ask (const char* op, std::initializer_list<std::pair<const char*, juce::var>> arguments,
+                             juce::var& reply)
+{
+    auto req = request (op);
+    for (const auto& [name, value] : arguments)
+        req->setProperty (name, value);
+    return callForResult (req, reply);
+}
+
 //==============================================================================
 void AudioBusClient::readLoop()
 {
@@ -175,25 +184,41 @@ void AudioBusClient::breakConnection()
 }
 
 template <typename Sub>
-std::shared_ptr<Sub> AudioBusClient::take (std::map<uint64_t, std::shared_ptr<Sub>>& subscriptions, uint64_t key)
+void AudioBusClient::subscribe (std::map<uint64_t, std::shared_ptr<Sub>>& subscriptions, uint64_t key,
+                                typename Sub::Function function)
 {
     const std::lock_guard<std::mutex> guard (lock);
-    auto it = subscriptions.find (key);
-    if (it == subscriptions.end())
-        return nullptr;
-    auto subscription = it->second;
-    subscriptions.erase (it);
-    return subscription;
+    subscriptions[key] = std::make_shared<Sub> (std::move (function));
+}
+
+template <typename Sub>
+bool AudioBusClient::cancel (std::map<uint64_t, std::shared_ptr<Sub>>& subscriptions, uint64_t key)
+{
+    std::shared_ptr<Sub> subscription;
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        auto it = subscriptions.find (key);
+        if (it == subscriptions.end())
+            return false;
+        subscription = it->second;
+        subscriptions.erase (it);
+    }
+    subscription->cancel(); // waits for a call under way on the reader thread
+    return true;
+}
+
+void AudioBusClient::tellEnded (const char* op, const char* field, uint64_t key)
+{
+    auto req = request (op);
+    req->setProperty (field, (juce::int64) key);
+    call (req);
 }
 
 //==============================================================================
 HRESULT AudioBusClient::enumAudioEndpoints (EDataFlow flow, uint32_t stateMask, juce::StringArray& ids)
 {
-    auto req = request ("enum");
-    req->setProperty ("flow", (int) flow);
-    req->setProperty ("mask", (juce::int64) stateMask);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("enum", { { "flow", (int) flow }, { "mask", (juce::int64) stateMask } }, reply);
     ids.clear();
     if (SUCCEEDED (hr))
         if (auto* list = reply["ids"].getArray())
@@ -204,10 +229,8 @@ HRESULT AudioBusClient::enumAudioEndpoints (EDataFlow flow, uint32_t stateMask, 
 
 HRESULT AudioBusClient::getState (const juce::String& id, uint32_t& state)
 {
-    auto req = request ("state");
-    req->setProperty ("id", id);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("state", { { "id", id } }, reply);
     if (SUCCEEDED (hr))
         state = (uint32_t) number (reply, "state");
     return hr;
@@ -215,20 +238,14 @@ HRESULT AudioBusClient::getState (const juce::String& id, uint32_t& state)
 
 HRESULT AudioBusClient::activate (const juce::String& id, Interface what)
 {
-    auto req = request ("activate");
-    req->setProperty ("id", id);
-    req->setProperty ("what", interfaceName (what));
     juce::var reply;
-    return callForResult (req, reply);
+    return ask ("activate", { { "id", id }, { "what", interfaceName (what) } }, reply);
 }
 
 HRESULT AudioBusClient::getDeviceIdConnectedTo (const juce::String& endpointId, uint32_t connector, juce::String& deviceId)
 {
-    auto req = request ("connectedTo");
-    req->setProperty ("id", endpointId);
-    req->setProperty ("connector", (juce::int64) connector);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("connectedTo", { { "id", endpointId }, { "connector", (juce::int64) connector } }, reply);
     if (SUCCEEDED (hr))
         deviceId = reply["device"].toString();
     return hr;
@@ -238,14 +255,9 @@ HRESULT AudioBusClient::ksProperty (const juce::String& id, const KsProperty& pr
                                     uint32_t& returned)
 {
     returned = 0;
-    auto req = request ("ks");
-    req->setProperty ("id", id);
-    req->setProperty ("set", guidToString (property.set));
-    req->setProperty ("pid", (juce::int64) property.id);
-    req->setProperty ("flags", (juce::int64) property.flags);
-    req->setProperty ("size", (juce::int64) dataSize);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("ks", { { "id", id }, { "set", guidToString (property.set) }, { "pid", (juce::int64) property.id },
+                                 { "flags", (juce::int64) property.flags }, { "size", (juce::int64) dataSize } }, reply);
     if (FAILED (hr))
         return hr;
     std::vector<uint8_t> bytes;
@@ -259,10 +271,8 @@ HRESULT AudioBusClient::ksProperty (const juce::String& id, const KsProperty& pr
 
 HRESULT AudioBusClient::getChannelCount (const juce::String& endpointId, uint32_t& count)
 {
-    auto req = request ("channels");
-    req->setProperty ("id", endpointId);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("channels", { { "id", endpointId } }, reply);
     if (SUCCEEDED (hr))
         count = (uint32_t) number (reply, "count");
     return hr;
@@ -270,10 +280,8 @@ HRESULT AudioBusClient::getChannelCount (const juce::String& endpointId, uint32_
 
 HRESULT AudioBusClient::getVolumeRange (const juce::String& endpointId, float& minDb, float& maxDb, float& incrementDb)
 {
-    auto req = request ("range");
-    req->setProperty ("id", endpointId);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("range", { { "id", endpointId } }, reply);
     if (SUCCEEDED (hr))
     {
         minDb = (float) (double) reply["min"];
@@ -286,22 +294,15 @@ HRESULT AudioBusClient::getVolumeRange (const juce::String& endpointId, float& m
 HRESULT AudioBusClient::setChannelVolumeLevel (const juce::String& endpointId, uint32_t channel, float levelDb,
                                                const Guid& context)
 {
-    auto req = request ("setLevel");
-    req->setProperty ("id", endpointId);
-    req->setProperty ("ch", (juce::int64) channel);
-    req->setProperty ("db", (double) levelDb);
-    req->setProperty ("ctx", guidToString (context));
     juce::var reply;
-    return callForResult (req, reply);
+    return ask ("setLevel", { { "id", endpointId }, { "ch", (juce::int64) channel }, { "db", (double) levelDb },
+                              { "ctx", guidToString (context) } }, reply);
 }
 
 HRESULT AudioBusClient::getChannelVolumeLevel (const juce::String& endpointId, uint32_t channel, float& levelDb)
 {
-    auto req = request ("getLevel");
-    req->setProperty ("id", endpointId);
-    req->setProperty ("ch", (juce::int64) channel);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("getLevel", { { "id", endpointId }, { "ch", (juce::int64) channel } }, reply);
     if (SUCCEEDED (hr))
         levelDb = (float) (double) reply["db"];
     return hr;
@@ -309,20 +310,14 @@ HRESULT AudioBusClient::getChannelVolumeLevel (const juce::String& endpointId, u
 
 HRESULT AudioBusClient::setMute (const juce::String& endpointId, bool mute, const Guid& context)
 {
-    auto req = request ("setMute");
-    req->setProperty ("id", endpointId);
-    req->setProperty ("mute", mute);
-    req->setProperty ("ctx", guidToString (context));
     juce::var reply;
-    return callForResult (req, reply);
+    return ask ("setMute", { { "id", endpointId }, { "mute", mute }, { "ctx", guidToString (context) } }, reply);
 }
 
 HRESULT AudioBusClient::getMute (const juce::String& endpointId, bool& mute)
 {
-    auto req = request ("getMute");
-    req->setProperty ("id", endpointId);
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("getMute", { { "id", endpointId } }, reply);
     if (SUCCEEDED (hr))
         mute = (bool) reply["mute"];
     return hr;
@@ -330,31 +325,19 @@ HRESULT AudioBusClient::getMute (const juce::String& endpointId, bool& mute)
 
 HRESULT AudioBusClient::registerNotify (const juce::String& endpointId, uint64_t cookie, VolumeNotify notify)
 {
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        // Before the request: a change may be pushed ahead of the reply.
-        volumeSubscriptions[cookie] = std::make_shared<VolumeSubscription> (std::move (notify));
-    }
-    auto req = request ("register");
-    req->setProperty ("id", endpointId);
-    req->setProperty ("cookie", (juce::int64) cookie);
+    // Before the request: a change may be pushed ahead of the reply.
+    subscribe (volumeSubscriptions, cookie, std::move (notify));
     juce::var reply;
-    const auto hr = callForResult (req, reply);
+    const auto hr = ask ("register", { { "id", endpointId }, { "cookie", (juce::int64) cookie } }, reply);
     if (FAILED (hr))
-        if (auto subscription = take (volumeSubscriptions, cookie))
-            subscription->cancel();
+        cancel (volumeSubscriptions, cookie);
     return hr;
 }
 
 void AudioBusClient::unregisterNotify (uint64_t cookie)
 {
-    auto subscription = take (volumeSubscriptions, cookie);
-    if (subscription == nullptr)
-        return;
-    subscription->cancel();
-    auto req = request ("unregister");
-    req->setProperty ("cookie", (juce::int64) cookie);
-    call (req);
+    if (cancel (volumeSubscriptions, cookie))
+        tellEnded ("unregister", "cookie", cookie);
 }
 
 uint32_t AudioBusClient::mixerGetNumDevs()
@@ -380,30 +363,21 @@ MMRESULT AudioBusClient::mixerGetDevCaps (uint32_t mixerId, MixerCaps& caps)
 
 MMRESULT AudioBusClient::mixerOpen (uint32_t mixerId, uint64_t handle, MixerPost post)
 {
-    {
-        const std::lock_guard<std::mutex> guard (lock);
-        mixerSubscriptions[handle] = std::make_shared<MixerSubscription> (std::move (post));
-    }
+    subscribe (mixerSubscriptions, handle, std::move (post));
     auto req = request ("mixerOpen");
     req->setProperty ("mixer", (juce::int64) mixerId);
     req->setProperty ("handle", (juce::int64) handle);
     const auto reply = call (req);
     const auto result = reply.isObject() ? (MMRESULT) number (reply, "hr", MMSYSERR_ERROR) : MMSYSERR_NODRIVER;
     if (result != MMSYSERR_NOERROR)
-        if (auto subscription = take (mixerSubscriptions, handle))
-            subscription->cancel();
+        cancel (mixerSubscriptions, handle);
     return result;
 }
 
 void AudioBusClient::mixerClose (uint64_t handle)
 {
-    auto subscription = take (mixerSubscriptions, handle);
-    if (subscription == nullptr)
-        return;
-    subscription->cancel();
-    auto req = request ("mixerClose");
-    req->setProperty ("handle", (juce::int64) handle);
-    call (req);
+    if (cancel (mixerSubscriptions, handle))
+        tellEnded ("mixerClose", "handle", handle);
 }
 
 } // namespace arx::platform

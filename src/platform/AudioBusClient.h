@@ -59,6 +59,7 @@ private:
     juce::var call (juce::DynamicObject::Ptr request);
     // The reply's "hr", or the failure of the call itself.
     HRESULT callForResult (juce::DynamicObject::Ptr request, juce::var& reply);
+    HRESULT ask (const char* op, std::initializer_list<std::pair<const char*, juce::var>> arguments, juce::var& reply);
 
     void readLoop();
     void handleLine (const juce::String& line);
@@ -67,7 +68,11 @@ private:
     void breakConnection();
 
     template <typename Sub>
-    std::shared_ptr<Sub> take (std::map<uint64_t, std::shared_ptr<Sub>>& subscriptions, uint64_t key);
+    void subscribe (std::map<uint64_t, std::shared_ptr<Sub>>& subscriptions, uint64_t key, typename Sub::Function function);
+    // False when there was no such subscription; else no call of it runs any more.
+    template <typename Sub>
+    bool cancel (std::map<uint64_t, std::shared_ptr<Sub>>& subscriptions, uint64_t key);
+    void tellEnded (const char* op, const char* field, uint64_t key);
 
     int fd;
     std::thread reader;
