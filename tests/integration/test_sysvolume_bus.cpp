@@ -108,5 +108,25 @@ TEST_F (SysVolumeBusTest, TheConsolesLevelsGoThroughTheEndpointWhereOneCarriesTh
     EXPECT_EQ ((double) dump ("ARX-2")["endpoints"][0]["volume"][1], 0.0);
 }
 
+// The system's audio service goes away under a live link (here with the devices: one daemon).
+TEST_F (SysVolumeBusTest, ALinkWhoseServiceWentFallsBackInsteadOfWaiting)
+{
+    startDaemon ({ "arx:ARX-1" });
+    BusOfGeneration bus (dir, true);
+    Win32NotificationWindow window (bus);
+    auto device = open (bus, path ("ARX-1"), window);
+    ASSERT_NE (device, nullptr);
+    ASSERT_EQ (dynamic_cast<SysVolumeVista&> (*device->systemVolume()).endpointCount(), 2);
+
+    ::kill (daemon, SIGTERM);
+    int status = 0;
+    ::waitpid (daemon, &status, 0);
+    daemon = -1;
+
+    EXPECT_EQ (device->setPlaybackGain (0, -6.0f), bhw::resultTimeout); // the endpoint failed: dropped
+    EXPECT_EQ (device->setPlaybackGain (0, -6.0f), bhw::resultFailed);  // none found, the command fails
+    EXPECT_EQ (dynamic_cast<SysVolumeVista&> (*device->systemVolume()).endpointCount(), 0);
+}
+
 } // namespace
 } // namespace arx::bustest
