@@ -2,7 +2,9 @@
 
 // The platform seam: each class stands for one Windows service that the console calls, with
 // the same steps and result rules. Backends: the device bus (DeviceBusPlatform, the default on
-// this system) and the in-process simulator (sim/InProcessPlatform) for unit tests.
+// this system) and the in-process simulator (sim/InProcessPlatform) for unit tests. The audio
+// endpoint objects and the legacy mixer handles that the calls below hand out are declared in
+// AudioEndpoints.h and LegacyMixers.h.
 
 #include "platform/AudioEndpoints.h"
 #include "platform/LegacyMixers.h"
