@@ -1,6 +1,9 @@
 #include "sim/BusServer.h"
 
+#include "platform/AudioWire.h"
 #include "platform/BusWire.h"
+#include "sim/AudioSession.h"
+#include "sim/SimEndpoints.h"
 
 #include <atomic>
 #include <cerrno>
@@ -9,6 +12,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -111,6 +115,7 @@ public:
     std::vector<int> toClose;
     std::vector<Worker> workers;
     int controlFd = -1;
+    int audioFd = -1; // the system audio side's socket
     int wakePipe[2] = { -1, -1 };
     std::atomic<bool> running { false };
     std::thread pollThread;
@@ -189,12 +194,13 @@ bool BusServer::start (juce::String& error)
     }
 
     impl->controlFd = listenOn (control);
-    if (impl->controlFd < 0 || ::pipe2 (impl->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    impl->audioFd = listenOn (dir.getChildFile (arx::platform::audiowire::socketName));
+    if (impl->controlFd < 0 || impl->audioFd < 0 || ::pipe2 (impl->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
     {
-        error = "cannot open the control socket in " + dir.getFullPathName();
-        if (impl->controlFd >= 0)
-            ::close (impl->controlFd);
-        impl->controlFd = -1;
+        error = "cannot open the control and audio sockets in " + dir.getFullPathName();
+        for (auto* fd : { &impl->controlFd, &impl->audioFd })
+            if (*fd >= 0)
+                ::close (std::exchange (*fd, -1));
         return false;
     }
 
@@ -237,6 +243,8 @@ void BusServer::stop()
     ::close (impl->controlFd);
     impl->controlFd = -1;
     ::unlink (dir.getChildFile (controlSocketName).getFullPathName().toRawUTF8());
+    ::close (std::exchange (impl->audioFd, -1));
+    ::unlink (dir.getChildFile (arx::platform::audiowire::socketName).getFullPathName().toRawUTF8());
     ::close (impl->wakePipe[0]);
     ::close (impl->wakePipe[1]);
 }
@@ -326,6 +334,8 @@ void BusServer::pollLoop()
             names.push_back ({});
             fds.push_back ({ impl->controlFd, POLLIN, 0 });
             names.push_back ({});
+            fds.push_back ({ impl->audioFd, POLLIN, 0 });
+            names.push_back ({});
             for (auto& [name, entry] : impl->entries)
             {
                 fds.push_back ({ entry.listenFd, POLLIN, 0 });
@@ -346,7 +356,9 @@ void BusServer::pollLoop()
             if (c >= 0)
                 impl->startWorker ([this, c] { serveControl (c); });
         }
-        for (size_t i = 2; i < fds.size(); ++i)
+        if ((fds[2].revents & POLLIN) != 0)
+            acceptAudio();
+        for (size_t i = 3; i < fds.size(); ++i)
         {
             if ((fds[i].revents & POLLIN) == 0)
                 continue;
@@ -402,6 +414,26 @@ void BusServer::serveConnection (int fd, SimDevice& device)
         impl->connections.erase (fd);
     }
     ::close (fd);
+}
+
+void BusServer::acceptAudio()
+{
+    const int c = ::accept4 (impl->audioFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (c < 0)
+        return;
+    {
+        const std::lock_guard<std::mutex> guard (impl->lock);
+        impl->connections[c] = {}; // shut down with the rest on stop
+    }
+    impl->startWorker ([this, c] {
+        {
+            AudioSession session (lab.endpoints(), c);
+            session.run();
+        }
+        const std::lock_guard<std::mutex> guard (impl->lock);
+        impl->connections.erase (c);
+        ::close (c);
+    });
 }
 
 void BusServer::serveControl (int fd)
@@ -513,15 +545,22 @@ juce::String BusServer::handleControlLine (const juce::String& line)
     }
 
     auto* device = lab.find (args[1]);
-    if (command != "unplug" && command != "dump" && command != "fault")
+    if (command != "unplug" && command != "dump" && command != "fault" && command != "endpoint")
         return "error unknown command " + command;
     if (device == nullptr)
         return "error no device named " + args[1];
 
     if (command == "unplug")
         return lab.unplug (args[1]) ? "ok" : "error no device named " + args[1];
+    if (command == "endpoint")
+        return lab.endpoints().controlCommand (args);
     if (command == "dump")
-        return "ok " + juce::JSON::toString (device->dump(), true);
+    {
+        auto state = device->dump();
+        if (auto* o = state.getDynamicObject())
+            o->setProperty ("endpoints", lab.endpoints().describe (args[1]));
+        return "ok " + juce::JSON::toString (state, true);
+    }
 
     // fault NAME [clear] [latency MS] [nt-status S] [share X] [retval R] [fail] [count N]
     //            [refuse-buffer-size on|off] [unplug-after N] [no-signal SOURCE]...

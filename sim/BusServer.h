@@ -1,8 +1,9 @@
 #pragma once
 
 // Serves a DeviceLab on a device directory: one folder per plugged device with its registry
-// values and a `device` socket, published by an atomic rename and taken away on unplug, plus a
-// control socket (.arx-devsim.ctl) that takes line commands from arx-devsim's client commands.
+// values and a `device` socket, published by an atomic rename and taken away on unplug, a
+// control socket (.arx-devsim.ctl) that takes line commands from arx-devsim's client commands,
+// and the audio socket (.arx-devsim.audio) that serves the system's audio side (AudioSession).
 //
 // Threads: one poll thread accepts connections; each connection has its own thread that reads
 // request frames and answers them through SimDevice::deviceIoControl.
@@ -52,6 +53,7 @@ private:
     void pollLoop();
     void serveConnection (int fd, SimDevice& device);
     void serveControl (int fd);
+    void acceptAudio();
     void deviceArrived (SimDevice& device) override;
     void deviceRemoved (SimDevice& device) override;
 

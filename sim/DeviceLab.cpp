@@ -1,14 +1,17 @@
 #include "sim/DeviceLab.h"
 
+#include "sim/SimEndpoints.h"
+
 #include <algorithm>
 
 namespace arx::sim
 {
 
-DeviceLab::DeviceLab() = default;
+DeviceLab::DeviceLab() : audio (std::make_shared<SimEndpoints> (*this)) {}
 
 DeviceLab::~DeviceLab()
 {
+    audio->shutdown();
     const juce::ScopedLock sl (lock);
     for (auto& d : present)
         d->setUnplugHandler (nullptr);

@@ -16,6 +16,8 @@
 namespace arx::sim
 {
 
+class SimEndpoints;
+
 struct PlugOptions
 {
     juce::String profile = "arx";
@@ -54,6 +56,10 @@ public:
     void addListener (Listener* listener);
     void removeListener (Listener* listener);
 
+    // The system's audio side: the endpoints and legacy mixers of the plugged devices.
+    SimEndpoints& endpoints() noexcept { return *audio; }
+    std::shared_ptr<SimEndpoints> endpointService() const noexcept { return audio; }
+
     // The name the next plug without a name gets: "ARX-1", "ARX-2", ...
     juce::String nextDefaultName() const;
 
@@ -64,6 +70,7 @@ private:
     std::map<juce::String, int> plugCountByProfile;
     std::vector<Listener*> listeners;
     mutable juce::CriticalSection lock, listenerLock;
+    std::shared_ptr<SimEndpoints> audio;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceLab)
 };

@@ -1,6 +1,7 @@
 #include "sim/InProcessPlatform.h"
 
 #include "platform/MessageQueue.h"
+#include "sim/SimEndpoints.h"
 
 #include <mutex>
 #include <set>
@@ -181,6 +182,14 @@ NamedMutexResult InProcessPlatform::createNamedMutex (const juce::String& name)
     else
         result.heldElsewhere = true;
     return result;
+}
+
+std::shared_ptr<AudioService> InProcessPlatform::audioService()
+{
+    auto service = lab.endpointService();
+    if (! service->isServiceAvailable())
+        return nullptr;
+    return service;
 }
 
 } // namespace arx::sim

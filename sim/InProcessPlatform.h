@@ -21,10 +21,18 @@ public:
     std::unique_ptr<arx::platform::MessageWindow> createMessageWindow() override;
     arx::platform::NamedMutexResult createNamedMutex (const juce::String& name) override;
 
+    // The lab's endpoints and legacy mixers; null while the lab's audio service is down.
+    std::shared_ptr<arx::platform::AudioService> audioService() override;
+
+    // The OS generation this platform reports (legacy mixers unless set).
+    bool isVistaOrLater() const override { return vista; }
+    void setVistaOrLater (bool isVista) noexcept { vista = isVista; }
+
     DeviceLab& deviceLab() noexcept { return lab; }
 
 private:
     DeviceLab& lab;
+    bool vista = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InProcessPlatform)
 };

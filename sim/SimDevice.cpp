@@ -731,6 +731,24 @@ void SimDevice::blankSessionArea()
     flash->program (prof.sessionBase, erased.data(), (uint32_t) erased.size());
 }
 
+bool SimDevice::applyDriverPlaybackGain (int channel, uint32_t gainCode)
+{
+    const juce::ScopedLock sl (lock);
+    if (channel < 0 || channel >= std::min ((int) prof.playbackCount1x, mixerChannels))
+        return false;
+    mix.playbackGain[channel] = gainCode;
+    return true;
+}
+
+bool SimDevice::applyDriverPlaybackMute (int channel, bool on)
+{
+    const juce::ScopedLock sl (lock);
+    if (channel < 0 || channel >= std::min ((int) prof.playbackCount1x, mixerChannels))
+        return false;
+    mix.playbackMute[channel] = on ? 1 : 0;
+    return true;
+}
+
 SimMixer SimDevice::mixer() const
 {
     const juce::ScopedLock sl (lock);

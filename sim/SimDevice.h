@@ -136,6 +136,11 @@ public:
     // Leaves the session area erased, as a new part or a write-back cut after its erase would.
     void blankSessionArea();
 
+    // The driver applies an endpoint's volume to the device, as the playback gain and mute
+    // commands would. False (nothing changes) for a channel the device does not have.
+    bool applyDriverPlaybackGain (int channel, uint32_t gainCode);
+    bool applyDriverPlaybackMute (int channel, bool on);
+
     static constexpr size_t requestLogLimit = 10000;
 
 private:

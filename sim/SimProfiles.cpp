@@ -82,6 +82,10 @@ std::vector<SimProfile> makeProfiles()
     noLock.name = "arx-nolock";
     noLock.flags = 0x10;
     all.push_back (noLock);
+
+    // Every device in the lab has an identifier of its own, whichever its profile.
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i].guidLowBase = 0x00010000u * (uint32_t) (i + 1);
     return all;
 }
 

@@ -24,7 +24,7 @@ struct SimProfile
     bool hasHwinfo = true; // false: the registry read of "hwinfo_caps" fails
     uint32_t flags = 0x20; // bit 5 hasFpga, bit 4 noFlashLock
     uint32_t vendorId = 0x75B;
-    uint32_t guidLowBase = 0x00010000; // the n-th device of a profile gets guidLowBase + n
+    uint32_t guidLowBase = 0x00010000; // the n-th device of a profile gets guidLowBase + n; one base per profile
     uint32_t hwType = 0xAFB2;
     uint32_t hwVersion = 1;
     juce::String modelName = "ARX";

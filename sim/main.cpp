@@ -29,6 +29,9 @@ const char* usageText =
     "                   [--retval R --count N] [--fail --count N]\n"
     "                   [--refuse-buffer-size on|off] [--unplug-after N]\n"
     "                   [--no-signal SOURCE]... (the clock source's input loses its signal)\n"
+    "  arx-devsim endpoint [--dir DIR] UNIQUE --channel C (--volume DB | --mute 0|1)\n"
+    "                   another program sets the level (or the mute) of the system's\n"
+    "                   endpoint that carries playback channel C of the device\n"
     "The device directory defaults to $ARX_DEVICE_DIR, $XDG_RUNTIME_DIR/arx-devices or\n"
     "/tmp/arx-devices-UID.\n";
 
@@ -145,6 +148,7 @@ int main (int argc, char** argv)
     juce::String profile = "arx", name;
     bool blankSession = false;
     juce::StringArray faultArgs;
+    juce::StringArray endpointArgs;
 
     for (int i = 2; i < argc; ++i)
     {
@@ -191,6 +195,13 @@ int main (int argc, char** argv)
             faultArgs.add (a.substring (2));
             faultArgs.add (v);
         }
+        else if (command == "endpoint" && (a == "--channel" || a == "--volume" || a == "--mute"))
+        {
+            if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
+                return usage (a + " needs a value");
+            endpointArgs.add (a.substring (2));
+            endpointArgs.add (v);
+        }
         else if (a.startsWith ("--"))
             return usage ("unknown option " + a + " for " + command);
         else
@@ -215,6 +226,14 @@ int main (int argc, char** argv)
         if (command == "fault" && faultArgs.isEmpty())
             return usage ("fault needs at least one fault option");
         return sendControl (dir, command + " " + positional[0] + (faultArgs.isEmpty() ? juce::String() : " " + faultArgs.joinIntoString (" ")));
+    }
+    if (command == "endpoint")
+    {
+        if (positional.size() != 1 || positional[0].containsAnyOf (" \t\n\""))
+            return usage ("endpoint needs one device name");
+        if (endpointArgs.size() != 4 || endpointArgs[0] != "channel")
+            return usage ("endpoint needs --channel C and then one of --volume DB or --mute 0|1");
+        return sendControl (dir, "endpoint " + positional[0] + " " + endpointArgs.joinIntoString (" "));
     }
     return usage ("unknown command " + command);
 }

@@ -23,15 +23,6 @@ bool forceUpdate = false;
 
 constexpr const char* instanceLockName = "Vantrel ARX Console lock";
 
-// Vista or later: JUCE's answer on Windows; here the platform layer's ARX_OS=vista.
-bool detectVistaOrLater()
-{
-    const auto type = juce::SystemStats::getOperatingSystemType();
-    if ((type & juce::SystemStats::Windows) != 0)
-        return ConsoleApp::isVistaOrLaterType (type);
-    return juce::SystemStats::getEnvironmentVariable ("ARX_OS", {}).equalsIgnoreCase ("vista");
-}
-
 } // namespace
 
 //==============================================================================
@@ -58,12 +49,6 @@ ConsoleApp* ConsoleApp::getInstance() noexcept { return instance; }
 bool ConsoleApp::isVistaOrLater() noexcept { return vistaOrLater; }
 bool ConsoleApp::isForceUpdate() noexcept { return forceUpdate; }
 
-bool ConsoleApp::isVistaOrLaterType (int operatingSystemType) noexcept
-{
-    return (operatingSystemType & juce::SystemStats::Windows) != 0
-           && operatingSystemType >= juce::SystemStats::WinVista;
-}
-
 bool ConsoleApp::isForceUpdateCommandLine (const juce::String& commandLine) noexcept
 {
     return commandLine == "-forceupdate";
@@ -75,12 +60,12 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     juce::Logger::setCurrentLogger (logger.get());
 
     instance = this;
-    vistaOrLater = detectVistaOrLater();
 
     lookAndFeel = std::make_unique<ConsoleLookAndFeel>();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
     auto& platform = setup.platform != nullptr ? *setup.platform : platform::Platform::getDefault();
+    vistaOrLater = platform.isVistaOrLater();
     auto lock = platform.createNamedMutex (instanceLockName);
     if (lock.mutex == nullptr)
     {

@@ -80,8 +80,6 @@ public:
     static bool isVistaOrLater() noexcept;
     static bool isForceUpdate() noexcept;
 
-    // Windows Vista or later, decided from JUCE's operating-system type.
-    static bool isVistaOrLaterType (int operatingSystemType) noexcept;
     // True only for the exact command line "-forceupdate".
     static bool isForceUpdateCommandLine (const juce::String& commandLine) noexcept;
 

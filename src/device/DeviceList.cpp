@@ -47,7 +47,7 @@ bhw::Ptr DeviceList::addDevices (const juce::String& path)
         if (isListed (data.devicePath))
             continue;
 
-        bhw::Ptr device (new bhw (platform, *set, data));
+        bhw::Ptr device (new bhw (platform, *set, data, &notificationWindow));
         if (vendorFilter != 0 && device->info().vendorId() != vendorFilter)
             continue;
 

@@ -91,8 +91,12 @@ void Win32NotificationWindow::run()
 void Win32NotificationWindow::dispatch (const platform::Win32Message& message)
 {
     const juce::ScopedLock sl (listenerLock);
-    for (auto* listener : listeners)
-        listener->handleWin32Message (message.message, message.wParam, message.lParam);
+    // A handler may add or remove listeners (a device made or dropped on arrival registers its
+    // volume link): the message goes to those registered when it came that still are.
+    const auto registered = listeners;
+    for (auto* listener : registered)
+        if (listeners.contains (listener))
+            listener->handleWin32Message (message.message, message.wParam, message.lParam);
 }
 
 } // namespace arx

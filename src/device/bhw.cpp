@@ -1,6 +1,7 @@
 #include "device/bhw.h"
 
 #include "device/GainCode.h"
+#include "sysvolume/SysVolume.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +58,8 @@ struct bhw::Command
 };
 
 //==============================================================================
-bhw::bhw (Platform& p, DeviceInfoSet& set, const DeviceInterfaceData& interfaceData)
+bhw::bhw (Platform& p, DeviceInfoSet& set, const DeviceInterfaceData& interfaceData,
+          Win32NotificationWindow* notificationWindow)
     : platform (p), hwInfo (std::make_unique<HwInfo>()), path (interfaceData.devicePath)
 {
     readRegistry (set, interfaceData);
@@ -67,11 +69,26 @@ bhw::bhw (Platform& p, DeviceInfoSet& set, const DeviceInterfaceData& interfaceD
 
     const auto wanted = (uint64_t (hwInfo->physCountA()) + hwInfo->physCountB()) * 4 + 64;
     meterBytes = uint32_t (std::min<uint64_t> (wanted, maxMeterReplySize));
+
+    sysVolume = SysVolume::create (*this, platform, notificationWindow);
 }
 
 bhw::~bhw()
 {
     close();
+    sysVolume.reset();
+}
+
+void bhw::addVolumeListener (juce::ChangeListener* listener)
+{
+    if (sysVolume != nullptr)
+        sysVolume->addChangeListener (listener);
+}
+
+void bhw::removeVolumeListener (juce::ChangeListener* listener)
+{
+    if (sysVolume != nullptr)
+        sysVolume->removeChangeListener (listener);
 }
 
 void bhw::readRegistry (DeviceInfoSet& set, const DeviceInterfaceData& data)
@@ -473,12 +490,12 @@ int bhw::getOutputMute (int output, bool& on)
 // Category 6
 int bhw::setPlaybackGain (int channel, float dB)
 {
-    return sendPlaybackGain (channel, dB);
+    return sysVolume != nullptr ? sysVolume->setPlaybackGain (channel, dB) : sendPlaybackGain (channel, dB);
 }
 
 int bhw::setPlaybackMute (int channel, bool on)
 {
-    return sendPlaybackMute (channel, on);
+    return sysVolume != nullptr ? sysVolume->setPlaybackMute (channel, on) : sendPlaybackMute (channel, on);
 }
 
 int bhw::sendPlaybackGain (int channel, float dB)

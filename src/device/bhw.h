@@ -15,8 +15,16 @@
 #include <atomic>
 #include <memory>
 
+namespace juce
+{
+class ChangeListener;
+}
+
 namespace arx
 {
+
+class SysVolume;
+class Win32NotificationWindow;
 
 class bhw : public juce::ReferenceCountedObject
 {
@@ -50,9 +58,11 @@ public:
         catGuitar = 10
     };
 
-    // Reads the description and the name from the interface's registry key.
+    // Reads the description and the name from the interface's registry key and makes the
+    // system volume link; the legacy link hears mixer changes through `notificationWindow`.
     bhw (platform::Platform& platform, platform::DeviceInfoSet& set,
-         const platform::DeviceInterfaceData& interfaceData);
+         const platform::DeviceInterfaceData& interfaceData,
+         Win32NotificationWindow* notificationWindow = nullptr);
     ~bhw() override;
 
     const juce::String& devicePath() const noexcept { return path; }
@@ -112,7 +122,8 @@ public:
 
     //==============================================================================
     // Category 6: playback channels
-    // The system-volume link will sit between these and the packets below.
+    // Gain and mute go through the system volume link (a device without a link sends them);
+    // the link itself uses sendPlaybackGain/sendPlaybackMute for the packets.
     int setPlaybackGain (int channel, float dB);
     int setPlaybackMute (int channel, bool on);
     int sendPlaybackGain (int channel, float dB);
@@ -156,6 +167,13 @@ public:
     int setDriverSampleRate (uint32_t rate);
     uint32_t driverOpenValue() const noexcept { return openValue; }
 
+    //==============================================================================
+    // The system volume link. Message thread: listeners hear of volume changes made outside
+    // the console. Null for a device that is not valid.
+    void addVolumeListener (juce::ChangeListener* listener);
+    void removeVolumeListener (juce::ChangeListener* listener);
+    SysVolume* systemVolume() const noexcept { return sysVolume.get(); }
+
 private:
     struct Command;
     static constexpr int driverBlockWords = 16;
@@ -189,6 +207,7 @@ private:
     std::array<std::atomic<uint32_t>, driverInfoWords> driverInfoWordsStore {};
     uint32_t openValue = 0;
     uint32_t replyBytes = 0; // bytes of the last GWC reply, under the mutex
+    std::unique_ptr<SysVolume> sysVolume;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (bhw)
 };

@@ -1,5 +1,7 @@
 #include "platform/DeviceBusPlatform.h"
 
+#include "platform/AudioBusClient.h"
+#include "platform/AudioWire.h"
 #include "platform/BusWire.h"
 #include "platform/DeviceDirectory.h"
 #include "platform/MessageQueue.h"
@@ -410,6 +412,18 @@ NamedMutexResult DeviceBusPlatform::createNamedMutex (const juce::String& name)
     result.failure = "no lock file could be made: " + (problems.isEmpty() ? juce::String ("no folder to put it in")
                                                                           : problems.joinIntoString ("; "));
     return result;
+}
+
+std::shared_ptr<AudioService> DeviceBusPlatform::audioService()
+{
+    const std::lock_guard<std::mutex> guard (audioLock);
+    auto client = audio.lock();
+    if (client == nullptr || client->isBroken())
+    {
+        client = AudioBusClient::connect (dir.getChildFile (audiowire::socketName));
+        audio = client;
+    }
+    return client;
 }
 
 } // namespace arx::platform

@@ -8,8 +8,12 @@
 #include "platform/BusWire.h"
 #include "platform/Platform.h"
 
+#include <mutex>
+
 namespace arx::platform
 {
+
+class AudioBusClient;
 
 class DeviceBusPlatform : public Platform
 {
@@ -28,6 +32,10 @@ public:
     // tried when none can.
     NamedMutexResult createNamedMutex (const juce::String& name) override;
 
+    // The lab's audio socket in the device directory: one connection, shared while anything
+    // uses it, made again once it broke. Null when nothing serves the socket.
+    std::shared_ptr<AudioService> audioService() override;
+
     const juce::File& directory() const noexcept { return dir; }
 
     // Frame limits: nothing larger is sent or accepted.
@@ -38,6 +46,8 @@ public:
 private:
     juce::File dir;
     juce::Array<juce::File> lockDirs;
+    std::mutex audioLock;
+    std::weak_ptr<AudioBusClient> audio;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceBusPlatform)
 };

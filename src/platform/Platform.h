@@ -2,8 +2,12 @@
 
 // The platform seam: each class stands for one Windows service that the console calls, with
 // the same steps and result rules. Backends: the device bus (DeviceBusPlatform, the default on
-// this system) and the in-process simulator (sim/InProcessPlatform) for unit tests.
+// this system) and the in-process simulator (sim/InProcessPlatform) for unit tests. The audio
+// endpoint objects and the legacy mixer handles that the calls below hand out are declared in
+// AudioEndpoints.h and LegacyMixers.h.
 
+#include "platform/AudioEndpoints.h"
+#include "platform/LegacyMixers.h"
 #include "platform/Win32Defs.h"
 
 #include <memory>
@@ -115,6 +119,8 @@ public:
     virtual void unregisterDeviceNotification() = 0;
 };
 
+class AudioService;
+
 class Platform
 {
 public:
@@ -131,6 +137,30 @@ public:
 
     // CreateMutexA with a name.
     virtual NamedMutexResult createNamedMutex (const juce::String& name) = 0;
+
+    // The OS generation: true from Windows Vista on, where the endpoint volume interfaces
+    // replace the legacy mixers. Windows: what JUCE reports; elsewhere the environment's
+    // ARX_OS=vista.
+    virtual bool isVistaOrLater() const;
+    // The decision for one of JUCE's operating-system types: a Windows type from Vista on.
+    static bool isVistaOrLaterType (int operatingSystemType) noexcept;
+
+    // CoCreateInstance(CLSID_MMDeviceEnumerator, CLSCTX_INPROC_SERVER): S_OK with the
+    // enumerator; a failure (REGDB_E_CLASSNOTREG where there is no audio service) leaves it null.
+    virtual HRESULT createDeviceEnumerator (std::unique_ptr<MMDeviceEnumerator>& enumerator);
+
+    // mixerGetNumDevs: 0 when there are none.
+    virtual uint32_t mixerGetNumDevs();
+    // mixerGetDevCapsA: MMSYSERR_NOERROR, or MMSYSERR_BADDEVICEID for an id past the last.
+    virtual MMRESULT mixerGetDevCaps (uint32_t mixerId, MixerCaps& caps);
+    // mixerOpen(id, window, CALLBACK_WINDOW): MMSYSERR_NOERROR with the handle, or an error
+    // (MMSYSERR_BADDEVICEID, MMSYSERR_NODRIVER) with none.
+    virtual MMRESULT mixerOpen (uint32_t mixerId, MessageWindow& window, std::unique_ptr<MixerHandle>& handle);
+
+    // Backends that serve the audio side from one AudioService (the device bus, the in-process
+    // lab) hand it out here, and the four calls above use it; null: no audio service. The
+    // Windows backend overrides the calls instead.
+    virtual std::shared_ptr<AudioService> audioService();
 
     // The platform the program runs on: the device bus on this system.
     static Platform& getDefault();

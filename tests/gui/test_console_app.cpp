@@ -120,15 +120,6 @@ TEST (ConsoleAppDecisions, ForceUpdateOnlyForTheExactOption)
         EXPECT_FALSE (ConsoleApp::isForceUpdateCommandLine (other)) << other;
 }
 
-TEST (ConsoleAppDecisions, VistaOrLaterFromJuceOperatingSystemTypes)
-{
-    using S = juce::SystemStats;
-    for (auto type : { S::WinVista, S::Windows7, S::Windows8_0, S::Windows8_1, S::Windows10, S::Windows11 })
-        EXPECT_TRUE (ConsoleApp::isVistaOrLaterType (type)) << std::hex << type;
-    for (auto type : { S::Win2000, S::WinXP, S::Windows, S::Linux, S::MacOSX, S::MacOS_13, S::Android, S::UnknownOS })
-        EXPECT_FALSE (ConsoleApp::isVistaOrLaterType (type)) << std::hex << type;
-}
-
 TEST (ConsoleApp, OpensOneWindowPerDeviceAndASecondArrivalOnlyRaisesIt)
 {
     AppRig rig ({ "Desk", "Stage" });

@@ -88,6 +88,9 @@ public:
         return inner.createNamedMutex (name);
     }
 
+    bool isVistaOrLater() const override { return inner.isVistaOrLater(); }
+    std::shared_ptr<platform::AudioService> audioService() override { return inner.audioService(); }
+
 private:
     platform::Platform& inner;
     RequestHook& hook;
@@ -116,21 +119,27 @@ public:
     explicit LabDevice (sim::PlugOptions options = {})
     {
         sim = lab.plug (options);
-        if (sim == nullptr)
-            return;
+        if (sim != nullptr)
+            device = openDevice (hooked, sim->uniqueName());
+    }
 
-        auto set = hooked.getClassDevs (platform::ARX_INTERFACE_CLASS);
+    // The device object of a plugged device, opened; null when the platform does not list it.
+    static bhw::Ptr openDevice (platform::Platform& platform, const juce::String& uniqueName,
+                                Win32NotificationWindow* window = nullptr)
+    {
+        auto set = platform.getClassDevs (platform::ARX_INTERFACE_CLASS);
         platform::DeviceInterfaceData data;
 
         for (int i = 0; set != nullptr && set->enumDeviceInterface (i, data); ++i)
         {
-            if (data.devicePath == sim::DeviceLab::devicePath (sim->uniqueName()))
+            if (data.devicePath == sim::DeviceLab::devicePath (uniqueName))
             {
-                device = new bhw (hooked, *set, data);
+                bhw::Ptr device (new bhw (platform, *set, data, window));
                 device->open();
-                break;
+                return device;
             }
         }
+        return {};
     }
 
     ~LabDevice()

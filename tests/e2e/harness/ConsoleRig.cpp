@@ -135,6 +135,11 @@ bool ConsoleRig::unplug (const std::string& uniqueName)
     return devsim ({ "unplug", uniqueName }).exitCode == 0;
 }
 
+int ConsoleRig::endpoint (const std::string& uniqueName, int channel, const std::string& option, const std::string& value)
+{
+    return devsim ({ "endpoint", uniqueName, "--channel", std::to_string (channel), option, value }).exitCode;
+}
+
 DeviceDump ConsoleRig::dump (const std::string& uniqueName)
 {
     const auto r = devsim ({ "dump", uniqueName });

@@ -50,6 +50,9 @@ public:
     bool fault (const std::string& uniqueName, const std::vector<std::string>& args);
     bool unplug (const std::string& uniqueName);
     DeviceDump dump (const std::string& uniqueName);
+    // `arx-devsim endpoint`: another program sets the level (option "--volume") or the mute
+    // ("--mute") of the endpoint that carries the playback channel. The command's exit code.
+    int endpoint (const std::string& uniqueName, int channel, const std::string& option, const std::string& value);
 
     // Starts one more `arx-console`; its index in consoles().
     int startConsole (std::string& error, const std::vector<std::string>& args = {});

@@ -1,5 +1,6 @@
-// The single-instance lock on the device bus: a lock held elsewhere is told apart from one that
-// cannot be made, and the lock folders are tried in order.
+// Choices the platform layer makes: the single-instance lock on the device bus (a lock held
+// elsewhere told apart from one that cannot be made, the lock folders tried in order) and the
+// OS generation from JUCE's operating-system types.
 
 #include "platform/DeviceBusPlatform.h"
 
@@ -40,5 +41,13 @@ TEST (InstanceLock, FallsBackToTheNextFolderAndTellsAHeldLockFromAFailure)
     EXPECT_FALSE (failed.heldElsewhere);
     EXPECT_TRUE (failed.failure.contains (missing.getFullPathName())) << failed.failure;
     EXPECT_TRUE (failed.failure.contains (alsoMissing.getFullPathName())) << failed.failure;
+}
+TEST (OsGeneration, VistaOrLaterFromJuceOperatingSystemTypes)
+{
+    using S = juce::SystemStats;
+    for (auto type : { S::WinVista, S::Windows7, S::Windows8_0, S::Windows8_1, S::Windows10, S::Windows11 })
+        EXPECT_TRUE (Platform::isVistaOrLaterType (type)) << std::hex << type;
+    for (auto type : { S::Win2000, S::WinXP, S::Windows, S::Linux, S::MacOSX, S::MacOS_13, S::Android, S::UnknownOS })
+        EXPECT_FALSE (Platform::isVistaOrLaterType (type)) << std::hex << type;
 }
 } // namespace

@@ -1,0 +1,36 @@
+#include "session/SessionDialogs.h"
+
+#include "session/SessionMessage.h"
+
+namespace arx
+{
+
+NativeSessionDialogs::NativeSessionDialogs() = default;
+NativeSessionDialogs::~NativeSessionDialogs() = default;
+
+void NativeSessionDialogs::chooseFile (const SessionStore::FileDialog& dialog, juce::Component* parent,
+                                       std::function<void (const juce::File&)> done)
+{
+    chooser = std::make_unique<juce::FileChooser> (dialog.title, dialog.start, dialog.filter, true, false, parent);
+
+    const int flags = juce::FileBrowserComponent::canSelectFiles
+                      | (dialog.forSaving ? juce::FileBrowserComponent::saveMode
+                                                | juce::FileBrowserComponent::warnAboutOverwriting
+                                          : juce::FileBrowserComponent::openMode);
+
+    // The chooser belongs to this object: deleting it drops the callback.
+    chooser->launchAsync (flags, [done = std::move (done)] (const juce::FileChooser& fc) { done (fc.getResult()); });
+}
+
+void NativeSessionDialogs::showMessage (const juce::String& text, juce::Component* parent)
+{
+    const auto options = juce::MessageBoxOptions()
+                             .withIconType (juce::MessageBoxIconType::NoIcon)
+                             .withTitle (sessionMessageTitle)
+                             .withMessage (text)
+                             .withButton ("OK")
+                             .withAssociatedComponent (parent);
+    juce::NativeMessageBox::showAsync (options, static_cast<juce::ModalComponentManager::Callback*> (nullptr));
+}
+
+} // namespace arx

@@ -1,0 +1,49 @@
+#pragma once
+
+// The dialogs of the session operations: the file dialogs and the "Console settings" message
+// box. NativeSessionDialogs opens the operating system's own through JUCE; both run
+// asynchronously, so a window that goes while one is open takes its callbacks with it.
+//
+// Threads: message thread.
+
+#include "session/SessionStore.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <memory>
+
+namespace arx
+{
+
+class SessionDialogs
+{
+public:
+    virtual ~SessionDialogs() = default;
+
+    // Opens a file dialog. `done` runs later with the chosen file, or with File() when the user
+    // cancels; never after this object has been deleted.
+    virtual void chooseFile (const SessionStore::FileDialog& dialog, juce::Component* parent,
+                             std::function<void (const juce::File&)> done) = 0;
+
+    // A box titled "Console settings" with `text` and a single OK button.
+    virtual void showMessage (const juce::String& text, juce::Component* parent) = 0;
+};
+
+class NativeSessionDialogs final : public SessionDialogs
+{
+public:
+    NativeSessionDialogs();
+    ~NativeSessionDialogs() override;
+
+    void chooseFile (const SessionStore::FileDialog& dialog, juce::Component* parent,
+                     std::function<void (const juce::File&)> done) override;
+    void showMessage (const juce::String& text, juce::Component* parent) override;
+
+private:
+    std::unique_ptr<juce::FileChooser> chooser;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NativeSessionDialogs)
+};
+
+} // namespace arx

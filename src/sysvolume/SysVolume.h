@@ -1,0 +1,49 @@
+#pragma once
+
+// The system volume link of one device: every playback gain and mute that the console sets
+// goes through it, and it announces volume changes made outside the console as change
+// messages. The base sends the device commands; the variants for the OS generation decide
+// between the device and the system's volume controls.
+//
+// Threads: setPlaybackGain/setPlaybackMute run on the hardware thread (any thread may call;
+// the device mutex, and the endpoint variant's own lock, serialise them). Change messages are
+// sent from the system's threads and reach the listeners on the message thread; listeners are
+// added and removed on the message thread.
+
+#include <juce_events/juce_events.h>
+
+#include <memory>
+
+namespace arx
+{
+
+class bhw;
+class Win32NotificationWindow;
+
+namespace platform
+{
+class Platform;
+}
+
+class SysVolume : public juce::ChangeBroadcaster
+{
+public:
+    explicit SysVolume (bhw& device);
+    ~SysVolume() override;
+
+    // The playback gain and mute commands of the device; their result code.
+    virtual int setPlaybackGain (int channel, float dB);
+    virtual int setPlaybackMute (int channel, bool on);
+
+    // The link for the OS generation the platform reports: the endpoint variant from Vista on,
+    // else the legacy mixer variant, which hears changes through `window` (none: it hears none).
+    static std::unique_ptr<SysVolume> create (bhw& device, platform::Platform& platform,
+                                              Win32NotificationWindow* window);
+
+protected:
+    bhw& device;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SysVolume)
+};
+
+} // namespace arx
