@@ -514,6 +514,71 @@ SimDevice* BusServer::plug (PlugOptions options, juce::String& error)
     return device;
 }
 
+// guitar NAME connect | disconnect | strum | idle SECONDS | mode live|hex | charge on|off
+//        | fault (silence N | negative N | bad-crc N | undetectable on|off | no-crc-command on|off | clear)...
+juce::String BusServer::handleGuitarCommand (SimDevice& device, const juce::StringArray& args)
+{
+    const auto action = args[2];
+    const auto value = args[3];
+    double number = 0;
+    const bool isOnOff = value == "on" || value == "off";
+    juce::String problem;
+
+    device.withGuitar ([&] (SimGuitar& guitar) {
+        if (action == "connect" || action == "disconnect")
+            guitar.connect (action == "connect");
+        else if (action == "strum")
+            guitar.strum();
+        else if (action == "idle" && parseNumber (value, number) && number >= 0)
+            guitar.setIdleSeconds (number);
+        else if (action == "mode" && (value == "live" || value == "hex"))
+            guitar.setMode (value == "hex");
+        else if (action == "charge" && isOnOff)
+            guitar.chargingNow = value == "on";
+        else if (action == "fault")
+            problem = applyGuitarFaults (guitar.faults, args);
+        else
+            problem = "bad guitar command " + args.joinIntoString (" ", 2);
+    });
+
+    if (problem.isNotEmpty())
+        return "error " + problem;
+    return "ok " + juce::JSON::toString (device.dump()["guitar"], true);
+}
+
+juce::String BusServer::applyGuitarFaults (SimGuitarFaults& faults, const juce::StringArray& args)
+{
+    auto f = faults;
+    for (int i = 3; i < args.size(); ++i)
+    {
+        const auto key = args[i];
+        const auto value = args[i + 1];
+        double n = 0;
+        const bool counted = parseNumber (value, n) && n >= 0;
+        const bool onOff = value == "on" || value == "off";
+        if (key == "clear")
+        {
+            f = {};
+            continue;
+        }
+        if (key == "silence" && counted)
+            f.silentReplies = (int) n;
+        else if (key == "negative" && counted)
+            f.negativeReplies = (int) n;
+        else if (key == "bad-crc" && counted)
+            f.badCrcPackets = (int) n;
+        else if (key == "undetectable" && onOff)
+            f.undetectable = value == "on";
+        else if (key == "no-crc-command" && onOff)
+            f.noCrcCommand = value == "on";
+        else
+            return "bad guitar fault argument " + key;
+        ++i;
+    }
+    faults = f;
+    return {};
+}
+
 juce::String BusServer::handleControlLine (const juce::String& line)
 {
     juce::StringArray args;
@@ -545,7 +610,8 @@ juce::String BusServer::handleControlLine (const juce::String& line)
     }
 
     auto* device = lab.find (args[1]);
-    if (command != "unplug" && command != "dump" && command != "fault" && command != "endpoint")
+    if (command != "unplug" && command != "dump" && command != "fault" && command != "endpoint"
+        && command != "power-cycle" && command != "guitar")
         return "error unknown command " + command;
     if (device == nullptr)
         return "error no device named " + args[1];
@@ -554,6 +620,10 @@ juce::String BusServer::handleControlLine (const juce::String& line)
         return lab.unplug (args[1]) ? "ok" : "error no device named " + args[1];
     if (command == "endpoint")
         return lab.endpoints().controlCommand (args);
+    if (command == "power-cycle")
+        return lab.powerCycle (args[1]) != nullptr ? "ok " + args[1] : "error " + args[1] + " did not come back";
+    if (command == "guitar")
+        return handleGuitarCommand (*device, args);
     if (command == "dump")
     {
         auto state = device->dump();

@@ -45,6 +45,9 @@ public:
     // One control command line; the reply line starts with "ok" or "error". Any thread.
     juce::String handleControlLine (const juce::String& line);
 
+    // The guitar's commands: its cable, the player, its mode and charging, and its faults.
+    static juce::String handleGuitarCommand (SimDevice& device, const juce::StringArray& args);
+
     // Folder name for a unique name: unsafe characters replaced, never a dot name.
     static juce::String entryName (const juce::String& uniqueName);
 
@@ -54,6 +57,7 @@ private:
     void serveConnection (int fd, SimDevice& device);
     void serveControl (int fd);
     void acceptAudio();
+    static juce::String applyGuitarFaults (SimGuitarFaults& faults, const juce::StringArray& args);
     void deviceArrived (SimDevice& device) override;
     void deviceRemoved (SimDevice& device) override;
 

@@ -44,7 +44,10 @@ SimDevice* DeviceLab::plug (const PlugOptions& options)
         if (flash == nullptr)
             flash = std::make_shared<SimFlash>();
 
-        const auto index = (uint32_t) plugCountByProfile[profile->name]++;
+        const auto known = indexByName.find (name);
+        const auto index = known != indexByName.end() ? known->second
+                                                      : (uint32_t) plugCountByProfile[profile->name]++;
+        indexByName[name] = index;
         device = std::make_shared<SimDevice> (*profile, name, index, flash);
         if (options.hwinfoOverride)
             device->setHwinfoValue (options.hwinfoOverride);
@@ -83,6 +86,18 @@ bool DeviceLab::unplug (const juce::String& uniqueName)
     for (auto* l : listeners)
         l->deviceRemoved (*device);
     return true;
+}
+
+SimDevice* DeviceLab::powerCycle (const juce::String& uniqueName)
+{
+    const auto* device = find (uniqueName);
+    if (device == nullptr)
+        return nullptr;
+    PlugOptions options;
+    options.profile = device->profile().name;
+    options.uniqueName = uniqueName;
+    unplug (uniqueName);
+    return plug (options);
 }
 
 void DeviceLab::unplugAll()

@@ -44,6 +44,9 @@ public:
     // Null when the profile is unknown or the name is plugged in already.
     SimDevice* plug (const PlugOptions& options = {});
     bool unplug (const juce::String& uniqueName);
+    // Unplug and plug again under the same name and profile: the device reads its firmware
+    // versions from its flash anew. Null when no such device is plugged in.
+    SimDevice* powerCycle (const juce::String& uniqueName);
     void unplugAll();
 
     // Present devices only.
@@ -68,6 +71,7 @@ private:
     std::vector<std::shared_ptr<SimDevice>> retired;  // unplugged, kept for inspection
     std::map<juce::String, std::shared_ptr<SimFlash>> flashByName;
     std::map<juce::String, int> plugCountByProfile;
+    std::map<juce::String, uint32_t> indexByName; // a device plugged again keeps its identity
     std::vector<Listener*> listeners;
     mutable juce::CriticalSection lock, listenerLock;
     std::shared_ptr<SimEndpoints> audio;

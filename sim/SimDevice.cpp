@@ -1,5 +1,6 @@
 #include "sim/SimDevice.h"
 
+#include "sim/SimFirmware.h"
 #include "sim/SimSessionImage.h"
 
 #include <algorithm>
@@ -65,26 +66,35 @@ juce::var SimFaults::toVar() const
     return juce::var (o);
 }
 
-SimDevice::SimDevice (const SimProfile& profile, const juce::String& uniqueName, uint32_t index,
-                      std::shared_ptr<SimFlash> flashMemory)
-    : prof (profile), name (uniqueName), deviceIndex (index), flash (std::move (flashMemory)),
-      random ((juce::int64) (0x5EED0000u + index)), startMs (juce::Time::getMillisecondCounterHiRes())
+namespace
+{
+// A new flash part comes from the factory with its firmware and a session image in place.
+std::shared_ptr<SimFlash> poweredFlash (std::shared_ptr<SimFlash> flash, const SimProfile& profile)
 {
     if (flash == nullptr)
         flash = std::make_shared<SimFlash>();
 
+    if (flash->eraseCount == 0 && flash->writeCount == 0
+        && flash->isBlank (profile.sessionBase, SimSessionImage::bytes))
+    {
+        SimFirmware::programFactoryImages (*flash, profile);
+        auto image = SimSessionImage::factory (profile);
+        flash->program (profile.sessionBase, image.data(), (uint32_t) image.size());
+    }
+    return flash;
+}
+} // namespace
+
+SimDevice::SimDevice (const SimProfile& profile, const juce::String& uniqueName, uint32_t index,
+                      std::shared_ptr<SimFlash> flashMemory)
+    : flash (poweredFlash (std::move (flashMemory), profile)),
+      prof (SimFirmware::poweredUp (profile, *flash)), name (uniqueName), deviceIndex (index),
+      random ((juce::int64) (0x5EED0000u + index)), startMs (juce::Time::getMillisecondCounterHiRes())
+{
     if (prof.hasHwinfo)
         hwinfo = SimProfiles::buildHwinfo (prof, deviceIndex);
 
     uniqueNameBytes = juce::MemoryBlock (name.toRawUTF8(), name.getNumBytesAsUTF8() + 1);
-
-    // A new flash part comes from the factory with a session image in place.
-    if (flash->isBlank (prof.sessionBase, SimSessionImage::bytes) && flash->eraseCount == 0
-        && flash->writeCount == 0)
-    {
-        auto image = SimSessionImage::factory (prof);
-        flash->program (prof.sessionBase, image.data(), (uint32_t) image.size());
-    }
     loadMixerFromSession();
 }
 
@@ -580,14 +590,12 @@ uint32_t SimDevice::guitarCommand (Packet& p)
         case 6:
             if (! p.hasParams (1))
                 return retvalBadParameter;
-            guitar.control = p.param (0);
+            guitar.setControl (p.param (0));
             return 0;
         case 7:
             if (! p.hasParams (3))
                 return retvalBadParameter;
-            guitar.chargingNow = p.param (0) != 0;
-            guitar.autoCharge = p.param (1) != 0;
-            guitar.chargeDelay = p.param (2);
+            guitar.setState (p.param (0) != 0, p.param (1) != 0, p.param (2));
             return 0;
         case 8:
             p.results = { guitar.chargingNow ? 1u : 0u, guitar.autoCharge ? 1u : 0u, guitar.chargeDelay };
@@ -603,12 +611,7 @@ uint32_t SimDevice::statusBits() const
     for (uint32_t i = 1; i <= 5; ++i)
         if ((prof.clockMask & (1u << i)) != 0 && (faultState.signalLost & (1u << i)) == 0)
             bits |= 1u << i;
-    if (guitar.connected && guitar.chargingNow)
-        bits |= 1u << 29;
-    if (guitar.connected)
-        bits |= 1u << 30;
-    if (guitar.connected && guitar.isHexMode())
-        bits |= 1u << 31;
+    bits |= guitar.statusBits();
     return bits;
 }
 
@@ -719,9 +722,8 @@ void SimDevice::loadMixerFromSession()
         mix.outputMute[i] = d[S::outputChannelAt + S::channelRecordSize * (uint32_t) i] != 0;
     }
     const auto imageFlags = readWord (d + S::flagsAt);
-    guitar.autoCharge = (imageFlags & (1u << 30)) != 0;
-    guitar.control = (imageFlags & (1u << 29)) != 0 ? 2u : 0u;
-    guitar.chargeDelay = readWord (d + S::guitarSettingAt);
+    guitar.setState (false, (imageFlags & (1u << 30)) != 0, readWord (d + S::guitarSettingAt));
+    guitar.setControl ((imageFlags & (1u << 29)) != 0 ? 2u : 0u);
 }
 
 void SimDevice::blankSessionArea()
@@ -871,6 +873,12 @@ std::vector<uint8_t> SimDevice::guitarReceived() const
     return guitar.received;
 }
 
+void SimDevice::withGuitar (const std::function<void (SimGuitar&)>& action)
+{
+    const juce::ScopedLock sl (lock);
+    action (guitar);
+}
+
 namespace
 {
 template <typename T>
@@ -900,6 +908,33 @@ juce::var countsOf (const std::map<juce::String, int>& counts)
 }
 } // namespace
 
+namespace
+{
+juce::String hexWord (uint32_t value)
+{
+    return "0x" + juce::String::toHexString ((juce::int64) value).paddedLeft ('0', 8);
+}
+} // namespace
+
+// The versions the device describes itself with (a backup build where an image is broken), and
+// what its flash holds now.
+juce::var SimDevice::firmwareVar() const
+{
+    auto* description = new juce::DynamicObject();
+    description->setProperty ("arm", hexWord (prof.armVersion));
+    description->setProperty ("fpga", hexWord (prof.fpgaVersion));
+    description->setProperty ("dsp", hexWord (prof.dspVersion));
+
+    auto* inFlash = new juce::DynamicObject();
+    for (auto& spec : SimFirmware::images())
+        inFlash->setProperty (spec.name, hexWord (SimFirmware::versionInFlash (*flash, spec, 0)));
+
+    auto* f = new juce::DynamicObject();
+    f->setProperty ("description", juce::var (description));
+    f->setProperty ("inFlash", juce::var (inFlash));
+    return juce::var (f);
+}
+
 juce::var SimDevice::dump() const
 {
     const juce::ScopedLock sl (lock);
@@ -924,15 +959,6 @@ juce::var SimDevice::dump() const
     auto* clock = new juce::DynamicObject();
     clock->setProperty ("source", (juce::int64) mix.clockSource);
     clock->setProperty ("rate", (juce::int64) mix.sampleRate);
-
-    auto* g = new juce::DynamicObject();
-    g->setProperty ("connected", guitar.connected);
-    g->setProperty ("chargingNow", guitar.chargingNow);
-    g->setProperty ("autoCharge", guitar.autoCharge);
-    g->setProperty ("delay", (juce::int64) guitar.chargeDelay);
-    g->setProperty ("control", (juce::int64) guitar.control);
-    g->setProperty ("hexMode", guitar.isHexMode());
-    g->setProperty ("bytesReceived", (int) guitar.received.size());
 
     std::vector<uint8_t> image (SimSessionImage::bytes);
     flash->readBytes (prof.sessionBase, image.data(), (uint32_t) image.size());
@@ -962,7 +988,8 @@ juce::var SimDevice::dump() const
     d->setProperty ("flags", (juce::int64) mix.flags);
     d->setProperty ("bufferSize", (juce::int64) bufferSizeSamples);
     d->setProperty ("rateLock", rateLocked);
-    d->setProperty ("guitar", juce::var (g));
+    d->setProperty ("guitar", guitar.toVar());
+    d->setProperty ("firmware", firmwareVar());
     d->setProperty ("flash", juce::var (f));
     d->setProperty ("faults", faultState.toVar());
     d->setProperty ("requests", juce::var (req));

@@ -130,6 +130,9 @@ public:
     uint32_t guitarControl() const;
     std::vector<uint8_t> guitarReceived() const;
 
+    // The guitar, for the lab's commands and for tests, under the device's lock.
+    void withGuitar (const std::function<void (SimGuitar&)>& action);
+
     // Loads the mixer from the session image in flash, as the device does at power-up.
     void loadMixerFromSession();
 
@@ -163,14 +166,15 @@ private:
     void fillMeters (Packet& p);
     uint32_t statusBits() const;
     void logRequest (uint32_t code, const void* in, uint32_t inSize, uint32_t outSize);
+    juce::var firmwareVar() const;
     std::map<juce::String, int> gwcCountsLocked() const;
     std::map<juce::String, int> driverCountsLocked() const;
     bool takeNtStatusFault (uint32_t& status);
 
+    std::shared_ptr<SimFlash> flash; // before prof: the description is read from it
     const SimProfile prof;
     const juce::String name;
     const uint32_t deviceIndex;
-    std::shared_ptr<SimFlash> flash;
     SimGuitar guitar;
     SimMixer mix;
     SimFaults faultState;

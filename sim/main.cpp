@@ -3,6 +3,7 @@
 #include "platform/DeviceDirectory.h"
 #include "sim/BusServer.h"
 #include "sim/DeviceLab.h"
+#include "sim/SimFirmware.h"
 
 #include <csignal>
 #include <cstring>
@@ -24,6 +25,12 @@ const char* usageText =
     "  arx-devsim unplug [--dir DIR] UNIQUE\n"
     "  arx-devsim dump [--dir DIR] UNIQUE\n"
     "  arx-devsim list [--dir DIR]\n"
+    "  arx-devsim power-cycle [--dir DIR] UNIQUE\n"
+    "  arx-devsim guitar [--dir DIR] UNIQUE connect|disconnect|strum|idle SECONDS|mode live|hex\n"
+    "                    |charge on|off|fault ARGS (silence N, negative N, bad-crc N,\n"
+    "                     undetectable on|off, no-crc-command on|off, clear)\n"
+    "  arx-devsim firmware --out DIR [--version MAJOR.MINOR] [--guitar-bytes N]\n"
+    "                     lab firmware files for tests and the demo (not device firmware)\n"
     "  arx-devsim fault [--dir DIR] UNIQUE [--clear] [--latency MS]\n"
     "                   [--nt-status 0x102|0xC0120090 (--count N | --share 0..1)]\n"
     "                   [--retval R --count N] [--fail --count N]\n"
@@ -94,6 +101,45 @@ int sendControl (const juce::File& dir, const juce::String& line)
     return 1;
 }
 
+// "5.2" or a version word "0x05020000".
+bool parseVersion (const juce::String& text, uint32_t& version)
+{
+    if (text.startsWithIgnoreCase ("0x") && text.length() > 2 && text.length() <= 10
+        && text.substring (2).containsOnly ("0123456789abcdefABCDEF"))
+    {
+        version = (uint32_t) text.substring (2).getHexValue64();
+        return true;
+    }
+    const auto major = text.upToFirstOccurrenceOf (".", false, false);
+    const auto minor = text.fromFirstOccurrenceOf (".", false, false);
+    if (major.isEmpty() || minor.isEmpty() || ! major.containsOnly ("0123456789") || ! minor.containsOnly ("0123456789")
+        || major.getIntValue() > 255 || minor.getIntValue() > 255)
+        return false;
+    version = ((uint32_t) major.getIntValue() << 24) | ((uint32_t) minor.getIntValue() << 16);
+    return true;
+}
+
+// The lab's firmware files: the device's DAT images and the guitar's firmware file.
+int writeFirmwareFiles (const juce::File& out, const juce::String& versionText, const juce::String& guitarBytes)
+{
+    uint32_t version = 0;
+    if (! parseVersion (versionText, version))
+        return usage ("--version needs MAJOR.MINOR or a version word");
+    const int bytes = guitarBytes.getIntValue();
+    if (! guitarBytes.containsOnly ("0123456789") || bytes < 64 || bytes > 131072 - 64)
+        return usage ("--guitar-bytes needs a count from 64 to 131008");
+
+    const auto guitar = arx::sim::SimGuitar::firmwareFile ((uint32_t) bytes);
+    if (! arx::sim::SimFirmware::writeDatFiles (out, version)
+        || ! out.getChildFile ("guitar_body.pt2").replaceWithData (guitar.getData(), guitar.getSize()))
+    {
+        std::cerr << "arx-devsim: cannot write the firmware files into " << out.getFullPathName() << "\n";
+        return 1;
+    }
+    std::cout << out.getFullPathName() << "\n";
+    return 0;
+}
+
 int serve (const juce::File& dir, const juce::StringArray& plugs)
 {
     // Signals are taken by sigwait below; every thread started from here inherits the mask.
@@ -145,7 +191,7 @@ int main (int argc, char** argv)
     const juce::String command (argv[1]);
     auto dir = arx::platform::deviceDirectory();
     juce::StringArray positional, plugs;
-    juce::String profile = "arx", name;
+    juce::String profile = "arx", name, outDir, version = "5.2", guitarBytes = "8192";
     bool blankSession = false;
     juce::StringArray faultArgs;
     juce::StringArray endpointArgs;
@@ -184,6 +230,12 @@ int main (int argc, char** argv)
         }
         else if (a == "--blank-session" && command == "plug")
             blankSession = true;
+        else if (command == "firmware" && (a == "--out" || a == "--version" || a == "--guitar-bytes"))
+        {
+            if (! value (v) || v.isEmpty())
+                return usage (a + " needs a value");
+            (a == "--out" ? outDir : a == "--version" ? version : guitarBytes) = v;
+        }
         else if (command == "fault" && (a == "--clear" || a == "--fail"))
             faultArgs.add (a.substring (2));
         else if (command == "fault"
@@ -216,6 +268,24 @@ int main (int argc, char** argv)
             return usage ("plug takes --profile and --name");
         return sendControl (dir, "plug " + profile + (name.isNotEmpty() ? " " + name : juce::String())
                                      + (blankSession ? " blank-session" : ""));
+    }
+    if (command == "firmware")
+    {
+        if (outDir.isEmpty() || ! positional.isEmpty())
+            return usage ("firmware needs --out DIR");
+        return writeFirmwareFiles (juce::File::getCurrentWorkingDirectory().getChildFile (outDir), version, guitarBytes);
+    }
+    if (command == "power-cycle")
+    {
+        if (positional.size() != 1 || positional[0].containsAnyOf (" \t\n\""))
+            return usage ("power-cycle needs one device name");
+        return sendControl (dir, "power-cycle " + positional[0]);
+    }
+    if (command == "guitar")
+    {
+        if (positional.size() < 2 || positional.joinIntoString ("").containsAnyOf (" \t\n\""))
+            return usage ("guitar needs a device name and an action");
+        return sendControl (dir, "guitar " + positional.joinIntoString (" "));
     }
     if (command == "list")
         return positional.isEmpty() ? sendControl (dir, "list") : usage ("list takes no names");

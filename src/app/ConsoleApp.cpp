@@ -7,6 +7,7 @@
 #include "app/WindowCascade.h"
 #include "device/DeviceList.h"
 #include "device/Win32NotificationWindow.h"
+#include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
 
@@ -330,6 +331,10 @@ bool ConsoleApp::isDeviceGone (const bhw* device) const
 
 void ConsoleApp::openConsole (bhw::Ptr device)
 {
+    // An update offered (taken or declined) opens no window; the device stays in the list.
+    if (device != nullptr && ! checkFirmware (*device, forceUpdate, {}))
+        return;
+
     if (device == nullptr || ! device->open())
     {
         juce::Logger::writeToLog ("Console - cannot open " + (device != nullptr ? device->uniqueName() : juce::String()));
