@@ -1,0 +1,251 @@
+#include "guitar/GuitarUpdateExchange.h"
+
+#include "guitar/GuitarPacket.h"
+
+namespace arx
+{
+namespace
+{
+constexpr uint32_t startOffset = 0x1000; // the file's start word lies this far above the address
+constexpr int lineRoom = 64;
+constexpr int crcReplyRoom = 32;
+
+bool expired (juce::uint32 since, int limitMs) noexcept
+{
+    return juce::Time::getMillisecondCounter() - since >= (juce::uint32) limitMs;
+}
+} // namespace
+
+GuitarUpdateExchange::GuitarUpdateExchange (bhw& dev, const GuitarFirmwareData& data)
+    : device (dev), link (dev), firmware (data), address (data.startWord() - startOffset), target (data.target()),
+      secondWord (data.secondWord()), packetCount ((int) (data.length() / GuitarPacket::dataBytes)),
+      dataLength ((int) data.length())
+{
+}
+
+void GuitarUpdateExchange::run (GuitarUpdateProgress& sink)
+{
+    progress = &sink;
+    resultText = "Unable to communicate with ARX.";
+
+    bool charging = false, automatic = false;
+    uint32_t delay = 0;
+    if (device.getGuitarState (charging, automatic, delay) != bhw::resultOk)
+        return;
+    if (device.setGuitarState (false, false, delay) != bhw::resultOk)
+        return;
+
+    if (detect())
+        exchange();
+
+    // Charging was switched off for the update only.
+    device.setGuitarState (charging, automatic, delay);
+}
+
+void GuitarUpdateExchange::exchange()
+{
+    link.drain();
+    progress->setStatus ("Querying the guitar...");
+    resultText = "Unable to connect to the guitar.";
+    if (stopRequested())
+        return;
+
+    state = greet;
+    attempts = attemptsPerStep;
+    packetIndex = 0;
+    while (state != done && attempts >= 1)
+    {
+        if (const int delay = step(); delay > 0)
+            pause (delay);
+        pause (10);
+        if (stopRequested())
+            return;
+    }
+}
+
+void GuitarUpdateExchange::advanceTo (State next) noexcept
+{
+    state = next;
+    attempts = attemptsPerStep;
+}
+
+int GuitarUpdateExchange::step()
+{
+    switch (state)
+    {
+        case greet: return greetStep();
+        case sendCrc: return crcStep();
+        case initialise: return initialiseStep();
+        case writePackets: return packetStep();
+        case restart: return restartStep();
+        default: attempts = 0; return 0;
+    }
+}
+
+int GuitarUpdateExchange::greetStep()
+{
+    uint8_t reply[lineRoom];
+    if (link.send (juce::String::formatted (":CDHI %d\n", (int) target))
+        && GuitarPacket::is (reply, link.receiveLine (reply, lineRoom), "RDHI\r"))
+    {
+        resultText = "Unable to initialize the guitar";
+        progress->setStatus ("Initializing...");
+        advanceTo (sendCrc);
+    }
+    else
+    {
+        failedAttempt();
+    }
+    return 210;
+}
+
+int GuitarUpdateExchange::crcStep()
+{
+    const auto crc = GuitarPacket::headerCrc (target, secondWord, (uint32_t) dataLength, address);
+    uint8_t reply[crcReplyRoom];
+    if (link.send (juce::String::formatted (":CCRC %d %x\n", (int) target, (unsigned int) crc)))
+    {
+        // A loader without the CRC command goes on without it.
+        const int n = link.receiveLine (reply, crcReplyRoom);
+        if (GuitarPacket::is (reply, n, "RCRC\r") || GuitarPacket::is (reply, n, "COMMAND ERROR\r"))
+        {
+            advanceTo (initialise);
+            return 0;
+        }
+    }
+    failedAttempt();
+    return 0;
+}
+
+int GuitarUpdateExchange::initialiseStep()
+{
+    uint8_t reply[lineRoom];
+    // The loader reads the second word as a signed number.
+    const auto command = juce::String::formatted (":CINI %d %d %d %x\n", (int) target, (int) secondWord, dataLength,
+                                                  (unsigned int) address);
+    if (link.send (command) && GuitarPacket::is (reply, link.receiveLine (reply, lineRoom), "RINI\r"))
+    {
+        resultText = "The guitar firmware update was unsuccessful.";
+        progress->setStatus ("Writing firmware to the guitar...");
+        advanceTo (writePackets);
+    }
+    else
+    {
+        failedAttempt();
+    }
+    return 20;
+}
+
+int GuitarUpdateExchange::packetStep()
+{
+    if (packetIndex >= packetCount)
+    {
+        advanceTo (restart);
+        return 0;
+    }
+
+    const auto* data = static_cast<const uint8_t*> (firmware.data().getData()) + packetIndex * GuitarPacket::dataBytes;
+    const auto packet = GuitarPacket::make ((uint8_t) target, (uint16_t) packetIndex, data);
+
+    // The link has tried for 2000 ms already: a guitar that keeps refusing the packet is gone.
+    if (! link.send (packet.data(), GuitarPacket::size))
+    {
+        attempts = 0;
+        return 0;
+    }
+
+    uint8_t reply[lineRoom];
+    const int n = link.receiveAtLeast (reply, lineRoom, 7);
+    const bool acknowledged = GuitarPacket::isPositive (reply, n) && n >= 7
+                              && ((reply[5] << 8) | reply[6]) == packetIndex;
+    if (! acknowledged)
+    {
+        failedAttempt();
+        return 10;
+    }
+
+    progress->setProgress ((double) packetIndex / (double) packetCount);
+    ++packetIndex;
+    attempts = attemptsPerStep;
+    if (packetIndex == packetCount)
+        advanceTo (restart);
+    return 10;
+}
+
+int GuitarUpdateExchange::restartStep()
+{
+    state = done;
+    resultText = "Guitar firmware update complete.";
+    succeeded = true;
+    progress->setStatus ("Waiting for the guitar to restart...");
+    return 5000;
+}
+
+//==============================================================================
+// The guitar shows that it is there by going into hex mode when asked to.
+bool GuitarUpdateExchange::detect()
+{
+    resultText = "Guitar not detected.";
+    progress->setStatus ("Detecting the guitar...");
+
+    const auto start = juce::Time::getMillisecondCounter();
+    while (! expired (start, detectMs) && ! stopRequested())
+    {
+        if (waitForGuitar())
+            return true;
+        if (setControl (2) == bhw::resultOk)
+        {
+            if (waitForGuitar())
+                return true;
+            if (setControl (1) == bhw::resultOk)
+            {
+                pause (50);
+                setControl (0);
+            }
+        }
+    }
+    return false;
+}
+
+bool GuitarUpdateExchange::waitForGuitar()
+{
+    const auto start = juce::Time::getMillisecondCounter();
+    for (;;)
+    {
+        const int code = device.pollMeters();
+        if (code > 0)
+            return false;
+        if (code == bhw::resultOk && (device.statusBits() & hexModeBit) != 0)
+            return true;
+        if (expired (start, 200))
+            return false;
+        pause (50);
+    }
+}
+
+int GuitarUpdateExchange::setControl (uint32_t value)
+{
+    const auto start = juce::Time::getMillisecondCounter();
+    for (;;)
+    {
+        const int code = device.setGuitarControl (value);
+        if (code != bhw::resultTimeout || expired (start, 500))
+            return code;
+        pause (100);
+    }
+}
+
+void GuitarUpdateExchange::pause (int ms)
+{
+    if (auto* thread = juce::Thread::getCurrentThread())
+        thread->wait (ms);
+    else
+        juce::Thread::sleep (ms);
+}
+
+bool GuitarUpdateExchange::stopRequested()
+{
+    return progress->shouldExit();
+}
+
+} // namespace arx

@@ -1,0 +1,31 @@
+#include "guitar/GuitarUpdateThread.h"
+
+namespace arx
+{
+
+GuitarUpdateThread::GuitarUpdateThread (bhw& device, const juce::File& firmwareFile)
+    : juce::ThreadWithProgressWindow ("Guitar Update", true, false, 10000, "Cancel")
+{
+    bool ok = false;
+    juce::String error;
+    firmware = std::make_unique<GuitarFirmwareData> (firmwareFile, ok, error);
+    if (! ok)
+    {
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, "Guitar Update", error, "Close");
+        return;
+    }
+    exchange = std::make_unique<GuitarUpdateExchange> (device, *firmware);
+}
+
+GuitarUpdateThread::~GuitarUpdateThread()
+{
+    stopThread (10000);
+}
+
+void GuitarUpdateThread::run()
+{
+    if (exchange != nullptr)
+        exchange->run (*this);
+}
+
+} // namespace arx
