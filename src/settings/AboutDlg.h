@@ -1,0 +1,46 @@
+#pragma once
+
+// The About box: a small window of its own over the console window, which stays disabled
+// while the box is open.
+//
+// To open it (the settings page's "About" button):
+//     AboutDlg::open (consoleWindow, device, &applicationPollTimer);
+//
+// Threads: message thread.
+
+#include "device/bhw.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace arx
+{
+
+class AboutDlgContent;
+
+class AboutDlg : public juce::DocumentWindow
+{
+public:
+    // Disables the console window's top-level component, shows the box centred over it and
+    // returns; when the box closes, the content goes, the console window is enabled again and
+    // the box deletes itself. `appTimer` may be null. `onDesktop` is false only where no
+    // display may be used (tests).
+    static AboutDlg* open (juce::Component& consoleWindow, bhw::Ptr device, juce::Timer* appTimer,
+                           bool onDesktop = true);
+
+    // Detaches the content and leaves the modal state with result 0 (close button, "Close",
+    // Escape).
+    void close();
+    void closeButtonPressed() override { close(); }
+
+    AboutDlgContent* getAboutContent() const noexcept { return content; }
+
+private:
+    explicit AboutDlg (bool onDesktop);
+    void placeOver (juce::Component& console);
+
+    AboutDlgContent* content = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AboutDlg)
+};
+
+} // namespace arx
