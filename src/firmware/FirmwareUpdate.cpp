@@ -29,6 +29,7 @@ void flashAll (bhw& device, const FirmwareRequirement& row, const juce::File& im
         const auto file = FirmwareRequirement::imageFile (row.images[i], imageFolder);
         if (! file.existsAsFile())
         {
+            juce::Logger::writeToLog ("Firmware - " + device.uniqueName() + " - no file " + file.getFullPathName());
             juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, device.uniqueName(),
                                                "Unable to locate file " + file.getFullPathName(), "OK");
             return;
@@ -49,6 +50,7 @@ void flashAll (bhw& device, const FirmwareRequirement& row, const juce::File& im
     thread.startThread();
     window.runModalLoop();
     window.setVisible (false);
+    juce::Logger::writeToLog ("Firmware - " + device.uniqueName() + " - " + thread.getResultText().replace ("\n", " "));
 
     juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, device.uniqueName(),
                                        thread.getResultText(), "OK");

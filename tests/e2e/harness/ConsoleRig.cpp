@@ -85,7 +85,7 @@ bool ConsoleRig::waitUntil (const std::function<bool()>& condition, int timeoutM
     }
 }
 
-CommandResult ConsoleRig::devsim (const std::vector<std::string>& args)
+CommandResult ConsoleRig::labCommand (const std::vector<std::string>& args)
 {
     std::vector<std::string> argv { binDir() + "/arx-devsim" };
     argv.push_back (args.at (0));
@@ -119,7 +119,7 @@ std::string ConsoleRig::plug (const std::string& profile, const std::string& uni
         args.push_back (uniqueName);
     }
     args.insert (args.end(), extra.begin(), extra.end());
-    const auto r = devsim (args);
+    const auto r = labCommand (args);
     return r.exitCode == 0 ? juce::String (r.out).trim().toStdString() : std::string();
 }
 
@@ -127,22 +127,22 @@ bool ConsoleRig::fault (const std::string& uniqueName, const std::vector<std::st
 {
     std::vector<std::string> all { "fault", uniqueName };
     all.insert (all.end(), args.begin(), args.end());
-    return devsim (all).exitCode == 0;
+    return labCommand (all).exitCode == 0;
 }
 
 bool ConsoleRig::unplug (const std::string& uniqueName)
 {
-    return devsim ({ "unplug", uniqueName }).exitCode == 0;
+    return labCommand ({ "unplug", uniqueName }).exitCode == 0;
 }
 
 int ConsoleRig::endpoint (const std::string& uniqueName, int channel, const std::string& option, const std::string& value)
 {
-    return devsim ({ "endpoint", uniqueName, "--channel", std::to_string (channel), option, value }).exitCode;
+    return labCommand ({ "endpoint", uniqueName, "--channel", std::to_string (channel), option, value }).exitCode;
 }
 
 DeviceDump ConsoleRig::dump (const std::string& uniqueName)
 {
-    const auto r = devsim ({ "dump", uniqueName });
+    const auto r = labCommand ({ "dump", uniqueName });
     DeviceDump d;
     if (r.exitCode == 0)
         d.json = juce::JSON::parse (juce::String (r.out));
@@ -163,7 +163,17 @@ Environment ConsoleRig::consoleEnvironment() const
 
 int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>& args)
 {
-    std::vector<std::string> argv { binDir() + "/arx-console" };
+    return startProgram ("arx-console", args, error);
+}
+
+int ConsoleRig::startAboutHost (std::string& error)
+{
+    return startProgram ("arx-about-host", {}, error);
+}
+
+int ConsoleRig::startProgram (const std::string& programName, const std::vector<std::string>& args, std::string& error)
+{
+    std::vector<std::string> argv { (program.empty() ? binDir() : program) + "/" + programName };
     argv.insert (argv.end(), args.begin(), args.end());
     const auto index = (int) consoles.size();
     const auto prefix = logs + "/console" + std::to_string (index);
@@ -172,6 +182,28 @@ int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>
         return -1;
     consoles.push_back (std::move (process));
     return index;
+}
+
+bool ConsoleRig::useProgramCopy (std::string& error)
+{
+    const auto folder = juce::File (work).getChildFile ("program");
+    if (! folder.createDirectory())
+    {
+        error = "cannot make " + folder.getFullPathName().toStdString();
+        return false;
+    }
+    for (auto* programName : { "arx-console", "arx-about-host" })
+    {
+        const auto source = juce::File (binDir()).getChildFile (programName);
+        const auto target = folder.getChildFile (programName);
+        if (source.existsAsFile() && ! (source.copyFileTo (target) && target.setExecutePermission (true)))
+        {
+            error = "cannot copy " + source.getFullPathName().toStdString();
+            return false;
+        }
+    }
+    program = folder.getFullPathName().toStdString();
+    return true;
 }
 
 std::string ConsoleRig::consoleLog (int index) const
@@ -186,6 +218,11 @@ std::vector<WindowInfo> ConsoleRig::windowsOf (const std::string& uniqueName, bo
 
 bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info, int timeoutMs)
 {
+    return waitForTitle (uniqueName + " Console", info, timeoutMs);
+}
+
+bool ConsoleRig::waitForTitle (const std::string& title, WindowInfo& info, int timeoutMs)
+{
     // The window may be shown before it is finished (a native title bar makes JUCE create its
     // X window anew): only a window that stays the same for a while is the one to talk to.
     constexpr int stableMs = 400;
@@ -193,7 +230,7 @@ bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info,
     auto since = std::chrono::steady_clock::now();
     return waitUntil (
         [&] {
-            const auto found = windowsOf (uniqueName);
+            const auto found = probe->findWindows (title);
             const auto now = std::chrono::steady_clock::now();
             if (found.size() != 1)
             {
@@ -209,6 +246,27 @@ bool ConsoleRig::waitForWindow (const std::string& uniqueName, WindowInfo& info,
             return now - since >= std::chrono::milliseconds (stableMs);
         },
         timeoutMs, 50);
+}
+
+bool ConsoleRig::pressInWindow (const std::string& title, const std::string& key, int timeoutMs)
+{
+    WindowInfo window;
+    if (! waitForTitle (title, window, timeoutMs))
+        return false;
+    const auto id = std::to_string (window.id);
+    if (xdotool ({ "windowfocus", "--sync", id }).exitCode != 0 || xdotool ({ "key", key }).exitCode != 0)
+        return false;
+    return waitUntil ([&] { WindowInfo now; return ! probe->describe (window.id, now) || ! now.viewable; }, 10000);
+}
+
+bool ConsoleRig::clickInWindow (const std::string& title, int x, int y, int timeoutMs)
+{
+    WindowInfo window;
+    if (! waitForTitle (title, window, timeoutMs))
+        return false;
+    const auto id = std::to_string (window.id);
+    return xdotool ({ "mousemove", "--window", id, "--sync", std::to_string (x), std::to_string (y) }).exitCode == 0
+           && xdotool ({ "click", "1" }).exitCode == 0;
 }
 
 bool ConsoleRig::waitForNoWindow (const std::string& uniqueName, int timeoutMs)

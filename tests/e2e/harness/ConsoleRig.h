@@ -56,6 +56,24 @@ public:
 
     // Starts one more `arx-console`; its index in consoles().
     int startConsole (std::string& error, const std::vector<std::string>& args = {});
+    // Starts `arx-about-host` (the About box over the first device's console window) the same way.
+    int startAboutHost (std::string& error);
+
+    // From now on programs start from a copy in a folder of this rig's own, where the files a
+    // program looks for next to itself (firmware images) can be put.
+    bool useProgramCopy (std::string& error);
+    const std::string& programDir() const noexcept { return program; }
+
+    // `arx-devsim ARGS... --dir <this rig's devices>`.
+    CommandResult labCommand (const std::vector<std::string>& args);
+
+    // Waits for a viewable window titled exactly `title` that has stood still for a moment,
+    // gives it the keyboard, presses `key` (e.g. "Return", "Escape") and waits for it to go.
+    bool pressInWindow (const std::string& title, const std::string& key, int timeoutMs = 15000);
+    // The same with a click of the left button at (x, y) within the window.
+    bool clickInWindow (const std::string& title, int x, int y, int timeoutMs = 15000);
+    // The window titled `title` once it has stood still for a moment.
+    bool waitForTitle (const std::string& title, WindowInfo& info, int timeoutMs = 15000);
     E2eProcess& console (int index) { return *consoles.at ((size_t) index); }
     std::string consoleLog (int index) const; // its stderr (diagnostics with ARX_LOG=1)
 
@@ -95,9 +113,9 @@ public:
 
 private:
     Environment consoleEnvironment() const;
-    CommandResult devsim (const std::vector<std::string>& args);
+    int startProgram (const std::string& program, const std::vector<std::string>& args, std::string& error);
 
-    std::string name, work, devices, home, config, runtime, logs;
+    std::string name, work, devices, home, config, runtime, logs, program;
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
