@@ -5,11 +5,17 @@
 namespace arx
 {
 
-AboutDlg::AboutDlg (bool onDesktop)
-    : juce::DocumentWindow ("About", juce::Colour (15, 15, 15), juce::DocumentWindow::closeButton, onDesktop)
+AboutDlg::AboutDlg (juce::Component& consoleWindow, bool onDesktop)
+    : juce::DocumentWindow ("About", juce::Colour (15, 15, 15), juce::DocumentWindow::closeButton, onDesktop),
+      console (&consoleWindow)
 {
     setUsingNativeTitleBar (true);
     setResizable (false, false);
+}
+
+AboutDlg::~AboutDlg()
+{
+    finish (false);
 }
 
 AboutDlg* AboutDlg::open (juce::Component& consoleWindow, bhw::Ptr device, juce::Timer* appTimer, bool onDesktop)
@@ -17,39 +23,77 @@ AboutDlg* AboutDlg::open (juce::Component& consoleWindow, bhw::Ptr device, juce:
     auto* top = consoleWindow.getTopLevelComponent();
     top->setEnabled (false);
 
-    auto* box = new AboutDlg (onDesktop);
+    auto* box = new AboutDlg (*top, onDesktop);
     box->content = new AboutDlgContent (std::move (device), appTimer);
     box->setContentNonOwned (box->content, true);
     box->placeOver (*top);
-    box->setVisible (true);
-
-    juce::Component::SafePointer<juce::Component> console (top);
-    box->enterModalState (true, juce::ModalCallbackFunction::create ([box, console] (int) {
-                              auto* done = box->content;
-                              box->content = nullptr;
-                              box->clearContentComponent();
-                              delete done;
-                              if (console != nullptr)
-                                  console->setEnabled (true);
-                          }),
-                          true);
+    box->showModally();
     return box;
 }
 
 // Centred over the console window, kept on its screen where there is one.
-void AboutDlg::placeOver (juce::Component& console)
+void AboutDlg::placeOver (juce::Component& consoleWindow)
 {
-    auto area = getLocalBounds().withCentre (console.getScreenBounds().getCentre());
+    auto area = getLocalBounds().withCentre (consoleWindow.getScreenBounds().getCentre());
     if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (area))
         area = area.constrainedWithin (display->userArea);
     setBounds (area);
 }
 
+void AboutDlg::showModally()
+{
+    setVisible (true);
+    const int thisSession = ++session;
+    juce::Component::SafePointer<AboutDlg> self (this);
+    enterModalState (true, juce::ModalCallbackFunction::create ([self, thisSession] (int) {
+                         if (self != nullptr && self->session == thisSession)
+                             self->close();
+                     }),
+                     false);
+}
+
+void AboutDlg::suspend()
+{
+    ++session;
+    setVisible (false);
+}
+
+void AboutDlg::resume()
+{
+    if (! finished)
+        showModally();
+}
+
 void AboutDlg::close()
 {
-    // The content stays alive until the modal state has ended: its own click may be running.
-    setContentNonOwned (nullptr, false);
-    exitModalState (0);
+    if (finished)
+        return;
+    ++session;
+    if (isCurrentlyModal (false))
+        exitModalState (0);
+    setVisible (false);
+    finish (true);
+
+    // Deleted once the click that closed it has returned.
+    juce::Component::SafePointer<AboutDlg> self (this);
+    juce::MessageManager::callAsync ([self] { delete self.getComponent(); });
+}
+
+void AboutDlg::finish (bool contentMayBeBusy)
+{
+    if (finished)
+        return;
+    finished = true;
+    auto* done = content;
+    content = nullptr;
+    clearContentComponent();
+    // The content may be in the middle of its own click handler: then it goes after that returns.
+    if (contentMayBeBusy)
+        juce::MessageManager::callAsync ([done] { delete done; });
+    else
+        delete done;
+    if (console != nullptr)
+        console->setEnabled (true);
 }
 
 } // namespace arx

@@ -27,18 +27,28 @@ public:
     static AboutDlg* open (juce::Component& consoleWindow, bhw::Ptr device, juce::Timer* appTimer,
                            bool onDesktop = true);
 
-    // Detaches the content and leaves the modal state with result 0 (close button, "Close",
-    // Escape).
+    // Detaches the content and ends the box (close button, "Close", Escape, after an update).
     void close();
     void closeButtonPressed() override { close(); }
+
+    // Out of sight while an update's own windows run, then back, modal again.
+    void suspend();
+    void resume();
 
     AboutDlgContent* getAboutContent() const noexcept { return content; }
 
 private:
-    explicit AboutDlg (bool onDesktop);
+    AboutDlg (juce::Component& console, bool onDesktop);
+    ~AboutDlg() override;
     void placeOver (juce::Component& console);
+    void showModally();
+    void finish (bool contentMayBeBusy);
 
+    juce::Component::SafePointer<juce::Component> console;
     AboutDlgContent* content = nullptr;
+    // Hiding a modal window ends its modal state; only the end of the current session counts.
+    int session = 0;
+    bool finished = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AboutDlg)
 };

@@ -92,7 +92,7 @@ void AboutDlgContent::updateArx()
 {
     juce::Component::SafePointer<AboutDlg> b (box());
     if (b != nullptr)
-        b->setVisible (false);
+        b->suspend();
 
     const bool timerWasRunning = timer != nullptr && timer->isTimerRunning();
     const int interval = timerWasRunning ? timer->getTimerInterval() : 0;
@@ -111,14 +111,14 @@ void AboutDlgContent::updateGuitarFirmware()
 {
     juce::Component::SafePointer<AboutDlg> b (box());
     if (b != nullptr)
-        b->setVisible (false);
+        b->suspend();
 
     if (juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::NoIcon, "Vantrel ARX", updateGuitarQuestion, "Yes",
                                             "No", nullptr, nullptr))
         updateGuitar (*device);
 
     if (b != nullptr)
-        b->setVisible (true);
+        b->resume();
 }
 
 } // namespace arx

@@ -133,9 +133,24 @@ TEST (AboutBox, OpeningDisablesTheConsoleWindowAndClosingGivesItBack)
     EXPECT_TRUE (pumpUntil ([&] { return box == nullptr; }, 5000)) << "the box deletes itself";
     EXPECT_TRUE (consoleWindow.isEnabled());
 
-    // The window's own close button does the same.
+    // Out of sight while an update runs: hiding ends a modal state, which must not end the box.
     box = AboutDlg::open (consoleWindow, lab.device, nullptr, false);
+    box->suspend();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    ASSERT_NE (box.getComponent(), nullptr);
+    EXPECT_FALSE (consoleWindow.isEnabled());
+    box->resume();
+    EXPECT_TRUE (box->isCurrentlyModal());
+    EXPECT_NE (box->getAboutContent(), nullptr);
+
+    // The window's own close button does the same.
     box->closeButtonPressed();
+    EXPECT_TRUE (pumpUntil ([&] { return box == nullptr; }, 5000));
+    EXPECT_TRUE (consoleWindow.isEnabled());
+
+    // Ended from outside (the program shutting down its modal windows), it still cleans up.
+    box = AboutDlg::open (consoleWindow, lab.device, nullptr, false);
+    juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
     EXPECT_TRUE (pumpUntil ([&] { return box == nullptr; }, 5000));
     EXPECT_TRUE (consoleWindow.isEnabled());
 }
