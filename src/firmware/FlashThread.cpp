@@ -103,6 +103,8 @@ int FlashThread::updateImage (const Range& range)
     if (const int code = writePass (range); code != 0)
         return code;
 
+    if (const int code = settle(); code != 0)
+        return code;
     device->flashLock (1);
 
     window.setStatus ("verifying...");
@@ -139,14 +141,16 @@ void FlashThread::advance (uint32_t quads)
     window.setProgress (progressValue);
 }
 
+// Written flash is busy for a while; the part refuses commands until it is ready.
+int FlashThread::settle()
+{
+    return mayBeBusy ? waitUntilReady (writeBusyMs, writePollMs) : 0;
+}
+
 int FlashThread::attempt (const std::function<int()>& transaction, const char* failureText)
 {
-    if (mayBeBusy)
-    {
-        // Written flash is busy for a while; the part refuses commands until it is ready.
-        if (const int code = waitUntilReady (writeBusyMs, writePollMs); code != 0)
-            return code;
-    }
+    if (const int code = settle(); code != 0)
+        return code;
 
     for (;;)
     {

@@ -65,6 +65,7 @@ private:
     // refuses it, and with its own words when the device stays silent past the watchdog or the
     // thread is asked to stop.
     int attempt (const std::function<int()>& transaction, const char* failureText);
+    int settle();
     int waitUntilReady (int firstWaitMs, int pollMs);
     void learnBusyTime (bool readyAtOnce, int waitedMs, int elapsedMs);
     void startPass();
