@@ -73,30 +73,38 @@ int GuitarUpdateExchange::step()
 {
     switch (state)
     {
-        case greet: return greetStep();
+        case greet:
+            return lineStep (juce::String::formatted (":CDHI %d\n", (int) target), "RDHI\r", "Unable to initialize the guitar",
+                             "Initializing...", sendCrc, 210);
         case sendCrc: return crcStep();
-        case initialise: return initialiseStep();
+        case initialise:
+            // The loader reads the second word as a signed number.
+            return lineStep (juce::String::formatted (":CINI %d %d %d %x\n", (int) target, (int) secondWord, dataLength,
+                                                      (unsigned int) address),
+                             "RINI\r", "The guitar firmware update was unsuccessful.", "Writing firmware to the guitar...",
+                             writePackets, 20);
         case writePackets: return packetStep();
         case restart: return restartStep();
         default: attempts = 0; return 0;
     }
 }
 
-int GuitarUpdateExchange::greetStep()
+// A command answered by one line: exactly `expected` moves on to `next`.
+int GuitarUpdateExchange::lineStep (const juce::String& command, const char* expected, const char* nextResult,
+                                    const char* nextStatus, State next, int delayMs)
 {
     uint8_t reply[lineRoom];
-    if (link.send (juce::String::formatted (":CDHI %d\n", (int) target))
-        && GuitarPacket::is (reply, link.receiveLine (reply, lineRoom), "RDHI\r"))
+    if (link.send (command) && GuitarPacket::is (reply, link.receiveLine (reply, lineRoom), expected))
     {
-        resultText = "Unable to initialize the guitar";
-        progress->setStatus ("Initializing...");
-        advanceTo (sendCrc);
+        resultText = nextResult;
+        progress->setStatus (nextStatus);
+        advanceTo (next);
     }
     else
     {
         failedAttempt();
     }
-    return 210;
+    return delayMs;
 }
 
 int GuitarUpdateExchange::crcStep()
@@ -115,25 +123,6 @@ int GuitarUpdateExchange::crcStep()
     }
     failedAttempt();
     return 0;
-}
-
-int GuitarUpdateExchange::initialiseStep()
-{
-    uint8_t reply[lineRoom];
-    // The loader reads the second word as a signed number.
-    const auto command = juce::String::formatted (":CINI %d %d %d %x\n", (int) target, (int) secondWord, dataLength,
-                                                  (unsigned int) address);
-    if (link.send (command) && GuitarPacket::is (reply, link.receiveLine (reply, lineRoom), "RINI\r"))
-    {
-        resultText = "The guitar firmware update was unsuccessful.";
-        progress->setStatus ("Writing firmware to the guitar...");
-        advanceTo (writePackets);
-    }
-    else
-    {
-        failedAttempt();
-    }
-    return 20;
 }
 
 int GuitarUpdateExchange::packetStep()

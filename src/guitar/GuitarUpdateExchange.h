@@ -53,9 +53,9 @@ public:
 private:
     void exchange();
     int step(); // acts on the state; the pause that follows it
-    int greetStep();
+    int lineStep (const juce::String& command, const char* expected, const char* nextResult, const char* nextStatus,
+                  State next, int delayMs);
     int crcStep();
-    int initialiseStep();
     int packetStep();
     int restartStep();
     void failedAttempt() noexcept { --attempts; }
