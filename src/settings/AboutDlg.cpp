@@ -43,6 +43,8 @@ void AboutDlg::placeOver (juce::Component& consoleWindow)
 void AboutDlg::showModally()
 {
     setVisible (true);
+    if (isCurrentlyModal (false))
+        return;
     const int thisSession = ++session;
     juce::Component::SafePointer<AboutDlg> self (this);
     enterModalState (true, juce::ModalCallbackFunction::create ([self, thisSession] (int) {
@@ -54,7 +56,10 @@ void AboutDlg::showModally()
 
 void AboutDlg::suspend()
 {
+    // Ended here rather than left to the hiding, which ends it only where the box is on screen.
     ++session;
+    if (isCurrentlyModal (false))
+        exitModalState (0);
     setVisible (false);
 }
 

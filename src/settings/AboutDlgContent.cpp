@@ -101,10 +101,10 @@ void AboutDlgContent::updateArx()
 
     checkFirmware (*device, true, updateArxQuestion);
 
-    if (timerWasRunning)
-        timer->startTimer (interval);
     if (b != nullptr)
         b->close();
+    if (timerWasRunning)
+        timer->startTimer (interval);
 }
 
 void AboutDlgContent::updateGuitarFirmware()

@@ -138,6 +138,7 @@ TEST (AboutBox, OpeningDisablesTheConsoleWindowAndClosingGivesItBack)
     box->suspend();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     ASSERT_NE (box.getComponent(), nullptr);
+    EXPECT_FALSE (box->isCurrentlyModal());
     EXPECT_FALSE (consoleWindow.isEnabled());
     box->resume();
     EXPECT_TRUE (box->isCurrentlyModal());

@@ -76,7 +76,9 @@ protected:
             if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash)
             {
                 const juce::ScopedLock sl (commandLock);
-                commands.push_back ({ in[packetCommand], in[packetParam0], in[packetParam0 + 1] });
+                const uint32_t length = in[1]; // 6 + parameters: status requests carry none
+                commands.push_back ({ in[packetCommand], length > 6 ? in[packetParam0] : 0u,
+                                      length > 7 ? in[packetParam0 + 1] : 0u });
             }
         };
     }
@@ -301,6 +303,33 @@ TEST_F (FlashThreadTest, ADifferenceFoundWhenVerifyingFailsTheImage)
     EXPECT_EQ (flash (labImages (0x05020000)), "Verification failed - the flash memory does not hold the image");
     EXPECT_FALSE (succeeded);
     EXPECT_EQ (progress.get (progress.titles).size(), 1) << "the second image is not touched";
+}
+
+TEST_F (FlashThreadTest, AFlashThatStaysBusyOrAnUpdateThatIsStoppedFailsInPlainWords)
+{
+    plug ("arx-old");
+    sim::SimFaults faults;
+    faults.busyCount = 100000; // every answer says busy, the status polls' too
+    lab->sim->setFaults (faults);
+    EXPECT_EQ (flash (labImages (0x05020000)),
+               "The flash memory of the ARX stayed busy, so the flash update did not finish.  Please try again.");
+    EXPECT_FALSE (succeeded);
+    lab->sim->setFaults ({});
+
+    // Stopped half-way (the program ends): that is no completed update either.
+    juce::WaitableEvent done;
+    FlashThread thread (lab->device, progress, labImages (0x05020000), [&done] { done.signal(); });
+    std::atomic<int> writes { 0 };
+    lab->hook.before = [&] (uint32_t code, const uint32_t* in) {
+        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash && in[packetCommand] == 2)
+            if (++writes == 20)
+                thread.signalThreadShouldExit();
+    };
+    thread.startThread();
+    ASSERT_TRUE (done.wait (60000));
+    EXPECT_EQ (thread.getResultText(), "Flash update interrupted");
+    EXPECT_FALSE (thread.succeeded());
+    EXPECT_EQ (writes.load(), 20);
 }
 
 TEST_F (FlashThreadTest, AFailedFirstReadFailsTheImageInsteadOfSkippingIt)
