@@ -41,6 +41,7 @@ TEST_F (FirmwareUpdateTest, AnOutOfDateDeviceIsUpdatedAtStartAndOpensNormallyAft
     EXPECT_EQ (firmware["inFlash"]["arxarm"].toString(), "0x05020000");
     EXPECT_EQ (firmware["inFlash"]["arxfpga"].toString(), "0x05020000");
     EXPECT_TRUE ((bool) after.flash ("sessionBlank")) << "the stored settings are erased";
+    EXPECT_EQ ((int) after.flash ("refusedWhileBusy"), 0) << "every command waited for the flash to be ready";
     EXPECT_EQ (firmware["description"]["arm"].toString(), "0x05010000") << "until the device powers up again";
     EXPECT_TRUE (rig->windowsOf (name).empty()) << "the device needs its power cycle first";
     EXPECT_TRUE (rig->console (c).isRunning());

@@ -162,7 +162,9 @@ TEST_F (FlashThreadTest, AnOutOfDateDeviceGetsBothImagesItsSettingsErasedAndIsCu
     EXPECT_TRUE ((bool) lab->sim->dump()["flash"]["sessionBlank"]);
     EXPECT_EQ (lab->sim->flashLockValue(), 1u);
 
-    // Writes go in blocks of 64 and each waits for the flash to be ready.
+    // Writes go in blocks of 64; every command waits for the flash to be ready, so the part
+    // never had to refuse one.
+    EXPECT_EQ (lab->sim->refusedWhileBusy(), 0);
     const auto writes = sent (2);
     EXPECT_EQ (writes.size(), (size_t) (0x2000 + 0x4000) / 64);
     const auto statusPolls = sent (3).size();
