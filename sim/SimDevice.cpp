@@ -926,8 +926,8 @@ juce::var SimDevice::firmwareVar() const
     description->setProperty ("dsp", hexWord (prof.dspVersion));
 
     auto* inFlash = new juce::DynamicObject();
-    for (auto& spec : SimFirmware::images())
-        inFlash->setProperty (spec.name, hexWord (SimFirmware::versionInFlash (*flash, spec, 0)));
+    for (auto& layout : SimFirmware::images())
+        inFlash->setProperty (layout.name, hexWord (SimFirmware::versionInFlash (*flash, layout, 0)));
 
     auto* f = new juce::DynamicObject();
     f->setProperty ("description", juce::var (description));

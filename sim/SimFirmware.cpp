@@ -16,9 +16,9 @@ uint32_t dataQuad (juce::Random& random) noexcept
             return q;
 }
 
-juce::int64 seedOf (const SimImageSpec& spec, uint32_t version) noexcept
+juce::int64 seedOf (const SimImageLayout& layout, uint32_t version) noexcept
 {
-    return (juce::int64) juce::String (spec.name).hashCode64() ^ (juce::int64) version;
+    return (juce::int64) juce::String (layout.name).hashCode64() ^ (juce::int64) version;
 }
 
 juce::String hexWord (uint32_t value)
@@ -27,47 +27,47 @@ juce::String hexWord (uint32_t value)
 }
 } // namespace
 
-const std::vector<SimImageSpec>& SimFirmware::images()
+const std::vector<SimImageLayout>& SimFirmware::images()
 {
-    static const std::vector<SimImageSpec> all {
+    static const std::vector<SimImageLayout> all {
         { "arxarm", 1, 0x10000, 0x1800, 0x2000, &SimProfile::armVersion },
         { "arxfpga", 3, 0x20000, 0x3000, 0x4000, &SimProfile::fpgaVersion },
     };
     return all;
 }
 
-const SimImageSpec* SimFirmware::findImage (const juce::String& name)
+const SimImageLayout* SimFirmware::findImage (const juce::String& name)
 {
-    for (auto& spec : images())
-        if (name == spec.name)
-            return &spec;
+    for (auto& layout : images())
+        if (name == layout.name)
+            return &layout;
     return nullptr;
 }
 
-std::vector<uint32_t> SimFirmware::flashQuads (const SimImageSpec& spec, uint32_t version)
+std::vector<uint32_t> SimFirmware::flashQuads (const SimImageLayout& layout, uint32_t version)
 {
-    std::vector<uint32_t> quads (spec.paddedQuads, 0xFFFFFFFFu);
-    juce::Random random (seedOf (spec, version));
-    for (uint32_t q = 0; q < spec.dataQuads; ++q)
+    std::vector<uint32_t> quads (layout.paddedQuads, 0xFFFFFFFFu);
+    juce::Random random (seedOf (layout, version));
+    for (uint32_t q = 0; q < layout.dataQuads; ++q)
         quads[q] = dataQuad (random);
-    quads[spec.paddedQuads - 2] = version;
-    quads[spec.paddedQuads - 1] = endMark;
+    quads[layout.paddedQuads - 2] = version;
+    quads[layout.paddedQuads - 1] = endMark;
     return quads;
 }
 
 void SimFirmware::programFactoryImages (SimFlash& flash, const SimProfile& profile)
 {
-    for (auto& spec : images())
+    for (auto& layout : images())
     {
-        const auto quads = flashQuads (spec, profile.*spec.version);
-        flash.program (spec.address, quads.data(), (uint32_t) quads.size() * 4);
+        const auto quads = flashQuads (layout, profile.*layout.version);
+        flash.program (layout.address, quads.data(), (uint32_t) quads.size() * 4);
     }
 }
 
-uint32_t SimFirmware::versionInFlash (const SimFlash& flash, const SimImageSpec& spec, uint32_t factoryVersion)
+uint32_t SimFirmware::versionInFlash (const SimFlash& flash, const SimImageLayout& layout, uint32_t factoryVersion)
 {
     uint32_t tail[2] {};
-    if (flash.read (spec.address + (spec.paddedQuads - 2) * 4, tail, 2) && tail[1] == endMark)
+    if (flash.read (layout.address + (layout.paddedQuads - 2) * 4, tail, 2) && tail[1] == endMark)
         return tail[0];
     return (factoryVersion & 0xFF000000u) | backupBuildKind;
 }
@@ -75,16 +75,16 @@ uint32_t SimFirmware::versionInFlash (const SimFlash& flash, const SimImageSpec&
 SimProfile SimFirmware::poweredUp (const SimProfile& profile, const SimFlash& flash)
 {
     auto described = profile;
-    for (auto& spec : images())
-        described.*spec.version = versionInFlash (flash, spec, profile.*spec.version);
+    for (auto& layout : images())
+        described.*layout.version = versionInFlash (flash, layout, profile.*layout.version);
     return described;
 }
 
-juce::String SimFirmware::datText (const SimImageSpec& spec, uint32_t version)
+juce::String SimFirmware::datText (const SimImageLayout& layout, uint32_t version)
 {
-    auto quads = flashQuads (spec, version);
-    quads.resize (spec.dataQuads);
-    return datText (spec.type, spec.address, quads, version, spec.paddedQuads);
+    auto quads = flashQuads (layout, version);
+    quads.resize (layout.dataQuads);
+    return datText (layout.type, layout.address, quads, version, layout.paddedQuads);
 }
 
 juce::String SimFirmware::datText (uint32_t type, uint32_t address, const std::vector<uint32_t>& data,
@@ -126,8 +126,8 @@ bool SimFirmware::writeDatFiles (const juce::File& folder, uint32_t version)
 {
     if (! folder.createDirectory())
         return false;
-    for (auto& spec : images())
-        if (! folder.getChildFile (juce::String (spec.name) + ".dat").replaceWithText (datText (spec, version)))
+    for (auto& layout : images())
+        if (! folder.getChildFile (juce::String (layout.name) + ".dat").replaceWithText (datText (layout, version)))
             return false;
     return true;
 }

@@ -23,7 +23,7 @@
 namespace arx::sim
 {
 
-struct SimImageSpec
+struct SimImageLayout
 {
     const char* name;      // the DAT file's name without extension
     uint32_t type;         // DAT header type: 1 ARM code, 3 FPGA
@@ -40,17 +40,17 @@ public:
     static constexpr uint32_t backupBuildKind = 0xE;
 
     // The ARX's images in flashing order: ARM code, then the FPGA.
-    static const std::vector<SimImageSpec>& images();
-    static const SimImageSpec* findImage (const juce::String& name);
+    static const std::vector<SimImageLayout>& images();
+    static const SimImageLayout* findImage (const juce::String& name);
 
     // The image as it lies in flash: data, erased padding, version, end mark.
-    static std::vector<uint32_t> flashQuads (const SimImageSpec& spec, uint32_t version);
+    static std::vector<uint32_t> flashQuads (const SimImageLayout& layout, uint32_t version);
 
     // Factory programming of a new part: every image with the profile's version.
     static void programFactoryImages (SimFlash& flash, const SimProfile& profile);
 
     // The version a device reads for an image at power-up, backup code when it is not intact.
-    static uint32_t versionInFlash (const SimFlash& flash, const SimImageSpec& spec, uint32_t factoryVersion);
+    static uint32_t versionInFlash (const SimFlash& flash, const SimImageLayout& layout, uint32_t factoryVersion);
 
     // The profile as the device describes itself after power-up from this flash.
     static SimProfile poweredUp (const SimProfile& profile, const SimFlash& flash);
@@ -59,7 +59,7 @@ public:
     // Generator
 
     // A DAT file of the image with `version` (pad flag set, padded to the image's length).
-    static juce::String datText (const SimImageSpec& spec, uint32_t version);
+    static juce::String datText (const SimImageLayout& layout, uint32_t version);
     // A DAT file of a header and data of one's own choice; the quad count is the data's.
     static juce::String datText (uint32_t type, uint32_t address, const std::vector<uint32_t>& data,
                                  uint32_t version = 0, uint32_t padTo = 0, uint32_t endQuad = endMark);

@@ -174,15 +174,15 @@ TEST (DatImage, DescriptionNamesTheCodeOfImagesAbove2048Quads)
 
 TEST (DatImage, TheLabsImagesParseAsTheyLieInFlash)
 {
-    for (auto& spec : sim::SimFirmware::images())
+    for (auto& layout : sim::SimFirmware::images())
     {
         DatImage image;
-        const auto p = parse (image, sim::SimFirmware::datText (spec, 0x05020000));
+        const auto p = parse (image, sim::SimFirmware::datText (layout, 0x05020000));
         ASSERT_TRUE (p.ok) << p.error;
-        const auto inFlash = sim::SimFirmware::flashQuads (spec, 0x05020000);
+        const auto inFlash = sim::SimFirmware::flashQuads (layout, 0x05020000);
         ASSERT_EQ ((size_t) image.quadCount(), inFlash.size());
         EXPECT_TRUE (std::equal (inFlash.begin(), inFlash.end(), image.data()));
-        EXPECT_EQ (image.startAddress(), spec.address);
+        EXPECT_EQ (image.startAddress(), layout.address);
     }
 }
 

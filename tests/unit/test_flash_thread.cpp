@@ -95,8 +95,8 @@ protected:
     {
         EXPECT_TRUE (sim::SimFirmware::writeDatFiles (folder.getFile(), version));
         juce::Array<juce::File> files;
-        for (auto& spec : sim::SimFirmware::images())
-            files.add (folder.getFile().getChildFile (juce::String (spec.name) + ".dat"));
+        for (auto& layout : sim::SimFirmware::images())
+            files.add (folder.getFile().getChildFile (juce::String (layout.name) + ".dat"));
         return files;
     }
 
@@ -153,11 +153,11 @@ TEST_F (FlashThreadTest, AnOutOfDateDeviceGetsBothImagesItsSettingsErasedAndIsCu
     EXPECT_FLOAT_EQ (progress.highest.load(), 1.0f);
 
     // Both images lie in flash as the lab builds them; the stored settings are gone.
-    for (auto& spec : sim::SimFirmware::images())
+    for (auto& layout : sim::SimFirmware::images())
     {
-        const auto expected = sim::SimFirmware::flashQuads (spec, 0x05020000);
-        EXPECT_EQ (flashWord (spec.address), expected.front());
-        EXPECT_EQ (flashWord (spec.address + 4 * (spec.paddedQuads - 2)), 0x05020000u);
+        const auto expected = sim::SimFirmware::flashQuads (layout, 0x05020000);
+        EXPECT_EQ (flashWord (layout.address), expected.front());
+        EXPECT_EQ (flashWord (layout.address + 4 * (layout.paddedQuads - 2)), 0x05020000u);
     }
     EXPECT_TRUE ((bool) lab->sim->dump()["flash"]["sessionBlank"]);
     EXPECT_EQ (lab->sim->flashLockValue(), 1u);
@@ -262,8 +262,8 @@ TEST_F (FlashThreadTest, TimeoutsAndBusyAnswersDuringEraseAndWriteAreSurvived)
 
     EXPECT_EQ (flash (labImages (0x05020000)), completeText);
     lab->sim->setFaults ({});
-    for (auto& spec : sim::SimFirmware::images())
-        EXPECT_EQ (flashWord (spec.address + 4 * (spec.paddedQuads - 2)), 0x05020000u);
+    for (auto& layout : sim::SimFirmware::images())
+        EXPECT_EQ (flashWord (layout.address + 4 * (layout.paddedQuads - 2)), 0x05020000u);
 }
 
 TEST_F (FlashThreadTest, ADeviceThatStopsAnsweringFailsTheUpdateInsteadOfCompletingIt)
