@@ -1,5 +1,6 @@
 #include "mixer/ConsoleWindow.h"
 
+#include "app/ConsoleApp.h"
 #include "app/ConsoleAppMessages.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
@@ -37,7 +38,7 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
                                                            device->uniqueName().toRawUTF8(), stateReadResult));
     state->loadPreferences (*preferences);
 
-    content = std::make_unique<CwContent> (*skin, *device, *state);
+    content = std::make_unique<CwContent> (*skin, *device, *state, ConsoleApp::isVistaOrLater());
     content->setSize (skin->contentBounds().getWidth(), skin->contentBounds().getHeight());
     setContentNonOwned (content.get(), true);
 

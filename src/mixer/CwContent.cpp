@@ -5,12 +5,13 @@
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/CwcCtrl.h"
+#include "settings/Settings.h"
 
 namespace arx
 {
 
-CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleState)
-    : skin (consoleSkin), device (dev), state (consoleState)
+CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleState, bool vistaOrLater)
+    : skin (consoleSkin), device (dev), state (consoleState), vista (vistaOrLater)
 {
     setName (device.uniqueName());
     setOpaque (true);
@@ -19,10 +20,11 @@ CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleS
 CwContent::~CwContent()
 {
     // The thread's destructor detaches it from the window before it waits, so a thread that has
-    // not finished yet never waits for this, the message thread. The poller may sit in the
-    // thread's queues: it goes after the thread.
+    // not finished yet never waits for this, the message thread. The poller and the settings
+    // page's controls may sit in the thread's queues: they go after the thread.
     thread.reset();
     poller.reset();
+    settingsPage.reset();
 }
 
 void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& preferences)
@@ -30,8 +32,10 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
     thread = std::make_unique<hwthread> (device, state, &owner);
     poller = std::make_unique<CwcCtrl> (*this, device, *this);
 
-    // The tab bar, the mixer page, the session box, the logo box and the settings page take
-    // their places here as children, in that order.
+    // The tab bar, the mixer page, the session box and the logo box take their places here as
+    // children, in that order, before the settings page.
+    settingsPage = std::make_unique<Settings> (*this, device, skin.pageBounds(), vista);
+    addChildComponent (*settingsPage);
 
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
         control->refresh (state, false);
@@ -59,6 +63,8 @@ void CwContent::selectPage (int bank)
     if (newTab == tab)
         return;
     tab = newTab;
+    if (settingsPage != nullptr)
+        settingsPage->setVisible (bank < 0);
     repaint (skin.tabBarBounds());
 }
 
@@ -122,6 +128,10 @@ void CwContent::handleCommandMessage (int)
 {
     if (poller == nullptr || ! poller->isDataValid())
         return;
+
+    // Every good poll: the page queues its own reads from what the poll brought.
+    if (settingsPage != nullptr)
+        settingsPage->updateStatus();
 
     // An idle console must cost little: only values that moved are shown again.
     auto fresh = readLiveValues();

@@ -21,6 +21,7 @@ namespace arx
 class ConsoleSkin;
 class ConsoleState;
 class CwcCtrl;
+class Settings;
 
 class CwContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
@@ -29,7 +30,8 @@ class CwContent : public juce::Component,
 public:
     static constexpr int settingsTab = -1;
 
-    CwContent (ConsoleSkin& skin, bhw& device, ConsoleState& state);
+    // `vistaOrLater` picks the settings page's behaviour.
+    CwContent (ConsoleSkin& skin, bhw& device, ConsoleState& state, bool vistaOrLater = false);
     // Stops the hardware thread before the controls go; a write-back it owes completes first.
     ~CwContent() override;
 
@@ -63,6 +65,7 @@ public:
 
     hwthread* getHwThreadIfMade() noexcept { return thread.get(); }
     CwcCtrl* getPoller() noexcept { return poller.get(); }
+    Settings* getSettingsPage() noexcept { return settingsPage.get(); }
     HwCtrl* firstControl() const noexcept { return controlHead; }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
 
@@ -103,8 +106,10 @@ private:
     ConsoleSkin& skin;
     bhw& device;
     ConsoleState& state;
+    const bool vista;
     std::unique_ptr<hwthread> thread;
     std::unique_ptr<CwcCtrl> poller;
+    std::unique_ptr<Settings> settingsPage;
     HwCtrl* controlHead = nullptr;
     juce::ApplicationCommandManager commands;
     int tab = 0;
