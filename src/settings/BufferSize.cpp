@@ -49,6 +49,8 @@ BufferSize::BufferSize (HwCtrlHost& host) : SettingsGroup (host, "buffer size bo
     slider.setBounds (10, (getHeight() - 50) / 2, 180, 50);
     slider.setChangeNotificationOnlyOnRelease (true);
     slider.setRange (minimumSamples, maximumSamples, stepSamples);
+    // The look leaves slider tracks clear; this one would show no range at all.
+    slider.setColour (juce::Slider::backgroundColourId, juce::Colour::greyLevel (0.3f));
     slider.addListener (this);
     addAndMakeVisible (slider);
 

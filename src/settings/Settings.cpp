@@ -107,24 +107,42 @@ Settings::~Settings()
 
 void Settings::layOut()
 {
+    constexpr int top = 16, gap = 12, guitarGap = 24;
     const int width = getWidth();
-    int y = 16;
+    int y = top;
     const auto place = [width, &y] (juce::Component* control, int column, int columns) {
         if (control == nullptr)
             return;
         control->setTopLeftPosition ((width / columns - control->getWidth()) / 2 + column * width / columns, y);
-        y = control->getBottom() + 12;
+        y = control->getBottom() + gap;
     };
 
     place (rateDisplay.get(), 0, 2);
     place (sampleRate.get(), 0, 2);
     place (clockSource.get(), 0, 2);
-    y += 24;
-    place (guitar.get(), 0, 1);
+    const int leftColumnEnd = y;
 
-    y = 16;
+    y = top;
     place (spdifFormat.get(), 1, 2);
     place (bufferSize.get(), 1, 2);
+    const int rightColumnEnd = y;
+
+    // The guitar panel goes across the page below the left column. Where that would run into
+    // the "About" button (a device with many rates) it goes below the right column if it fits
+    // there beside the left one.
+    const int limit = about.getY() - gap;
+    const bool fitsBelowLeft = leftColumnEnd + guitarGap + guitar->getHeight() <= limit;
+    const bool fitsBelowRight = rightColumnEnd + guitar->getHeight() <= limit && guitar->getWidth() <= width / 2;
+    if (fitsBelowLeft || ! fitsBelowRight)
+    {
+        y = leftColumnEnd + guitarGap;
+        place (guitar.get(), 0, 1);
+    }
+    else
+    {
+        y = rightColumnEnd;
+        place (guitar.get(), 1, 2);
+    }
 }
 
 //==============================================================================
