@@ -203,6 +203,10 @@ void GuitarInputMode::paint (juce::Graphics& g)
 //==============================================================================
 void GuitarInputMode::buttonClicked (juce::Button* clicked)
 {
+    // A radio group also reports the buttons it turns off.
+    if (! clicked->getToggleState())
+        return;
+
     if (clicked == &charging)
     {
         chargingNow = charging.getToggleState();

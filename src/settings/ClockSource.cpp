@@ -96,6 +96,10 @@ void ClockSource::updateAvailability (uint32_t statusBits)
 
 void ClockSource::buttonClicked (juce::Button* clicked)
 {
+    // A radio group also reports the buttons it turns off.
+    if (! clicked->getToggleState())
+        return;
+
     for (int i = 0; i < sourceCount; ++i)
     {
         if (buttons[size_t (i)].get() == clicked)

@@ -32,8 +32,14 @@ void DxSampleRateLock::set()
     onSetResult (getThread().getDevice().setRateLock (locked.load()));
 }
 
-void DxSampleRateLock::handleCommandMessage (int)
+void DxSampleRateLock::handleCommandMessage (int commandId)
 {
+    // The button's own click arrives as a command message too.
+    if (commandId != 0)
+    {
+        juce::ToggleButton::handleCommandMessage (commandId);
+        return;
+    }
     setToggleState (locked.load(), juce::dontSendNotification);
 }
 

@@ -25,7 +25,8 @@ public:
     void store (ConsoleState&) override {}
     void reset() override {}
 
-    void handleCommandMessage (int) override;
+    // 0: shows the lock the driver reported.
+    void handleCommandMessage (int commandId) override;
 
     bool isLocked() const noexcept { return locked.load(); }
 

@@ -139,6 +139,10 @@ void SampleRate::handleCommandMessage (int)
 
 void SampleRate::buttonClicked (juce::Button* clicked)
 {
+    // A radio group also reports the buttons it turns off.
+    if (! clicked->getToggleState())
+        return;
+
     for (auto& r : rates)
     {
         if (r.button.get() != clicked)

@@ -74,6 +74,10 @@ void SpdifFormat::handleCommandMessage (int)
 
 void SpdifFormat::buttonClicked (juce::Button* clicked)
 {
+    // A radio group also reports the buttons it turns off.
+    if (! clicked->getToggleState())
+        return;
+
     professional = clicked == &pro;
     getThread().queueSet (*this);
 }
