@@ -58,20 +58,43 @@ GuitarInputMode::~GuitarInputMode()
 }
 
 //==============================================================================
+bool GuitarInputMode::isChargingNow() const
+{
+    const juce::ScopedLock sl (userChangeLock);
+    return chargingNow;
+}
+
 void GuitarInputMode::get()
 {
-    bool nowCharging = chargingNow.load(), autoCharge = false;
+    uint32_t changesBefore = 0;
+    bool changePending = false, nowCharging = false;
+    {
+        const juce::ScopedLock sl (userChangeLock);
+        changesBefore = userChanges;
+        changePending = getThread().isQueuedForSet (*this);
+        nowCharging = chargingNow;
+    }
+
+    bool autoCharge = false;
     uint32_t delay = 0;
     const int code = device().getGuitarState (nowCharging, autoCharge, delay);
-    chargingNow = nowCharging;
-    if (code == bhw::resultOk)
-        state().setGuitarSetting (autoCharge, delay);
+    {
+        // A change of the user's made before the answer came is newer than the answer, and on
+        // its way to the device.
+        const juce::ScopedLock sl (userChangeLock);
+        if (! changePending && userChanges == changesBefore)
+        {
+            chargingNow = nowCharging;
+            if (code == bhw::resultOk)
+                state().setGuitarSetting (autoCharge, delay);
+        }
+    }
     onGetResult (code, this);
 }
 
 void GuitarInputMode::set()
 {
-    const bool charge = chargingNow.load();
+    const bool charge = isChargingNow();
     const int code = device().setGuitarState (charge, state().guitarEnabled(), state().guitarSetting());
     onSetResult (code);
     if (code != bhw::resultOk || charge)
@@ -166,7 +189,7 @@ void GuitarInputMode::rebuildExplanation()
     if ((lastStatus & statusCharging) != 0)
     {
         explanation = "The guitar is charging.   The blend knob will work normally.\n\n";
-        if (chargingNow)
+        if (isChargingNow())
         {
             explanation += "To stop charging, click on Live Mode or Hex Mode.";
         }
@@ -209,39 +232,44 @@ void GuitarInputMode::buttonClicked (juce::Button* clicked)
 
     if (clicked == &charging)
     {
-        chargingNow = charging.getToggleState();
+        userChanged ([this] { chargingNow = charging.getToggleState(); });
+        return;
     }
-    else
-    {
-        const bool wantHex = clicked == &hex;
-        const bool guitarCharging = (latestStatus & statusCharging) != 0;
-        if (state().testFlags (hexFlag) == wantHex && ! guitarCharging)
-            return;
 
+    const bool wantHex = clicked == &hex;
+    const bool guitarCharging = (latestStatus & statusCharging) != 0;
+    if (state().testFlags (hexFlag) == wantHex && ! guitarCharging)
+        return;
+
+    userChanged ([this, wantHex] {
         chargingNow = false;
         if (wantHex)
             state().setFlags (hexFlag);
         else
             state().clearFlags (hexFlag);
-    }
-
-    userChanged();
+    });
 }
 
 void GuitarInputMode::comboBoxChanged (juce::ComboBox*)
 {
     const int choice = chargeCombo.getSelectedId();
-    if (choice == comboNever)
-        state().setGuitarSetting (false, state().guitarSetting());
-    else if (choice == comboAfterFiveMinutes)
-        state().setGuitarSetting (true, ConsoleState::defaultGuitarDelay);
-
-    userChanged();
+    userChanged ([this, choice] {
+        if (choice == comboNever)
+            state().setGuitarSetting (false, state().guitarSetting());
+        else if (choice == comboAfterFiveMinutes)
+            state().setGuitarSetting (true, ConsoleState::defaultGuitarDelay);
+    });
 }
 
-void GuitarInputMode::userChanged()
+void GuitarInputMode::userChanged (const std::function<void()>& change)
 {
-    getThread().queueSet (*this);
+    {
+        const juce::ScopedLock sl (userChangeLock);
+        change();
+        ++userChanges;
+        getThread().queueSet (*this);
+    }
+
     // 0 would read as "no change yet".
     lastUserChange = juce::jmax (juce::uint32 (1), now());
     lastStatus = 0xFFFFFFFF;

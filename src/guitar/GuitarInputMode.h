@@ -2,7 +2,6 @@
 
 #include "settings/SettingsGroup.h"
 
-#include <atomic>
 #include <functional>
 
 namespace arx
@@ -14,7 +13,8 @@ namespace arx
 // and queues the set, and the first status poll a second after it shows what the guitar did.
 //
 // Threads: get() and set() on the hardware thread; everything else on the message thread.
-// The charging-now flag is written by both (a get's answer, a click).
+// The user's changes and a get's answer are written under userChangeLock, which is never held
+// while the device is asked: a change made before the answer came wins over the answer.
 class GuitarInputMode : public SettingsGroup, private juce::Button::Listener, private juce::ComboBox::Listener
 {
 public:
@@ -54,7 +54,7 @@ public:
     void paint (juce::Graphics&) override;
 
     const juce::String& getExplanation() const noexcept { return explanation; }
-    bool isChargingNow() const noexcept { return chargingNow.load(); }
+    bool isChargingNow() const;
     juce::ToggleButton& getLiveButton() noexcept { return live; }
     juce::ToggleButton& getHexButton() noexcept { return hex; }
     juce::ToggleButton& getChargingButton() noexcept { return charging; }
@@ -63,7 +63,8 @@ public:
 private:
     void buttonClicked (juce::Button*) override;
     void comboBoxChanged (juce::ComboBox*) override;
-    void userChanged();
+    // Makes `change` to the values the set sends and queues the set, as one step for get().
+    void userChanged (const std::function<void()>& change);
     void rebuildExplanation();
     juce::ToggleButton& modeButtonOfState();
 
@@ -73,7 +74,9 @@ private:
     juce::uint32 lastUserChange = 0;
     uint32_t lastStatus = 0xFFFFFFFF;
     uint32_t latestStatus = 0; // of the last poll, shown or not
-    std::atomic<bool> chargingNow { false };
+    juce::CriticalSection userChangeLock;
+    bool chargingNow = false;
+    uint32_t userChanges = 0;
     juce::String explanation;
     Clock now;
 

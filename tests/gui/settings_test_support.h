@@ -6,6 +6,7 @@
 
 #include "hw_test_support.h"
 #include "session/SessionHost.h"
+#include "settings/BufferSize.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,8 @@
 #include "mixer/ConsoleWindow.h"
 #include "mixer/CwContent.h"
 #include "mixer/CwcCtrl.h"
+#include "guitar/GuitarInputMode.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +116,7 @@ TEST (ConsoleWindow, SavePreferencesWritesPositionTabAndStateKeys)
     WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, -1); });
     auto& w = *rig.window;
     EXPECT_EQ (w.getContent().currentTab(), CwContent::settingsTab);
+    EXPECT_TRUE (w.getContent().getSettingsPage()->isVisible());
 
     w.setTopLeftPosition (321, 123);
     w.getState().setInputAlias (0, "Vox");
@@ -195,6 +198,27 @@ TEST (ConsoleWindow, DestructionClosesTheDeviceOnce)
     const int before = rig.lab.device->openCount();
     rig.window.reset();
     EXPECT_EQ (rig.lab.device->openCount(), before - 1);
+}
+
+TEST (CwContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
+{
+    WindowRig rig;
+    auto& content = rig.window->getContent();
+    auto* page = content.getSettingsPage();
+    ASSERT_NE (page, nullptr);
+    EXPECT_EQ (page->getParentComponent(), &content);
+    EXPECT_EQ (page->getBounds(), juce::Rectangle<int> (0, 30, content.getWidth(), 506));
+    EXPECT_FALSE (page->isVisible());
+
+    content.selectPage (-1);
+    EXPECT_TRUE (page->isVisible());
+    content.selectPage (2);
+    EXPECT_FALSE (page->isVisible());
+
+    // The poll's message reaches the page: the lab's guitar is connected.
+    EXPECT_FALSE (page->getGuitarPanel().isVisible());
+    content.pollTick();
+    ASSERT_TRUE (pumpUntil ([&] { return page->getGuitarPanel().isVisible(); }));
 }
 
 TEST (CwContent, OnlyValidPollsThatChangedSomethingUpdateTheDisplays)
