@@ -225,12 +225,11 @@ TEST (SettingsPage, AClockSourceThatLosesItsSignalIsGreyed)
     auto* fireWire = clock.buttonFor (1);
     auto* spdif = clock.buttonFor (3);
 
-    // The S/PDIF input's signal comes and goes: the meter reply's status word says so.
-    std::atomic<bool> spdifSignal { true };
-    rig.rig.lab.hook.after = [&] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t& returned) {
-        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == 0 && in[packetCommand] == 1
-            && returned > 4 * packetParam0 && ! spdifSignal)
-            out[packetParam0] &= ~(1u << 3);
+    const auto loseSignal = [&] (uint32_t sources) {
+        sim::SimFaults f;
+        f.signalLost = sources;
+        rig.device().setFaults (f);
+        rig.poll();
     };
 
     rig.poll();
@@ -238,23 +237,16 @@ TEST (SettingsPage, AClockSourceThatLosesItsSignalIsGreyed)
     EXPECT_TRUE (fireWire->isEnabled());
     EXPECT_TRUE (spdif->isEnabled());
 
-    spdifSignal = false;
-    rig.poll();
+    loseSignal (1u << 3);
     EXPECT_TRUE (internal->isEnabled());
     EXPECT_TRUE (fireWire->isEnabled());
     EXPECT_FALSE (spdif->isEnabled());
 
-    spdifSignal = true;
-    rig.poll();
+    loseSignal (0);
     EXPECT_TRUE (spdif->isEnabled());
 
     // No signal anywhere: only "Internal" stays.
-    rig.rig.lab.hook.after = [] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t& returned) {
-        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == 0 && in[packetCommand] == 1
-            && returned > 4 * packetParam0)
-            out[packetParam0] = 0;
-    };
-    rig.poll();
+    loseSignal ((1u << 1) | (1u << 3));
     EXPECT_TRUE (internal->isEnabled());
     EXPECT_FALSE (fireWire->isEnabled());
     EXPECT_FALSE (spdif->isEnabled());
