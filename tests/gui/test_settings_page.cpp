@@ -115,14 +115,21 @@ TEST (SettingsPage, ControlsFollowTheDeviceAndStandInTheirColumns)
     EXPECT_EQ (rig.page->getBufferSize().getY(), 16);
 }
 
-TEST (SettingsPage, TheDeviceFlagIsSetAtBuildEvenWhileTheDeviceTimesOut)
+// A device that answers "time-out" to the next `count` commands, or to a `share` of them.
+std::function<void (sim::SimDevice&, bhw&)> timingOut (int count, double share)
 {
-    SettingsRig rig (false, {}, [] (sim::SimDevice& device, bhw&) {
+    return [count, share] (sim::SimDevice& device, bhw&) {
         sim::SimFaults f;
         f.ntStatus = platform::STATUS_TIMEOUT;
-        f.ntStatusCount = 3;
+        f.ntStatusCount = count;
+        f.ntStatusShare = share;
         device.addFault (f);
-    });
+    };
+}
+
+TEST (SettingsPage, TheDeviceFlagIsSetAtBuildEvenWhileTheDeviceTimesOut)
+{
+    SettingsRig rig (false, {}, timingOut (3, 0.0));
     // The page's first command is the flag: it meets the three time-outs and goes on.
     ASSERT_TRUE (pumpUntil ([&] { return (rig.device().mixer().flags & 1) != 0; }));
     EXPECT_EQ (rig.device().requestCount ("3/3"), 4);
@@ -130,12 +137,7 @@ TEST (SettingsPage, TheDeviceFlagIsSetAtBuildEvenWhileTheDeviceTimesOut)
 
 TEST (SettingsPage, TheDeviceFlagGivesUpWhenTheDeviceKeepsTimingOut)
 {
-    SettingsRig rig (false, {}, [] (sim::SimDevice& device, bhw&) {
-        sim::SimFaults f;
-        f.ntStatus = platform::STATUS_TIMEOUT;
-        f.ntStatusShare = 1.0;
-        device.addFault (f);
-    });
+    SettingsRig rig (false, {}, timingOut (0, 1.0));
 
     // Two seconds of repeats, then no more: the count stands still while the other controls
     // go on retrying their reads.
