@@ -35,6 +35,10 @@ const Spot lockButton { leftGroupX + 60 + 40, pageTop + legacyRateGroupY + 143 +
 // The clock source buttons "Internal", "FireWire", "S/PDIF", two to a row.
 const Spot spdifClockButton { leftGroupX + 18 + 40, pageTop + legacyClockGroupY + 53 + 12 };
 // The buffer size slider's track: the group below the S/PDIF group, the slider 15 down in it.
+// The guitar panel stands below the right column: "Live mode", "Hex mode" and "Charging",
+// centred 125 pixels apart, 36 pixels down.
+constexpr int guitarPanelX = 461 + (461 - 400) / 2, guitarPanelY = 16 + 80 + 12 + 80 + 12;
+Spot guitarButton (int index) { return { guitarPanelX + 75 + 125 * index, pageTop + guitarPanelY + 36 }; }
 constexpr int sliderTrackY = pageTop + 16 + 80 + 12 + 15 + 10, sliderLeft = rightGroupX + 10 + 12, sliderRight = rightGroupX + 190 - 12;
 
 class SettingsPageE2e : public ConsoleE2eTest
@@ -81,6 +85,13 @@ protected:
         return ConsoleRig::waitUntil ([&] { return condition (rig->dump (name)); }, timeoutMs, 100);
     }
 
+    // `polls` more status polls have reached the device: the console has seen what it had.
+    bool pollsPast (int polls)
+    {
+        const int until = rig->dump (name).gwc ("0/1") + polls;
+        return ConsoleRig::waitUntil ([&] { return rig->dump (name).gwc ("0/1") >= until; }, 5000, 50);
+    }
+
     static juce::int64 rate (const DeviceDump& d) { return (juce::int64) d.json["clock"]["rate"]; }
     static juce::int64 source (const DeviceDump& d) { return (juce::int64) d.json["clock"]["source"]; }
 
@@ -120,10 +131,6 @@ TEST_F (SettingsPageE2e, AClockSourceWithoutSignalCannotBeChosenUntilItComesBack
 {
     open (false, { "--no-signal", "3" });
     // Polls have run and the button is greyed: a click does nothing.
-    const auto pollsPast = [&] (int polls) {
-        const int until = rig->dump (name).gwc ("0/1") + polls;
-        return ConsoleRig::waitUntil ([&] { return rig->dump (name).gwc ("0/1") >= until; }, 5000, 50);
-    };
     ASSERT_TRUE (pollsPast (3));
     click (spdifClockButton);
     ASSERT_TRUE (pollsPast (3));
@@ -150,16 +157,12 @@ TEST_F (SettingsPageE2e, TheBufferSizeGoesOutOnReleaseAndARefusalIsExplained)
     mouse ({ "mouseup", "1" });
 
     // The driver refuses: the user is told, and the device keeps its size.
-    std::vector<WindowInfo> boxes;
-    ASSERT_TRUE (ConsoleRig::waitUntil ([&] { return ! (boxes = rig->x().findWindows ("Vantrel ARX Console")).empty(); },
-                                        5000, 100))
-        << rig->consoleLog (console);
+    WindowInfo box;
+    ASSERT_TRUE (rig->waitForTitle ("Vantrel ARX Console", box, 5000)) << rig->consoleLog (console);
     EXPECT_EQ (rig->dump (name).driver ("9"), 1);
     EXPECT_EQ ((int) rig->dump (name).json["bufferSize"], 256);
     rig->screenshot();
-    // Closed as a window manager's close button would.
-    ASSERT_TRUE (rig->x().requestClose (boxes.front().id));
-    ASSERT_TRUE (ConsoleRig::waitUntil ([&] { return rig->x().findWindows ("Vantrel ARX Console").empty(); }, 5000, 100));
+    ASSERT_TRUE (rig->pressInWindow ("Vantrel ARX Console", "Return"));
 
     // Without an ASIO application the size is taken.
     ASSERT_TRUE (rig->fault (name, { "--refuse-buffer-size", "off" }));
@@ -168,6 +171,34 @@ TEST_F (SettingsPageE2e, TheBufferSizeGoesOutOnReleaseAndARefusalIsExplained)
     mouse ({ "mousemove", "--sync", at (sliderRight), atY (sliderTrackY), "mouseup", "1" });
     ASSERT_TRUE (deviceShows ([] (const DeviceDump& d) { return (int) d.json["bufferSize"] > 1024; }));
     EXPECT_EQ ((int) rig->dump (name).json["bufferSize"] % 32, 0);
+}
+
+TEST_F (SettingsPageE2e, TheGuitarPanelSwitchesTheGuitarOnlyWhileOneIsConnected)
+{
+    open (false);
+    click (guitarButton (1)); // Hex mode
+    ASSERT_TRUE (deviceShows ([] (const DeviceDump& d) { return (bool) d.json["guitar"]["hexMode"]; }))
+        << rig->consoleLog (console);
+
+    // Unplugged: the panel goes (at the first poll a second after the click: polls come at most
+    // every 100 ms), and a click where it stood sends nothing.
+    ASSERT_EQ (rig->labCommand ({ "guitar", name, "disconnect" }).exitCode, 0);
+    ASSERT_TRUE (pollsPast (12));
+    const int sent = rig->dump (name).gwc ("10/7");
+    click (guitarButton (0));
+    ASSERT_TRUE (pollsPast (3));
+    EXPECT_EQ (rig->dump (name).gwc ("10/7"), sent);
+    rig->screenshot();
+
+    // Plugged in again, still in hex mode: the panel is back and takes live mode.
+    ASSERT_EQ (rig->labCommand ({ "guitar", name, "connect" }).exitCode, 0);
+    EXPECT_TRUE (ConsoleRig::waitUntil (
+        [&] {
+            click (guitarButton (0));
+            return (int) rig->dump (name).json["guitar"]["control"] == 0;
+        },
+        5000, 300));
+    EXPECT_EQ (rig->dump (name).gwc ("10/6"), 2);
 }
 
 } // namespace

@@ -22,6 +22,12 @@ juce::var labGuitar (sim::SimDevice& device)
     return device.dump()["guitar"];
 }
 
+// The player or the cable, at the guitar.
+void atTheGuitar (sim::SimDevice& device, const std::function<void (sim::SimGuitar&)>& action)
+{
+    device.withGuitar (action);
+}
+
 // The settings page with a clock for the panel's one-second rule that the test moves.
 struct GuitarRig : SettingsRig
 {
@@ -62,9 +68,10 @@ TEST (GuitarMode, ShowsItselfOnlyWhileAGuitarIsConnected)
     EXPECT_TRUE (panel.getLiveButton().getToggleState());
     EXPECT_EQ (panel.getExplanation(), liveText + "\n\nThe guitar will not automatically charge." + dvxText);
 
-    // Unplugged.
-    panel.updateFromStatus (rig.rig.lab.device->statusBits() & ~GuitarInputMode::statusMask);
+    atTheGuitar (rig.device(), [] (sim::SimGuitar& g) { g.connect (false); });
+    rig.poll();
     EXPECT_FALSE (panel.isVisible());
+    atTheGuitar (rig.device(), [] (sim::SimGuitar& g) { g.connect (true); });
     rig.poll();
     EXPECT_TRUE (panel.isVisible());
 }
@@ -76,8 +83,8 @@ TEST (GuitarMode, ChargingByItselfAsksToStrumAndFadesTheModeItReturnsTo)
     rig.showGuitar();
     const auto on = panel.getChargingButton().getLookAndFeel().findColour (juce::TextButton::buttonOnColourId);
 
-    // The guitar starts charging without the user asking.
-    ASSERT_EQ (rig.rig.lab.device->setGuitarState (true, true, 300), 0);
+    // Not played for longer than the charge delay: the guitar charges by itself.
+    atTheGuitar (rig.device(), [] (sim::SimGuitar& g) { g.setIdleSeconds (301); });
     rig.poll();
     EXPECT_TRUE (panel.getChargingButton().getToggleState());
     EXPECT_FALSE (panel.getLiveButton().getToggleState());
@@ -111,7 +118,8 @@ TEST (GuitarMode, AModeClickShowsOnlyWhatTheDeviceReportsASecondLater)
     EXPECT_TRUE (rig.state().testFlags (hexFlag));
     ASSERT_TRUE (pumpUntil ([&] { return rig.device().guitarControl() == 2; }));
 
-    // The device reports hex mode, but the click is not a second old.
+    // The guitar switches a moment later, but the click is not a second old.
+    ASSERT_TRUE (pumpUntil ([&] { return (bool) labGuitar (rig.device())["hexMode"]; }));
     rig.nowMs += 999;
     rig.poll();
     EXPECT_EQ (panel.getExplanation(), "");
@@ -122,8 +130,8 @@ TEST (GuitarMode, AModeClickShowsOnlyWhatTheDeviceReportsASecondLater)
     EXPECT_FALSE (panel.getLiveButton().getToggleState());
     EXPECT_EQ (panel.getExplanation(), hexText + autoText + dvxText);
 
-    // The device is the judge: turned back to live at the guitar, the panel follows.
-    ASSERT_EQ (rig.rig.lab.device->setGuitarControl (0), 0);
+    // The device is the judge: switched back to live at the guitar, the panel follows.
+    atTheGuitar (rig.device(), [] (sim::SimGuitar& g) { g.setMode (false); });
     rig.poll();
     EXPECT_TRUE (panel.getLiveButton().getToggleState());
     EXPECT_FALSE (rig.state().testFlags (hexFlag));
@@ -149,7 +157,7 @@ TEST (GuitarMode, LiveWhileChargingStopsChargingThenSetsLiveMode)
     GuitarRig rig;
     auto& panel = rig.panel;
     rig.showGuitar();
-    ASSERT_EQ (rig.rig.lab.device->setGuitarState (true, true, 300), 0);
+    atTheGuitar (rig.device(), [] (sim::SimGuitar& g) { g.setIdleSeconds (301); });
     rig.poll();
     ASSERT_TRUE (panel.getChargingButton().getToggleState());
 
@@ -167,7 +175,7 @@ TEST (GuitarMode, LiveWhileChargingStopsChargingThenSetsLiveMode)
             sent.push_back ("control " + std::to_string (r.param (0)));
     }
     EXPECT_EQ (sent, (std::vector<std::string> { "state 0 1 300", "control 0" }));
-    EXPECT_FALSE ((bool) labGuitar (rig.device())["chargingNow"]);
+    EXPECT_FALSE ((bool) labGuitar (rig.device())["charging"]);
 }
 
 TEST (GuitarMode, AClickWhileTheGuitarIsReadWinsOverTheAnswer)
@@ -227,8 +235,7 @@ TEST (GuitarMode, ResetGivesFiveMinutesAndLiveMode)
         ASSERT_EQ (device.setGuitarControl (2), 0);
     });
     ASSERT_TRUE (pumpUntil ([&] { return rig.state().guitarSetting() == 120; }));
-    rig.showGuitar();
-    ASSERT_TRUE (rig.panel.getHexButton().getToggleState());
+    ASSERT_TRUE (rig.pollUntil ([&] { return rig.panel.getHexButton().getToggleState(); }));
     ASSERT_TRUE (rig.state().testFlags (hexFlag));
 
     SessionHost::resetAndQueueAll (rig.firstControl);
