@@ -1,0 +1,37 @@
+#include "mixer/widgets/Alias.h"
+
+namespace arx
+{
+
+Alias::Alias() : juce::Label ("alias", {})
+{
+    addListener (this);
+}
+
+Alias::~Alias()
+{
+    removeListener (this);
+}
+
+void Alias::setUp (juce::Component& parent)
+{
+    updateText();
+    setEditable (true, false, false);
+    setJustificationType (juce::Justification::centred);
+    setColour (juce::Label::backgroundColourId, juce::Colours::transparentBlack);
+    setColour (juce::Label::textColourId, juce::Colours::black);
+    parent.addAndMakeVisible (this);
+}
+
+void Alias::labelTextChanged (juce::Label*)
+{
+    const auto typed = getText();
+    const auto stored = storeName (typed);
+    if (stored != typed)
+    {
+        juce::Logger::outputDebugString ("Console - name \"" + typed + "\" is kept as \"" + stored + "\"");
+        setText (stored, juce::dontSendNotification);
+    }
+}
+
+} // namespace arx
