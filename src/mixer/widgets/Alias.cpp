@@ -1,5 +1,7 @@
 #include "mixer/widgets/Alias.h"
 
+#include "mixer/widgets/LightField.h"
+
 namespace arx
 {
 
@@ -18,9 +20,13 @@ void Alias::setUp (juce::Component& parent)
     updateText();
     setEditable (true, false, false);
     setJustificationType (juce::Justification::centred);
-    setColour (juce::Label::backgroundColourId, juce::Colours::transparentBlack);
-    setColour (juce::Label::textColourId, juce::Colours::black);
+    styleLightField (*this);
     parent.addAndMakeVisible (this);
+}
+
+void Alias::editorShown (juce::Label*, juce::TextEditor& textEditor)
+{
+    fitEditorToField (textEditor);
 }
 
 void Alias::labelTextChanged (juce::Label*)

@@ -24,11 +24,14 @@ public:
     virtual void updateText() = 0;
 
 protected:
+    using juce::Label::editorShown;
+
     // The user typed `text`; returns the name as stored, which the label then shows.
     virtual juce::String storeName (const juce::String& text) = 0;
 
 private:
     void labelTextChanged (juce::Label*) override;
+    void editorShown (juce::Label*, juce::TextEditor& textEditor) override;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Alias)
 };

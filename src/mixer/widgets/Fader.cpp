@@ -3,6 +3,7 @@
 #include "console/hwthread.h"
 #include "mixer/widgets/FaderTextBox.h"
 #include "mixer/widgets/Gang.h"
+#include "mixer/widgets/LightField.h"
 
 #include <cmath>
 
@@ -31,7 +32,7 @@ void Fader::makeTextBox (juce::Component& parent, juce::Rectangle<int> bounds, f
     textBox->setBounds (bounds);
     textBox->setJustificationType (juce::Justification::centred);
     textBox->setEditable (true, false, false);
-    textBox->setColour (juce::Label::textColourId, juce::Colours::black);
+    styleLightField (*textBox);
     auto font = textBox->getFont().boldened();
     if (fontHeight > 0.0f)
         font = font.withHeight (fontHeight);

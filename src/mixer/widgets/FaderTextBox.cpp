@@ -1,6 +1,7 @@
 #include "mixer/widgets/FaderTextBox.h"
 
 #include "mixer/widgets/Fader.h"
+#include "mixer/widgets/LightField.h"
 
 namespace arx
 {
@@ -54,6 +55,14 @@ FaderTextBox* FaderTextBox::nextShowing (bool forwards) const
 std::unique_ptr<juce::ComponentTraverser> FaderTextBox::createKeyboardFocusTraverser()
 {
     return std::make_unique<FtbTraverser> (*this);
+}
+
+void FaderTextBox::editorShown (juce::TextEditor* textEditor)
+{
+    // The editor cannot squeeze its text as the label does: smaller plain type keeps "-60.0"
+    // and the caret inside the field.
+    fitEditorToField (*textEditor);
+    textEditor->applyFontToAllText (getFont().withStyle (juce::Font::plain).withHeight (getFont().getHeight() * 0.88f));
 }
 
 void FaderTextBox::textWasEdited()

@@ -38,6 +38,7 @@ public:
     std::unique_ptr<juce::ComponentTraverser> createKeyboardFocusTraverser() override;
 
 protected:
+    void editorShown (juce::TextEditor*) override;
     void textWasEdited() override;
 
 private:

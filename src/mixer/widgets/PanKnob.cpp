@@ -72,6 +72,14 @@ void PanKnob::mouseDrag (const juce::MouseEvent& e)
         juce::Slider::mouseDrag (e);
 }
 
+void PanKnob::lookAndFeelChanged()
+{
+    juce::Slider::lookAndFeelChanged();
+    for (auto* child : getChildren())
+        if (auto* text = dynamic_cast<juce::Label*> (child))
+            text->setFont (juce::Font ((float) textHeight, juce::Font::bold));
+}
+
 void PanKnob::handleCommandMessage (int)
 {
     setValue (stateValue(), juce::dontSendNotification);

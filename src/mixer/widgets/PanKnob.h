@@ -44,6 +44,8 @@ public:
     void valueChanged() override;
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
+    // The look and feel makes the text box anew: its font is fitted to the 10 pixels again.
+    void lookAndFeelChanged() override;
 
     // Component: shows the state's value (posted by the hardware thread after a get).
     void handleCommandMessage (int) override;
