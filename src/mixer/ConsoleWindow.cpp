@@ -7,6 +7,7 @@
 #include "firmware/FlashProgressWindow.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/CwContent.h"
+#include "mixer/RepaintRate.h"
 
 namespace arx
 {
@@ -29,6 +30,8 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
     openPreferences();
 
     setOpaque (true);
+    // Before the native title bar makes the window's peer anew.
+    limitRepaintRate (consoleRepaintHz);
     setUsingNativeTitleBar (true);
 
     state = std::make_unique<ConsoleState> (device.get());
