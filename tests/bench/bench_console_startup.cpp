@@ -4,6 +4,8 @@
 
 #include "e2e/harness/ConsoleRig.h"
 
+#include "bench/bench_table.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -19,19 +21,8 @@ namespace
 {
 using namespace arx::e2e;
 using Clock = std::chrono::steady_clock;
-
-std::map<std::string, std::string>& table()
-{
-    static std::map<std::string, std::string> rows;
-    return rows;
-}
-
-std::string format (const char* pattern, double value)
-{
-    char text[64];
-    std::snprintf (text, sizeof (text), pattern, value);
-    return text;
-}
+using arx::bench::format;
+using arx::bench::table;
 
 // utime + stime of a process in seconds, or -1 when it cannot be read.
 double tickSeconds (pid_t pid)
@@ -214,8 +205,6 @@ int main (int argc, char** argv)
     benchmark::Shutdown();
     server.stop();
 
-    std::printf ("\n%-62s %s\n", "console figure", "value");
-    for (auto& [what, value] : table())
-        std::printf ("%-62s %s\n", what.c_str(), value.c_str());
+    arx::bench::printTable ("console figure");
     return 0;
 }

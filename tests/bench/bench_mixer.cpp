@@ -13,6 +13,8 @@
 #include "sim/BusServer.h"
 #include "unit/test_console_fixture.h"
 
+#include "bench/bench_table.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -27,19 +29,8 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
-
-std::map<std::string, std::string>& table()
-{
-    static std::map<std::string, std::string> rows;
-    return rows;
-}
-
-std::string format (const char* pattern, double value)
-{
-    char text[64];
-    std::snprintf (text, sizeof (text), pattern, value);
-    return text;
-}
+using arx::bench::format;
+using arx::bench::table;
 
 double percentile (std::vector<double> values, double share)
 {
@@ -191,8 +182,6 @@ int main (int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    std::printf ("\n%-66s %s\n", "mixer figure", "value");
-    for (auto& [what, value] : table())
-        std::printf ("%-66s %s\n", what.c_str(), value.c_str());
+    arx::bench::printTable ("mixer figure");
     return 0;
 }

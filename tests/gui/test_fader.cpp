@@ -4,7 +4,6 @@
 #include "device/GainCode.h"
 #include "mixer/strips/instripbox.h"
 #include "mixer/widgets/FaderTextBox.h"
-#include "mixer/widgets/Gang.h"
 #include "mixer/widgets/ShownValue.h"
 #include "window_test_support.h"
 
@@ -31,24 +30,6 @@ std::vector<SentCommand> waitForCommands (sim::SimDevice& device, uint32_t categ
     });
     return found;
 }
-
-void typeInto (FaderTextBox& box, const juce::String& text)
-{
-    box.showEditor();
-    auto* editor = box.getCurrentTextEditor();
-    ASSERT_NE (editor, nullptr);
-    editor->setText (text);
-    editor->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    ASSERT_TRUE (pumpUntil ([&] { return box.getCurrentTextEditor() == nullptr; }));
-}
-
-class TestGang : public Gang
-{
-public:
-    using Gang::Gang;
-    void refreshFromState() override {}
-    void storeLink() override {}
-};
 
 struct GangedPair
 {

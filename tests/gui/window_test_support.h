@@ -8,6 +8,9 @@
 #include "hw_test_support.h"
 #include "mixer/ConsoleWindow.h"
 #include "mixer/CwContent.h"
+#include "mixer/widgets/Gang.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -98,6 +101,26 @@ inline void holdInputMeters (LabDevice& lab, std::function<uint32_t (int input)>
         for (int w = firstMeterWord + (int) out[outputCountWord], i = 0; w < words; ++w, ++i)
             out[w] = inputLevel (i);
     };
+}
+
+// A gang button of the playback or output strips' kind, whose link the test sets by hand.
+class TestGang : public Gang
+{
+public:
+    using Gang::Gang;
+    void refreshFromState() override {}
+    void storeLink() override {}
+};
+
+// Types `text` into an editable label and presses Return, as the user does.
+inline void typeInto (juce::Label& label, const juce::String& text)
+{
+    label.showEditor();
+    auto* editor = label.getCurrentTextEditor();
+    ASSERT_NE (editor, nullptr);
+    editor->setText (text);
+    editor->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+    ASSERT_TRUE (pumpUntil ([&] { return label.getCurrentTextEditor() == nullptr; }));
 }
 
 // A mouse event on `c` at `p` (in its own coordinates), as the window would deliver it.
