@@ -6,7 +6,6 @@
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/strips/instripbox.h"
 #include "mixer/widgets/FaderTextBox.h"
-#include "mixer/widgets/Gang.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -42,14 +41,6 @@ std::vector<SentCommand> waitForMonitorCommands (sim::SimDevice& device, size_t 
     return found;
 }
 
-class TestGang : public Gang
-{
-public:
-    using Gang::Gang;
-    void refreshFromState() override {}
-    void storeLink() override {}
-};
-
 TEST (InputStrips, NumbersNamesAndHeadersFollowTheInputGroups)
 {
     WindowRig rig;
@@ -74,7 +65,7 @@ TEST (InputStrips, NumbersNamesAndHeadersFollowTheInputGroups)
             EXPECT_EQ (strip.getNumberLabel()->getName(), juce::String::formatted ("upper label %d", k));
         }
         EXPECT_EQ (strip.getAlias().getText(), names[k]) << k;
-        EXPECT_EQ (rig.state().inputAlias (k), names[k]) << "the default name is stored";
+        EXPECT_EQ (rig.state().inputAlias (k), "") << "a default name is shown, not stored";
         EXPECT_EQ (strip.getAlias().getName(), "alias");
         EXPECT_EQ (strip.getFader().getName(), juce::String::formatted ("mon fader %d", k));
         EXPECT_EQ (strip.getSolo().getName(), juce::String::formatted ("mon solo %d", k));
@@ -288,25 +279,45 @@ TEST (InputStrips, NamesAreCutToWhatTheStateKeepsAndAnEmptiedNameComesBackAsTheD
     WindowRig rig;
     auto& alias = strips (rig).getStrip (5)->getAlias();
 
-    const auto typeName = [&] (const juce::String& text) {
-        alias.showEditor();
-        auto* editor = alias.getCurrentTextEditor();
-        ASSERT_NE (editor, nullptr);
-        editor->setText (text);
-        editor->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-        ASSERT_TRUE (pumpUntil ([&] { return alias.getCurrentTextEditor() == nullptr; }));
-    };
-
-    typeName ("A very long name for a string pickup");
+    typeInto (alias, "A very long name for a string pickup");
     EXPECT_EQ (rig.state().inputAlias (5), "A very long name for ");
     EXPECT_EQ (alias.getText(), "A very long name for ");
 
-    typeName ("");
+    typeInto (alias, "");
     EXPECT_EQ (rig.state().inputAlias (5), "");
+    EXPECT_EQ (alias.getText(), "");
     alias.resetName();
     alias.updateText();
     EXPECT_EQ (alias.getText(), "Low E");
-    EXPECT_EQ (rig.state().inputAlias (5), "Low E");
+}
+
+TEST (InputStrips, ShowingAndSwitchingPairsChangeNothingTheUserDidNotMove)
+{
+    WindowRig rig;
+    EXPECT_FALSE (rig.state().hasChanged()) << "opening the window changed the session";
+
+    // Levels a fader cannot show as they are: silence, below its floor, and off its grid.
+    auto& gains = rig.state().image().monitorGain;
+    gains[3][0] = gains[3][1] = 0;
+    rig.state().setMonitorGain (3, 2, -12.34f);
+    const auto offGrid = gains[3][2];
+    for (auto* c = rig.content().firstControl(); c != nullptr; c = c->getNextInWindow())
+        c->refresh (rig.state(), false);
+    rig.state().setStoredCrc (rig.state().computeCrc());
+
+    auto& fader = strips (rig).getStrip (3)->getFader();
+    EXPECT_EQ (fader.getTextBox()->getText(), "-60.0");
+    for (int bank : { 2, 0, 4, 0 })
+        rig.content().selectPage (bank);
+    EXPECT_EQ (gains[3][0], 0u);
+    EXPECT_EQ (gains[3][2], offGrid);
+    EXPECT_FALSE (rig.state().hasChanged()) << "nothing was moved, nothing may be written back";
+
+    // A move from the floor stores the new level for the pair.
+    fader.setValue (-50.0, juce::sendNotificationSync);
+    EXPECT_EQ (gains[3][0], gainToCode (-50.0f));
+    EXPECT_EQ (gains[3][1], gainToCode (-50.0f));
+    EXPECT_TRUE (rig.state().hasChanged());
 }
 
 TEST (PanKnob, TextCtrlGesturesAndFrames)

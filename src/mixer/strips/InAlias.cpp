@@ -32,12 +32,11 @@ juce::String InAlias::defaultName (const HwInfo* info, int input)
 
 void InAlias::updateText()
 {
+    // The default name is shown, not stored: the device's session would otherwise change (and
+    // be written back to its flash) on every first close although the user changed nothing.
     auto name = state.inputAlias (input);
     if (name.isEmpty())
-    {
         name = defaultName (state.info(), input);
-        state.setInputAlias (input, name);
-    }
     setText (name, juce::dontSendNotification);
 }
 

@@ -8,8 +8,8 @@ namespace arx
 class ConsoleState;
 class HwInfo;
 
-// The name of input i: inputAlias(i) in the console state, or its default name when none is
-// stored.
+// The name of input i: inputAlias(i) in the console state, or its default name, which stays
+// unstored, when it has none.
 //
 // Threads: message thread only.
 class InAlias : public Alias

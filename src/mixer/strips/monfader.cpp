@@ -39,7 +39,10 @@ void monfader::refresh (ConsoleState& state, bool markAll)
 
 void monfader::store (ConsoleState& state)
 {
+    // Showing a level below -60 dB, or off the 0.1 grid, must not change it: only a move does.
     const auto level = shownLevel();
+    if (wouldOnlyRound (state.monitorGain (input, level.bank), level.value))
+        return;
     state.setMonitorGain (input, level.bank, level.value);
     state.setMonitorGain (input, level.bank + 1, level.value);
 }

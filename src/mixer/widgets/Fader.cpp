@@ -156,6 +156,16 @@ juce::String Fader::formatLevel (double dB)
     return text == "-0.0" ? juce::String ("0.0") : text;
 }
 
+double Fader::shownLevelFor (double dB) noexcept
+{
+    return juce::NormalisableRange<double> (minDb, maxDb, stepDb).snapToLegalValue (dB);
+}
+
+bool Fader::wouldOnlyRound (float stateDb, float shownDb) noexcept
+{
+    return (float) shownLevelFor (stateDb) == shownDb;
+}
+
 double Fader::parseLevel (const juce::String& text, bool& isNumber)
 {
     const auto t = text.trimStart();

@@ -61,6 +61,11 @@ public:
 
     // "%.1f" without a minus sign on zero.
     static juce::String formatLevel (double dB);
+    // The level a fader shows for a console-state level: clamped to -60..0, on the 0.1 grid.
+    static double shownLevelFor (double dB) noexcept;
+    // Whether storing `shownDb` over `stateDb` would only round the state's level to what the
+    // fader can show: a level the user did not move stays as the device holds it.
+    static bool wouldOnlyRound (float stateDb, float shownDb) noexcept;
     // The leading number of `text`; 0.0 and false when there is none.
     static double parseLevel (const juce::String& text, bool& isNumber);
 
