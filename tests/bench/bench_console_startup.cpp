@@ -67,6 +67,19 @@ double cpuSeconds (pid_t pid)
     return tickSeconds (pid);
 }
 
+// Voluntary context switches of the process's thread named `name` (JUCE's timer thread wakes
+// for every tick of every timer, the windows' repaint timers among them), or -1.
+double switchesOf (pid_t pid, const juce::String& name)
+{
+    const juce::File tasks ("/proc/" + juce::String (pid) + "/task");
+    for (const auto& task : tasks.findChildFiles (juce::File::findDirectories, false))
+        if (task.getChildFile ("comm").loadFileAsString().trim() == name)
+            for (const auto& line : juce::StringArray::fromLines (task.getChildFile ("status").loadFileAsString()))
+                if (line.startsWith ("voluntary_ctxt_switches:"))
+                    return line.fromFirstOccurrenceOf (":", false, false).trim().getDoubleValue();
+    return -1.0;
+}
+
 double secondsSince (Clock::time_point start)
 {
     return std::chrono::duration<double> (Clock::now() - start).count();
@@ -165,10 +178,10 @@ void BM_IdleCpuPerMinute (benchmark::State& state)
             return sum;
         };
         const int polls0 = polls();
-        const double cpu0 = cpuSeconds (pid), ticks0 = tickSeconds (pid);
+        const double cpu0 = cpuSeconds (pid), ticks0 = tickSeconds (pid), timer0 = switchesOf (pid, "JUCE Timer");
         const auto start = Clock::now();
         std::this_thread::sleep_for (std::chrono::seconds (15));
-        const double cpu1 = cpuSeconds (pid), ticks1 = tickSeconds (pid);
+        const double cpu1 = cpuSeconds (pid), ticks1 = tickSeconds (pid), timer1 = switchesOf (pid, "JUCE Timer");
         const double wall = secondsSince (start);
         const double perMinute = (cpu1 - cpu0) * 60.0 / wall;
         const double pollRate = (polls() - polls0) / wall / windows;
@@ -183,6 +196,7 @@ void BM_IdleCpuPerMinute (benchmark::State& state)
         table()[prefix + "console CPU (% of a core, run time)"] = format ("%.2f", 100.0 * (cpu1 - cpu0) / wall);
         table()[prefix + "console CPU (% of a core, clock ticks)"] = format ("%.2f", 100.0 * (ticks1 - ticks0) / wall);
         table()[prefix + "meter polls per second per window"] = format ("%.1f", pollRate);
+        table()[prefix + "timer thread switches per second"] = format ("%.0f", (timer1 - timer0) / wall);
         closeAll (rig, names, c);
     }
 }

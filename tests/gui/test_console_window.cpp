@@ -4,6 +4,7 @@
 #include "console/ConsoleState.h"
 #include "guitar/GuitarInputMode.h"
 #include "mixer/CwcCtrl.h"
+#include "mixer/RepaintRate.h"
 #include "mixer/strips/instripbox.h"
 #include "settings/Settings.h"
 #include "window_test_support.h"
@@ -137,6 +138,30 @@ TEST (ConsoleWindow, DestructionClosesTheDeviceOnce)
     const int before = rig.lab.device->openCount();
     rig.window.reset();
     EXPECT_EQ (rig.lab.device->openCount(), before - 1);
+}
+
+TEST (ConsoleWindow, CapsTheRepaintRateOfDisplaysThatReportNoneOrAFasterOne)
+{
+    // JUCE repaints each window from a timer at its display's rate, 100 Hz when there is none.
+    auto& displays = const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays());
+    const auto saved = displays.displays;
+    displays.displays.clear();
+    for (const std::optional<double> rate : { std::optional<double>(), std::optional<double> (144.0),
+                                              std::optional<double> (24.0) })
+    {
+        juce::Displays::Display d;
+        d.totalArea = d.userArea = { 0, 0, 1920, 1200 };
+        d.verticalFrequencyHz = rate;
+        displays.displays.add (d);
+    }
+
+    {
+        WindowRig rig;
+    }
+    EXPECT_EQ (displays.displays[0].verticalFrequencyHz, std::optional<double> (consoleRepaintHz));
+    EXPECT_EQ (displays.displays[1].verticalFrequencyHz, std::optional<double> (consoleRepaintHz));
+    EXPECT_EQ (displays.displays[2].verticalFrequencyHz, std::optional<double> (24.0)) << "a slower display stays";
+    displays.displays = saved;
 }
 
 TEST (CwContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
