@@ -28,7 +28,9 @@ public:
     int bank() const noexcept { return get().bank; }
     float value() const noexcept { return get().value; }
 
-    void set (int bank, float value) noexcept { word.store (pack (bank, value)); }
+    // An exchange, not a store: clang 14 splits a 64-bit atomic store of two packed halves into
+    // two plain 32-bit stores, which a reader can see half done.
+    void set (int bank, float value) noexcept { word.exchange (pack (bank, value)); }
 
     // Keeps the bank.
     void setValue (float value) noexcept
