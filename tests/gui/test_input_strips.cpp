@@ -245,10 +245,17 @@ TEST (InputStrips, ResetRoutesTheAnalogPairToTheAnalogOutputsAndCentresTheGuitar
     WindowRig rig;
     rig.device().takeRequestLog();
 
-    // As the reset button does it: every control resets, then goes to the device.
-    for (auto* c = rig.content().firstControl(); c != nullptr; c = c->getNextInWindow())
+    // As the reset button does it for every control: the strips' controls reset, then go to the
+    // device.
+    std::vector<HwCtrl*> controls;
+    for (int k = 0; k < strips (rig).getNumStrips(); ++k)
+    {
+        auto& strip = *strips (rig).getStrip (k);
+        controls.insert (controls.end(), { &strip.getFader(), &strip.getPanKnob(), &strip.getMute(), &strip.getSolo() });
+    }
+    for (auto* c : controls)
         c->reset();
-    for (auto* c = rig.content().firstControl(); c != nullptr; c = c->getNextInWindow())
+    for (auto* c : controls)
         c->getThread().queueSet (*c);
 
     // 13 inputs, 3 pairs, gain, pan, mute and solo.
