@@ -149,6 +149,12 @@ int hwthread::takeNextBank (HwCtrlBanked& ctrl)
     return bank;
 }
 
+bool hwthread::isQueuedForSet (const HwCtrl& ctrl) const
+{
+    const juce::ScopedLock sl (queueLock);
+    return ctrl.inSetQueue;
+}
+
 void hwthread::requestStop()
 {
     signalThreadShouldExit();

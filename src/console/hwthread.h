@@ -72,6 +72,9 @@ public:
     void markBanks (HwCtrlBanked& ctrl, int first, int end, int step);
     int takeNextBank (HwCtrlBanked& ctrl);
 
+    // Any thread: whether `ctrl` waits in the set queue now.
+    bool isQueuedForSet (const HwCtrl& ctrl) const;
+
     // The window closes: finish serving, write the session back if it changed, then tell the
     // owner.
     void requestStop();

@@ -76,7 +76,7 @@ ConsoleSkin::ConsoleSkin (bhw::Ptr device) : dev (std::move (device))
     const int count = dev != nullptr ? dev->info().inputCount() : 0;
     if (count < 0 || count > maxInputs)
     {
-        juce::Logger::writeToLog ("Skin: input count " + juce::String (count) + " out of range, using "
+        juce::Logger::writeToLog ("Skin: " + juce::String (count) + " inputs, laid out for "
                                   + juce::String (juce::jlimit (0, maxInputs, count)));
     }
     inputs = juce::jlimit (0, maxInputs, count);

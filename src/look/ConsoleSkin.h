@@ -46,7 +46,8 @@ public:
     static constexpr int sessionBoxWidth = 108;
     static constexpr int sessionBoxHeight = 114; // also the top of the strip headers
     static constexpr int stripHeaderHeight = 23;
-    static constexpr int maxInputs = HwInfo::maxMappedChannels;
+    // The input strip box shows at most 16 strips; the layout follows the strips shown.
+    static constexpr int maxInputs = 16;
 
     // Builds the skin for a device; the layout follows its input count.
     explicit ConsoleSkin (bhw::Ptr device);

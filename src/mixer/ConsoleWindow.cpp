@@ -1,11 +1,13 @@
 #include "mixer/ConsoleWindow.h"
 
+#include "app/ConsoleApp.h"
 #include "app/ConsoleAppMessages.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
 #include "firmware/FlashProgressWindow.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/CwContent.h"
+#include "mixer/RepaintRate.h"
 
 namespace arx
 {
@@ -28,6 +30,8 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
     openPreferences();
 
     setOpaque (true);
+    // Before the native title bar makes the window's peer anew.
+    limitRepaintRate (consoleRepaintHz);
     setUsingNativeTitleBar (true);
 
     state = std::make_unique<ConsoleState> (device.get());
@@ -37,7 +41,7 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
                                                            device->uniqueName().toRawUTF8(), stateReadResult));
     state->loadPreferences (*preferences);
 
-    content = std::make_unique<CwContent> (*skin, *device, *state);
+    content = std::make_unique<CwContent> (*skin, *device, *state, ConsoleApp::isVistaOrLater());
     content->setSize (skin->contentBounds().getWidth(), skin->contentBounds().getHeight());
     setContentNonOwned (content.get(), true);
 

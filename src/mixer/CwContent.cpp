@@ -5,24 +5,34 @@
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/CwcCtrl.h"
+#include "mixer/strips/instripbox.h"
+#include "mixer/widgets/FaderTextBox.h"
+#include "mixer/widgets/RudeSolo.h"
+#include "settings/Settings.h"
 
 namespace arx
 {
 
-CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleState)
-    : skin (consoleSkin), device (dev), state (consoleState)
+CwContent::CwContent (ConsoleSkin& consoleSkin, bhw& dev, ConsoleState& consoleState, bool vistaOrLater)
+    : skin (consoleSkin), device (dev), state (consoleState), vista (vistaOrLater)
 {
     setName (device.uniqueName());
     setOpaque (true);
+    acceptMessagesFromOtherThreads (*this);
 }
 
 CwContent::~CwContent()
 {
     // The thread's destructor detaches it from the window before it waits, so a thread that has
-    // not finished yet never waits for this, the message thread. The poller may sit in the
-    // thread's queues: it goes after the thread.
+    // not finished yet never waits for this, the message thread. The poller and the controls
+    // of the strips and the settings page may sit in the thread's queues: they go after the
+    // thread.
     thread.reset();
     poller.reset();
+    inputStrips.reset();
+    soloWarning.reset();
+    mixerPage.reset();
+    settingsPage.reset();
 }
 
 void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& preferences)
@@ -30,8 +40,11 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
     thread = std::make_unique<hwthread> (device, state, &owner);
     poller = std::make_unique<CwcCtrl> (*this, device, *this);
 
-    // The tab bar, the mixer page, the session box, the logo box and the settings page take
-    // their places here as children, in that order.
+    // The tab bar comes first, and the session box and the logo box follow the mixer page, once
+    // they exist, before the settings page.
+    buildMixerPage();
+    settingsPage = std::make_unique<Settings> (*this, device, skin.pageBounds(), vista);
+    addChildComponent (*settingsPage);
 
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
         control->refresh (state, false);
@@ -53,17 +66,39 @@ int CwContent::validTab (int stored, int pairTabs) noexcept
     return (stored >= 0 && stored < pairTabs) ? stored : 0;
 }
 
+void CwContent::buildMixerPage()
+{
+    mixerPage = std::make_unique<juce::Component> ("mixer page");
+    mixerPage->setBounds (skin.pageBounds());
+    mixerPage->setInterceptsMouseClicks (false, true);
+    // Hidden until the stored tab is selected.
+    addChildComponent (*mixerPage);
+
+    inputStrips = std::make_unique<instripbox> (*this, *mixerPage);
+    soloWarning = std::make_unique<RudeSolo> (*this, *mixerPage);
+}
+
 void CwContent::selectPage (int bank)
 {
     const int newTab = bank < 0 ? settingsTab : bank / 2;
-    if (newTab == tab)
+    if (pageSelected && newTab == tab)
         return;
+    pageSelected = true;
     tab = newTab;
+
+    if (mixerPage != nullptr)
+        mixerPage->setVisible (bank >= 0);
+    if (bank >= 0 && inputStrips != nullptr)
+        inputStrips->selectBank (bank & ~1);
+    if (settingsPage != nullptr)
+        settingsPage->setVisible (bank < 0);
     repaint (skin.tabBarBounds());
 }
 
 void CwContent::pollTick()
 {
+    if (soloWarning != nullptr)
+        soloWarning->tick();
     if (thread != nullptr && poller != nullptr)
         thread->queueGet (*poller);
 }
@@ -96,42 +131,27 @@ void CwContent::addControl (HwCtrl& control)
     controlHead = &control;
 }
 
+void CwContent::addTextBox (FaderTextBox& box)
+{
+    if (textBoxHead == nullptr)
+        textBoxHead = &box;
+    else
+        box.insertBefore (*textBoxHead);
+}
+
 //==============================================================================
-bool CwContent::LiveValues::operator== (const LiveValues& other) const
-{
-    return statusBits == other.statusBits && sampleRate == other.sampleRate && bufferSize == other.bufferSize
-           && rateLocked == other.rateLocked && inputMeters == other.inputMeters
-           && outputMeters == other.outputMeters;
-}
-
-CwContent::LiveValues CwContent::readLiveValues() const
-{
-    LiveValues v;
-    v.statusBits = device.statusBits();
-    v.sampleRate = device.driverInfoSampleRate();
-    v.bufferSize = device.driverInfoBufferSize();
-    v.rateLocked = device.driverRateLocked();
-    for (int i = 0; i < device.inputMeterCount(); ++i)
-        v.inputMeters.push_back (device.inputMeter (i));
-    for (int i = 0; i < device.outputMeterCount(); ++i)
-        v.outputMeters.push_back (device.outputMeter (i));
-    return v;
-}
-
 void CwContent::handleCommandMessage (int)
 {
     if (poller == nullptr || ! poller->isDataValid())
         return;
 
-    // An idle console must cost little: only values that moved are shown again.
-    auto fresh = readLiveValues();
-    if (fresh == shown)
-        return;
-
-    shown = std::move (fresh);
-    ++liveUpdates;
-    // Meters, activity lights and the settings page's status repaint their own areas once
-    // they exist; the frame painted here does not depend on these values.
+    // No shortcut on unchanged values here: a strip made or switched since the last poll must
+    // show this one. Each display compares with what it shows and repaints only what moved;
+    // the settings page queues its own reads from what the poll brought.
+    if (inputStrips != nullptr)
+        inputStrips->refreshMeters();
+    if (settingsPage != nullptr)
+        settingsPage->updateStatus();
 }
 
 //==============================================================================
@@ -160,17 +180,10 @@ void CwContent::paintPage (juce::Graphics& g) const
             g.drawImage (image, area.toFloat(), juce::RectanglePlacement::stretchToFit);
     };
 
-    const auto header = skin.inputHeaderBounds();
-    g.setColour (juce::Colour (24, 24, 24));
-    g.fillRect (header);
-
-    for (int k = 0; k < skin.inputCount(); ++k)
-        g.drawImageAt (skin.inputStripImage(), skin.inputStripBounds (k).getX(), skin.inputStripBounds (k).getY());
-
+    // The input strips and the solo warning are components of their own.
     drawAt (skin.playbackColumnImage(), skin.playbackStripBoxBounds());
     drawAt (skin.outputColumnImage(), skin.outputStripBoxBounds());
     drawAt (skin.logoImage(), skin.logoBoxBounds());
-    // The solo warning's place stays dark: the warning shows itself only while a solo is on.
 
     g.setColour (juce::Colour (40, 40, 40));
     g.fillRect (skin.playbackHeaderBounds());

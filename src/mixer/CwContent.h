@@ -1,7 +1,8 @@
 #pragma once
 
 // The console window's content: owns the window's hardware thread, its status poller and every
-// control bound to the device, and paints the console frame from the skin.
+// control bound to the device, shows the mixer page, and paints the frame of what is not built
+// yet from the skin.
 //
 // Threads: message thread, except where noted. The hardware thread only reaches this component
 // through posted command messages.
@@ -9,11 +10,11 @@
 #include "console/HwCtrl.h"
 #include "console/hwthread.h"
 #include "device/bhw.h"
+#include "mixer/widgets/MixerHost.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
-#include <vector>
 
 namespace arx
 {
@@ -21,20 +22,23 @@ namespace arx
 class ConsoleSkin;
 class ConsoleState;
 class CwcCtrl;
+class Settings;
+class instripbox;
 
 class CwContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
-                  public HwCtrlHost
+                  public MixerHost
 {
 public:
     static constexpr int settingsTab = -1;
 
-    CwContent (ConsoleSkin& skin, bhw& device, ConsoleState& state);
+    // `vistaOrLater` picks the settings page's behaviour.
+    CwContent (ConsoleSkin& skin, bhw& device, ConsoleState& state, bool vistaOrLater = false);
     // Stops the hardware thread before the controls go; a write-back it owes completes first.
     ~CwContent() override;
 
     // Creates the hardware thread (owned by `owner`'s window), the poller and the pages, shows
-    // the stored tab and starts the thread.
+    // every control's value from the state, shows the stored tab and starts the thread.
     void initialise (hwthread::Owner& owner, juce::PropertiesFile& preferences);
 
     // Output pair tabs the device has; the settings tab comes on top of these.
@@ -42,14 +46,16 @@ public:
 
     // The tab shown: a pair index, or settingsTab.
     int currentTab() const noexcept { return tab; }
-    // bank >= 0 shows output pair bank / 2, bank < 0 the settings page.
+    // bank >= 0 shows the mixer page at output pair bank / 2, bank < 0 the settings page. The
+    // first selection always shows its page.
     void selectPage (int bank);
 
     // A stored tab value as the window may open on: -1 stays, anything outside the pair tabs
     // becomes pair tab 0.
     static int validTab (int stored, int pairTabs) noexcept;
 
-    // Application timer, for visible windows only: queues a status poll.
+    // Application timer, every 100 ms for visible windows only: the solo warning blinks and a
+    // status poll is queued.
     void pollTick();
 
     // The window became the active one: tells the device, through the hardware thread.
@@ -63,18 +69,27 @@ public:
 
     hwthread* getHwThreadIfMade() noexcept { return thread.get(); }
     CwcCtrl* getPoller() noexcept { return poller.get(); }
+    Settings* getSettingsPage() noexcept { return settingsPage.get(); }
     HwCtrl* firstControl() const noexcept { return controlHead; }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
 
-    // How often a poll brought values that differ from the ones shown.
-    int liveUpdateCount() const noexcept { return liveUpdates; }
+    // The mixer page and what it holds; null before initialise().
+    juce::Component* getMixerPage() noexcept { return mixerPage.get(); }
+    instripbox* getInputStrips() noexcept { return inputStrips.get(); }
+    // The first value box of the Tab ring; null before any.
+    FaderTextBox* firstTextBox() const noexcept { return textBoxHead; }
 
-    // HwCtrlHost
+    // MixerHost
     hwthread& getHwThread() override { return *thread; }
     void addControl (HwCtrl& control) override;
+    ConsoleSkin& getSkin() override { return skin; }
+    void addTextBox (FaderTextBox& box) override;
+    RudeSolo* getSoloWarning() override { return soloWarning.get(); }
 
     // Component
     void paint (juce::Graphics&) override;
+    // After every good status poll: every display of polled values shows the new ones (each
+    // repaints only what changed).
     void handleCommandMessage (int commandId) override;
 
     // ApplicationCommandTarget: the session commands join with the session box.
@@ -84,32 +99,27 @@ public:
     bool perform (const InvocationInfo&) override { return false; }
 
 private:
-    // What a poll leaves in the device object that the window shows.
-    struct LiveValues
-    {
-        uint32_t statusBits = 0;
-        uint32_t sampleRate = 0;
-        uint32_t bufferSize = 0;
-        bool rateLocked = false;
-        std::vector<uint32_t> inputMeters, outputMeters;
-
-        bool operator== (const LiveValues& other) const;
-        bool operator!= (const LiveValues& other) const { return ! operator== (other); }
-    };
-
-    LiveValues readLiveValues() const;
+    void buildMixerPage();
     void paintPage (juce::Graphics&) const;
 
     ConsoleSkin& skin;
     bhw& device;
     ConsoleState& state;
+    const bool vista;
     std::unique_ptr<hwthread> thread;
     std::unique_ptr<CwcCtrl> poller;
+    std::unique_ptr<Settings> settingsPage;
     HwCtrl* controlHead = nullptr;
+    FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;
     int tab = 0;
-    LiveValues shown;
-    int liveUpdates = 0;
+    bool pageSelected = false;
+
+    // The tab bar and the mixer page with the playback and output strips take their places
+    // next; until then the input strips and the solo warning sit on a plain page.
+    std::unique_ptr<juce::Component> mixerPage;
+    std::unique_ptr<instripbox> inputStrips;
+    std::unique_ptr<RudeSolo> soloWarning;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CwContent)
 };

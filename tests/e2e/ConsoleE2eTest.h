@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace arx::e2e
@@ -14,6 +16,32 @@ namespace arx::e2e
 
 // The X server shared by the whole binary; empty when it came up.
 const std::string& xServerProblem();
+
+// The OS generation the consoles started from here report.
+class ScopedGeneration
+{
+public:
+    explicit ScopedGeneration (bool vista)
+    {
+        if (const char* value = std::getenv ("ARX_OS"))
+            previous = value;
+        if (vista)
+            ::setenv ("ARX_OS", "vista", 1);
+        else
+            ::unsetenv ("ARX_OS");
+    }
+
+    ~ScopedGeneration()
+    {
+        if (previous)
+            ::setenv ("ARX_OS", previous->c_str(), 1);
+        else
+            ::unsetenv ("ARX_OS");
+    }
+
+private:
+    std::optional<std::string> previous;
+};
 
 class ConsoleE2eTest : public ::testing::Test
 {

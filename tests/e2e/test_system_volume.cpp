@@ -5,39 +5,11 @@
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
 
-#include <cstdlib>
-#include <optional>
 
 namespace arx::e2e
 {
 namespace
 {
-// The OS generation the consoles started from here report.
-class ScopedGeneration
-{
-public:
-    explicit ScopedGeneration (bool vista)
-    {
-        if (const char* value = std::getenv ("ARX_OS"))
-            previous = value;
-        if (vista)
-            ::setenv ("ARX_OS", "vista", 1);
-        else
-            ::unsetenv ("ARX_OS");
-    }
-
-    ~ScopedGeneration()
-    {
-        if (previous)
-            ::setenv ("ARX_OS", previous->c_str(), 1);
-        else
-            ::unsetenv ("ARX_OS");
-    }
-
-private:
-    std::optional<std::string> previous;
-};
-
 // What the clients hold on each endpoint of the device, in the lab's order, as "n,n,n".
 std::string holds (ConsoleRig& rig, const std::string& name, const char* what)
 {

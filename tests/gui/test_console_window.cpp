@@ -1,13 +1,13 @@
 // The console window and its content against devices of the in-process lab, never put on the
 // desktop.
 
-#include "app/ConsoleAppMessages.h"
-#include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
-#include "hw_test_support.h"
-#include "mixer/ConsoleWindow.h"
-#include "mixer/CwContent.h"
+#include "guitar/GuitarInputMode.h"
 #include "mixer/CwcCtrl.h"
+#include "mixer/RepaintRate.h"
+#include "mixer/strips/instripbox.h"
+#include "settings/Settings.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,64 +15,6 @@ namespace arx::test
 {
 namespace
 {
-
-class CountingListener : public juce::MessageListener
-{
-public:
-    void handleMessage (const juce::Message& m) override
-    {
-        if (auto* w = dynamic_cast<const WindowMessage*> (&m))
-            if (w->id == appmsg::windowFinished)
-                finished.push_back (w->window);
-    }
-    std::vector<ConsoleWindow*> finished;
-};
-
-// One lab device and a window for it; the preferences live in a temporary folder.
-struct WindowRig
-{
-    explicit WindowRig (const juce::String& profile = "arx", std::function<void (juce::PropertiesFile&)> stored = {})
-        : lab (options (profile))
-    {
-        if (stored)
-        {
-            auto file = openConsolePreferences (lab.device->uniqueName(), folder.getFile());
-            stored (*file);
-            file->getFile().getParentDirectory().createDirectory();
-            file->saveIfNeeded();
-        }
-        lab.device->open(); // the window's own opening, which its destructor closes
-        window = std::make_unique<ConsoleWindow> (lab.device, &listener, folder.getFile(), false);
-    }
-
-    ~WindowRig()
-    {
-        window.reset();
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-    }
-
-    static sim::PlugOptions options (const juce::String& profile)
-    {
-        sim::PlugOptions o;
-        o.profile = profile;
-        return o;
-    }
-
-    juce::File preferencesFile() const
-    {
-        return folder.getFile().getChildFile (lab.device->uniqueName() + ".properties");
-    }
-
-    std::unique_ptr<juce::PropertiesFile> reload() const
-    {
-        return openConsolePreferences (lab.device->uniqueName(), folder.getFile());
-    }
-
-    juce::TemporaryFile folder;
-    LabDevice lab;
-    CountingListener listener;
-    std::unique_ptr<ConsoleWindow> window;
-};
 
 TEST (ConsoleWindow, IsNamedAfterTheDeviceAndSizedFromTheSkin)
 {
@@ -114,6 +56,7 @@ TEST (ConsoleWindow, SavePreferencesWritesPositionTabAndStateKeys)
     WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, -1); });
     auto& w = *rig.window;
     EXPECT_EQ (w.getContent().currentTab(), CwContent::settingsTab);
+    EXPECT_TRUE (w.getContent().getSettingsPage()->isVisible());
 
     w.setTopLeftPosition (321, 123);
     w.getState().setInputAlias (0, "Vox");
@@ -197,24 +140,91 @@ TEST (ConsoleWindow, DestructionClosesTheDeviceOnce)
     EXPECT_EQ (rig.lab.device->openCount(), before - 1);
 }
 
-TEST (CwContent, OnlyValidPollsThatChangedSomethingUpdateTheDisplays)
+TEST (ConsoleWindow, CapsTheRepaintRateOfDisplaysThatReportNoneOrAFasterOne)
+{
+    // JUCE repaints each window from a timer at its display's rate, 100 Hz when there is none.
+    auto& displays = const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays());
+    const auto saved = displays.displays;
+    displays.displays.clear();
+    for (const std::optional<double> rate : { std::optional<double>(), std::optional<double> (144.0),
+                                              std::optional<double> (24.0) })
+    {
+        juce::Displays::Display d;
+        d.totalArea = d.userArea = { 0, 0, 1920, 1200 };
+        d.verticalFrequencyHz = rate;
+        displays.displays.add (d);
+    }
+
+    {
+        WindowRig rig;
+    }
+    EXPECT_EQ (displays.displays[0].verticalFrequencyHz, std::optional<double> (consoleRepaintHz));
+    EXPECT_EQ (displays.displays[1].verticalFrequencyHz, std::optional<double> (consoleRepaintHz));
+    EXPECT_EQ (displays.displays[2].verticalFrequencyHz, std::optional<double> (24.0)) << "a slower display stays";
+    displays.displays = saved;
+}
+
+TEST (CwContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
 {
     WindowRig rig;
     auto& content = rig.window->getContent();
+    auto* page = content.getSettingsPage();
+    ASSERT_NE (page, nullptr);
+    EXPECT_EQ (page->getParentComponent(), &content);
+    EXPECT_EQ (page->getBounds(), juce::Rectangle<int> (0, 30, content.getWidth(), 506));
+    EXPECT_FALSE (page->isVisible());
 
-    // No poll yet: the message is ignored.
+    content.selectPage (-1);
+    EXPECT_TRUE (page->isVisible());
+    content.selectPage (2);
+    EXPECT_FALSE (page->isVisible());
+
+    // The poll's message reaches the page: the lab's guitar is connected.
+    EXPECT_FALSE (page->getGuitarPanel().isVisible());
+    content.pollTick();
+    ASSERT_TRUE (pumpUntil ([&] { return page->getGuitarPanel().isVisible(); }));
+}
+
+TEST (CwContent, EveryValidPollReachesTheMetersAlsoWhenItsValuesDidNotChange)
+{
+    WindowRig rig;
+    holdInputMeters (rig.lab, [] (int) { return 1u << 30; }); // -6 dB
+    auto& content = rig.content();
+    auto& meter = content.getInputStrips()->getStrip (3)->getMeter();
+
+    // No poll yet: the message is ignored and the meter shows nothing.
     content.handleCommandMessage (0);
-    EXPECT_EQ (content.liveUpdateCount(), 0);
+    EXPECT_EQ (meter.getLevelTop(), meter.getHeight());
 
     content.pollTick();
-    ASSERT_TRUE (pumpUntil ([&] { return content.getPoller()->isDataValid(); }));
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
-    const int afterPoll = content.liveUpdateCount();
-    EXPECT_EQ (afterPoll, 1);
+    ASSERT_TRUE (pumpUntil ([&] { return meter.getLevelTop() == 36; }));
 
-    // The same values again: nothing to show anew.
-    content.handleCommandMessage (0);
-    EXPECT_EQ (content.liveUpdateCount(), afterPoll);
+    // A display that shows something else since (a meter just made shows nothing) is right
+    // after the next good poll, though the device reports the same levels.
+    meter.setLevel (0);
+    content.pollTick();
+    EXPECT_TRUE (pumpUntil ([&] { return meter.getLevelTop() == 36; }));
+}
+
+TEST (CwContent, TheFirstSelectionShowsItsPage)
+{
+    {
+        WindowRig rig;
+        EXPECT_TRUE (rig.content().getMixerPage()->isVisible());
+        EXPECT_EQ (rig.content().getInputStrips()->getStrip (0)->getFader().getBank(), 0);
+    }
+    {
+        WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, 2); });
+        EXPECT_TRUE (rig.content().getMixerPage()->isVisible());
+        auto& strip = *rig.content().getInputStrips()->getStrip (5);
+        EXPECT_EQ (strip.getFader().getBank(), 4);
+        EXPECT_EQ (strip.getMute().getBank(), 4);
+        EXPECT_EQ (strip.getPanKnob().getBank(), 4);
+    }
+    {
+        WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, -1); });
+        EXPECT_FALSE (rig.content().getMixerPage()->isVisible());
+    }
 }
 
 } // namespace

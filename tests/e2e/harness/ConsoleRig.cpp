@@ -25,6 +25,12 @@ juce::var DeviceDump::flash (const juce::Identifier& key) const
     return json["flash"][key];
 }
 
+juce::int64 DeviceDump::monitor (const char* table, int input, int output) const
+{
+    const auto& cell = json["mixer"][table][input][output];
+    return cell.isVoid() ? -1 : (juce::int64) cell;
+}
+
 std::string ConsoleRig::binDir()
 {
     return ARX_E2E_BIN_DIR;
@@ -327,6 +333,16 @@ bool ConsoleRig::screenshot()
                                     { { "DISPLAY", XServer::displayName() } });
     shotTaken = r.exitCode == 0;
     return shotTaken;
+}
+
+std::string ConsoleRig::grab (int x, int y, int width, int height)
+{
+    const auto crop = std::to_string (width) + "x" + std::to_string (height) + "+" + std::to_string (x) + "+"
+                      + std::to_string (y);
+    const auto r = E2eProcess::run ({ "/bin/sh", "-c", "xwd -root -silent | convert xwd:- -crop \"$0\" -depth 8 rgb:-", crop },
+                                    { { "DISPLAY", XServer::displayName() } });
+    const auto expected = (size_t) width * (size_t) height * 3;
+    return r.exitCode == 0 && r.out.size() == expected ? r.out : std::string();
 }
 
 } // namespace arx::e2e

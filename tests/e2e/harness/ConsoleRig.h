@@ -28,6 +28,9 @@ struct DeviceDump
     int gwc (const juce::String& key) const;
     int driver (const juce::String& key) const;
     juce::var flash (const juce::Identifier& key) const;
+    // A cell of one of the mixer's input-by-output tables ("monitorGain", "monitorMute", ...);
+    // -1 when the dump has none.
+    juce::int64 monitor (const char* table, int input, int output) const;
 };
 
 class ConsoleRig
@@ -102,6 +105,8 @@ public:
     // Saves the whole screen under build/e2e-screenshots/<name>.png; the rig takes one when it
     // goes unless the test took its own or called keepNoScreenshot().
     bool screenshot();
+    // The screen's pixels in a rectangle, 3 bytes (R, G, B) each, row by row; empty on failure.
+    std::string grab (int x, int y, int width, int height);
     void keepNoScreenshot() noexcept { shotTaken = true; }
 
     const std::string& deviceDir() const noexcept { return devices; }

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "mixer/widgets/ToggleBanked.h"
+
+namespace arx
+{
+
+class instrip;
+
+// A monitor mute or solo of input i for the shown output pair: one bit of monitorFlags[i][bank]
+// and [i][bank + 1] in the console state. A device read shows the device's value but leaves
+// the state alone; the next store writes what is shown.
+//
+// Threads: as ToggleBanked.
+class MonitorFlagButton : public CtrlGroupedButton
+{
+public:
+    void get() override;
+    void set() override;
+    void refresh (ConsoleState& state, bool markAll) override;
+    void store (ConsoleState& state) override;
+    void reset() override;
+
+    juce::Array<CtrlGroupedButton*> group() override;
+
+    int getInput() const noexcept { return input; }
+
+protected:
+    MonitorFlagButton (MixerHost& host, int input);
+
+    // The same button of another strip.
+    virtual MonitorFlagButton& counterpart (instrip& strip) const = 0;
+
+    virtual bool stateFlag (const ConsoleState& state, int bank) const = 0;
+    virtual void setStateFlag (ConsoleState& state, int bank, bool on) const = 0;
+    virtual bool resetFlag (const ConsoleState& state, int bank) const = 0;
+    virtual int readDevice (bhw& device, int bank, bool& on) const = 0;
+    virtual int writeDevice (bhw& device, int bank, bool on) const = 0;
+
+    // Runs after every get, set and refresh.
+    virtual void flagsChanged() {}
+
+    const int input;
+};
+
+// "mon mute": bit 0. Reset mutes every route except an analog input pair into the analog output
+// pair with the same numbers.
+class monmute : public MonitorFlagButton
+{
+public:
+    monmute (MixerHost& host, int input);
+
+protected:
+    MonitorFlagButton& counterpart (instrip& strip) const override;
+    bool stateFlag (const ConsoleState& state, int bank) const override;
+    void setStateFlag (ConsoleState& state, int bank, bool on) const override;
+    bool resetFlag (const ConsoleState& state, int bank) const override;
+    int readDevice (bhw& device, int bank, bool& on) const override;
+    int writeDevice (bhw& device, int bank, bool on) const override;
+};
+
+// "mon solo %d": bit 1. Every change makes the solo warning count again.
+class MonSolo : public MonitorFlagButton
+{
+public:
+    MonSolo (MixerHost& host, int input);
+
+protected:
+    MonitorFlagButton& counterpart (instrip& strip) const override;
+    bool stateFlag (const ConsoleState& state, int bank) const override;
+    void setStateFlag (ConsoleState& state, int bank, bool on) const override;
+    bool resetFlag (const ConsoleState&, int) const override { return false; }
+    int readDevice (bhw& device, int bank, bool& on) const override;
+    int writeDevice (bhw& device, int bank, bool on) const override;
+    void flagsChanged() override;
+};
+
+} // namespace arx

@@ -1,0 +1,67 @@
+#include "mixer/strips/monfader.h"
+
+#include "console/ConsoleState.h"
+#include "console/hwthread.h"
+#include "device/bhw.h"
+
+namespace arx
+{
+
+monfader::monfader (MixerHost& mixerHost, int inputIndex) : Fader (mixerHost, 0), input (inputIndex)
+{
+    setName (juce::String::formatted ("mon fader %d", input));
+}
+
+void monfader::get()
+{
+    const int bank = getBank();
+    float dB = 0.0f;
+    const int code = getThread().getDevice().getMonitorGain (input, bank, dB);
+    if (code == 0)
+        getThread().getState().setMonitorGain (input, bank, dB);
+    onGetResult (code, this);
+}
+
+void monfader::set()
+{
+    auto& state = getThread().getState();
+    auto& device = getThread().getDevice();
+    sendNextBank ([&] (int bank) { return device.setMonitorGain (input, bank, state.monitorGain (input, bank)); });
+}
+
+void monfader::refresh (ConsoleState& state, bool markAll)
+{
+    setValueAndText (state.monitorGain (input, getBank()), juce::dontSendNotification);
+    store (state);
+    if (markAll)
+        markBanks (0, state.outputCount(), 2);
+}
+
+void monfader::store (ConsoleState& state)
+{
+    // Showing a level below -60 dB, or off the 0.1 grid, must not change it: only a move does.
+    const auto level = shownLevel();
+    if (wouldOnlyRound (state.monitorGain (input, level.bank), level.value))
+        return;
+    state.setMonitorGain (input, level.bank, level.value);
+    state.setMonitorGain (input, level.bank + 1, level.value);
+}
+
+void monfader::reset()
+{
+    auto& state = getThread().getState();
+    for (int bank = 0; bank < state.outputCount(); bank += 2)
+    {
+        state.setMonitorGain (input, bank, 0.0f);
+        state.setMonitorGain (input, bank + 1, 0.0f);
+        markBank (bank);
+    }
+    setValueAndText (state.monitorGain (input, getBank()), juce::dontSendNotification);
+}
+
+void monfader::handleCommandMessage (int)
+{
+    setValueAndText (getThread().getState().monitorGain (input, getBank()), juce::dontSendNotification);
+}
+
+} // namespace arx

@@ -1,0 +1,112 @@
+#include "settings/BufferSize.h"
+
+#include "console/ConsoleState.h"
+#include "device/bhw.h"
+
+namespace arx
+{
+
+namespace
+{
+enum Message
+{
+    showDriverSize = 0,
+    showRefusal = 1
+};
+} // namespace
+
+const char* const BufferSize::refusalTitle = "Vantrel ARX Console";
+const char* const BufferSize::refusalText =
+    "\nYour device is currently being used by an ASIO application.\n\n"
+    "Please change the buffer size from that application using\nthe ASIO control panel.";
+
+//==============================================================================
+DxBufferSizeSlider::DxBufferSizeSlider (const ConsoleState& consoleState)
+    : juce::Slider ("buffer size slider"), state (consoleState)
+{
+}
+
+juce::String DxBufferSizeSlider::getTextFromValue (double value)
+{
+    const auto rate = state.image().sampleRate;
+    if (rate == 0)
+        return {};
+    return juce::String::formatted ("%.0f samples / %.01f msec", value, value / rate * 1000.0);
+}
+
+bool DxBufferSizeSlider::isHeld() const
+{
+    return isMouseButtonDown() || getThumbBeingDragged() >= 0;
+}
+
+//==============================================================================
+BufferSize::BufferSize (HwCtrlHost& host) : SettingsGroup (host, "buffer size box", "Buffer size"), slider (state())
+{
+    setSize (200, 80);
+
+    slider.setSliderStyle (juce::Slider::LinearHorizontal);
+    slider.setTextBoxStyle (juce::Slider::TextBoxBelow, true, 150, 30);
+    slider.setBounds (10, (getHeight() - 50) / 2, 180, 50);
+    slider.setChangeNotificationOnlyOnRelease (true);
+    slider.setRange (minimumSamples, maximumSamples, stepSamples);
+    // The look leaves slider tracks clear; this one would show no range at all.
+    slider.setColour (juce::Slider::backgroundColourId, juce::Colour::greyLevel (0.3f));
+    slider.addListener (this);
+    addAndMakeVisible (slider);
+
+    messageBox = [this] (const juce::String& title, const juce::String& message) {
+        juce::NativeMessageBox::showMessageBoxAsync (juce::MessageBoxIconType::NoIcon, title, message, this);
+    };
+
+    getThread().queueGet (*this);
+}
+
+BufferSize::~BufferSize()
+{
+    slider.removeListener (this);
+}
+
+void BufferSize::get()
+{
+    // A size on its way to the driver is not overwritten by the old one.
+    if (getThread().isQueuedForSet (*this))
+        return;
+
+    // A failed read is left to the next status poll.
+    if (device().readDriverInfo() != bhw::resultOk)
+        return;
+
+    samples = device().driverInfoBufferSize();
+    postCommandMessage (showDriverSize);
+}
+
+void BufferSize::set()
+{
+    if (device().setBufferSize (samples.load()) == bhw::resultOk)
+        return;
+
+    getThread().queueGet (*this);
+    postCommandMessage (showRefusal);
+}
+
+void BufferSize::handleCommandMessage (int commandId)
+{
+    if (commandId == showDriverSize)
+        slider.setValue (double (samples.load()), juce::dontSendNotification);
+    else if (commandId == showRefusal && messageBox)
+        messageBox (refusalTitle, refusalText);
+}
+
+void BufferSize::checkDriverSize()
+{
+    if (device().driverInfoBufferSize() != samples.load() && ! slider.isHeld())
+        getThread().queueGet (*this);
+}
+
+void BufferSize::sliderValueChanged (juce::Slider*)
+{
+    samples = uint32_t (juce::roundToInt (slider.getValue()));
+    getThread().queueSet (*this);
+}
+
+} // namespace arx
