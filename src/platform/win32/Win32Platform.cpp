@@ -1,8 +1,10 @@
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32AudioEndpoints.h"
 #include "platform/win32/Win32DeviceHandle.h"
 #include "platform/win32/Win32DeviceInfoSet.h"
+#include "platform/win32/Win32LegacyMixers.h"
 #include "platform/win32/Win32MessageWindow.h"
 
 namespace arx::platform::win32
@@ -52,6 +54,26 @@ NamedMutexResult Win32Platform::createNamedMutex (const juce::String& name)
     }
     result.mutex = std::make_unique<Win32NamedMutex> (h);
     return result;
+}
+
+HRESULT Win32Platform::createDeviceEnumerator (std::unique_ptr<MMDeviceEnumerator>& enumerator)
+{
+    return win32::createDeviceEnumerator (enumerator);
+}
+
+uint32_t Win32Platform::mixerGetNumDevs()
+{
+    return getMixerCount();
+}
+
+MMRESULT Win32Platform::mixerGetDevCaps (uint32_t mixerId, MixerCaps& caps)
+{
+    return getMixerCaps (mixerId, caps);
+}
+
+MMRESULT Win32Platform::mixerOpen (uint32_t mixerId, MessageWindow& window, std::unique_ptr<MixerHandle>& handle)
+{
+    return openMixer (mixerId, window, handle);
 }
 
 } // namespace arx::platform::win32

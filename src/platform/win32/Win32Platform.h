@@ -20,6 +20,11 @@ public:
     std::unique_ptr<MessageWindow> createMessageWindow() override;
     NamedMutexResult createNamedMutex (const juce::String& name) override;
 
+    HRESULT createDeviceEnumerator (std::unique_ptr<MMDeviceEnumerator>& enumerator) override;
+    uint32_t mixerGetNumDevs() override;
+    MMRESULT mixerGetDevCaps (uint32_t mixerId, MixerCaps& caps) override;
+    MMRESULT mixerOpen (uint32_t mixerId, MessageWindow& window, std::unique_ptr<MixerHandle>& handle) override;
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Win32Platform)
 };
