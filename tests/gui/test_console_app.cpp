@@ -8,7 +8,9 @@
 #include "device/DeviceList.h"
 #include "hw_test_support.h"
 #include "mixer/ConsoleWindow.h"
-#ifndef _WIN32
+#ifdef _WIN32
+ #include "platform/win32/Win32Platform.h"
+#else
  #include "platform/DeviceBusPlatform.h"
 #endif
 #include "sim/SimSessionImage.h"
@@ -17,6 +19,16 @@
 
 #include <cstring>
 #include <thread>
+
+#ifdef _WIN32
+ // Only the kernel's objects: the window message names are the seam's here.
+ #ifndef NOMINMAX
+  #define NOMINMAX
+ #endif
+ #define NOUSER
+ #define WIN32_LEAN_AND_MEAN
+ #include <windows.h>
+#endif
 
 namespace arx::test
 {
@@ -264,16 +276,23 @@ TEST (ConsoleApp, UnplugDuringTheWriteBackEndsItAndTheNextPlugOpensAConsole)
     EXPECT_TRUE (state.hasChanged());
 }
 
-#ifndef _WIN32 // lock folders that do not exist make the device bus's lock fail
+// A lock that cannot be made: on the device bus lock folders that do not exist, on Windows the
+// lock's name taken by an object of another kind.
 TEST (ConsoleApp, InstanceLockThatCannotBeMadeEndsWithAnErrorNotSilently)
 {
+#ifdef _WIN32
+    platform::win32::Win32Platform platform;
+    const HANDLE squatter = ::CreateEventW (nullptr, TRUE, FALSE, L"Vantrel ARX Console lock");
+    ASSERT_NE (squatter, nullptr);
+#else
     juce::TemporaryFile devices;
     devices.getFile().createDirectory();
     const auto missing = devices.getFile().getChildFile ("no such folder");
-    platform::DeviceBusPlatform bus (devices.getFile(), { missing, missing.getChildFile ("nor this") });
+    platform::DeviceBusPlatform platform (devices.getFile(), { missing, missing.getChildFile ("nor this") });
+#endif
     juce::JUCEApplicationBase::createInstance = &noApplication;
     ConsoleApp::Setup setup;
-    setup.platform = &bus;
+    setup.platform = &platform;
     setup.trayIcon = false;
     TestConsoleApp app (setup);
 
@@ -284,8 +303,10 @@ TEST (ConsoleApp, InstanceLockThatCannotBeMadeEndsWithAnErrorNotSilently)
     EXPECT_EQ (app.getWindowCount(), 0);
     EXPECT_EQ (app.getDeviceList(), nullptr);
     app.shutdown();
-}
+#ifdef _WIN32
+    ::CloseHandle (squatter);
 #endif
+}
 
 } // namespace
 } // namespace arx::test

@@ -1,9 +1,12 @@
-// Choices the platform layer makes: the single-instance lock on the device bus (a lock held
-// elsewhere told apart from one that cannot be made, the lock folders tried in order) and the
-// OS generation from JUCE's operating-system types.
+// Choices the platform layer makes: the single-instance lock (a lock held elsewhere told apart
+// from one that cannot be made; on the device bus the lock folders tried in order) and the OS
+// generation from JUCE's operating-system types.
 
 #include "platform/Platform.h"
-#ifndef _WIN32
+#ifdef _WIN32
+ #include "platform/win32/Win32Api.h"
+ #include "platform/win32/Win32Platform.h"
+#else
  #include "platform/DeviceBusPlatform.h"
 #endif
 
@@ -45,6 +48,34 @@ TEST (InstanceLock, FallsBackToTheNextFolderAndTellsAHeldLockFromAFailure)
     EXPECT_FALSE (failed.heldElsewhere);
     EXPECT_TRUE (failed.failure.contains (missing.getFullPathName())) << failed.failure;
     EXPECT_TRUE (failed.failure.contains (alsoMissing.getFullPathName())) << failed.failure;
+}
+#else
+TEST (InstanceLock, TellsAHeldLockFromOneThatCannotBeMade)
+{
+    win32::Win32Platform platform;
+    const juce::String name = "ARX lock test " + juce::String ((int) ::GetCurrentProcessId());
+
+    auto held = platform.createNamedMutex (name);
+    ASSERT_NE (held.mutex, nullptr) << held.failure;
+    const auto again = platform.createNamedMutex (name);
+    EXPECT_EQ (again.mutex, nullptr);
+    EXPECT_TRUE (again.heldElsewhere);
+    EXPECT_TRUE (again.failure.isEmpty());
+    held.mutex.reset();
+    EXPECT_NE (platform.createNamedMutex (name).mutex, nullptr);
+
+    // The name taken by an object of another kind, and a namespace that does not exist: failures
+    // with the reason, not a held lock.
+    const HANDLE event = ::CreateEventW (nullptr, TRUE, FALSE, (name + " taken").toWideCharPointer());
+    ASSERT_NE (event, nullptr);
+    for (const auto& unusable : { name + " taken", "No such namespace\\" + name })
+    {
+        const auto failed = platform.createNamedMutex (unusable);
+        EXPECT_EQ (failed.mutex, nullptr) << unusable;
+        EXPECT_FALSE (failed.heldElsewhere) << unusable;
+        EXPECT_TRUE (failed.failure.contains (unusable)) << failed.failure;
+    }
+    ::CloseHandle (event);
 }
 #endif
 
