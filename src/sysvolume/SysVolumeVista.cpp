@@ -114,7 +114,7 @@ void SysVolumeVista::scan()
     }
 }
 
-bool SysVolumeVista::readDriverProperty (MMDevice& endpoint, ArxEndpointProperty& property)
+bool SysVolumeVista::readDriverProperty (MMDeviceEnumerator& enumerator, MMDevice& endpoint, ArxEndpointProperty& property)
 {
     std::unique_ptr<DeviceTopology> topology;
     std::unique_ptr<Connector> connector;
@@ -122,7 +122,7 @@ bool SysVolumeVista::readDriverProperty (MMDevice& endpoint, ArxEndpointProperty
     std::unique_ptr<MMDevice> driver;
     std::unique_ptr<KsControl> control;
     if (FAILED (endpoint.activateDeviceTopology (topology)) || FAILED (topology->getConnector (0, connector))
-        || FAILED (connector->getDeviceIdConnectedTo (driverId)) || FAILED (enumerator->getDevice (driverId, driver))
+        || FAILED (connector->getDeviceIdConnectedTo (driverId)) || FAILED (enumerator.getDevice (driverId, driver))
         || FAILED (driver->activateKsControl (control)))
         return false;
 
@@ -134,7 +134,7 @@ bool SysVolumeVista::readDriverProperty (MMDevice& endpoint, ArxEndpointProperty
 bool SysVolumeVista::addEndpoint (std::unique_ptr<MMDevice> endpoint)
 {
     ArxEndpointProperty property {};
-    if (! readDriverProperty (*endpoint, property))
+    if (! readDriverProperty (*enumerator, *endpoint, property))
         return false;
     if (((uint64_t (property.guidHigh) << 32) | property.guidLow) != device.info().guid())
         return false; // another device's endpoint

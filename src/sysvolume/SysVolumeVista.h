@@ -40,6 +40,11 @@ public:
     bool hasEnumerator() const noexcept { return enumerator != nullptr; }
     int endpointCount() const;
 
+    // The driver's property behind an endpoint: its topology's connector 0, the device connected
+    // to it, that device's kernel-streaming control. False on any failure; any thread.
+    static bool readDriverProperty (platform::MMDeviceEnumerator& enumerator, platform::MMDevice& endpoint,
+                                    platform::ArxEndpointProperty& property);
+
 private:
     struct Entry
     {
@@ -61,7 +66,6 @@ private:
     int finish (platform::HRESULT hr, const char* what, int channel);
     void scan();
     bool addEndpoint (std::unique_ptr<platform::MMDevice> endpoint);
-    bool readDriverProperty (platform::MMDevice& endpoint, platform::ArxEndpointProperty& property);
     void dropAllEndpoints();
 
     juce::CriticalSection lock;

@@ -41,24 +41,6 @@ bool heard (const ChangeCounter& counter, int atLeast, int limitMs = 5000)
     return counter.count >= atLeast;
 }
 
-// Whether an endpoint answers the driver's property as one of an ARX would.
-bool isArxEndpoint (MMDeviceEnumerator& enumerator, MMDevice& endpoint)
-{
-    std::unique_ptr<DeviceTopology> topology;
-    std::unique_ptr<Connector> connector;
-    juce::String driverId;
-    std::unique_ptr<MMDevice> driver;
-    std::unique_ptr<KsControl> control;
-    if (FAILED (endpoint.activateDeviceTopology (topology)) || FAILED (topology->getConnector (0, connector))
-        || FAILED (connector->getDeviceIdConnectedTo (driverId)) || FAILED (enumerator.getDevice (driverId, driver))
-        || FAILED (driver->activateKsControl (control)))
-        return false;
-    ArxEndpointProperty reply {};
-    uint32_t returned = 0;
-    const KsProperty request { KSPROPSETID_ArxDevice, KSPROPERTY_ARX_ENDPOINT, KSPROPERTY_TYPE_GET };
-    return SUCCEEDED (control->ksProperty (request, &reply, sizeof (reply), returned));
-}
-
 TEST (Win32AudioEndpoints, EnumeratorFromAnyThreadOutlivedByWhatItHandsOut)
 {
     // The test thread is JUCE's message thread, a single-threaded apartment; the other thread
@@ -92,7 +74,8 @@ TEST (Win32AudioEndpoints, EnumeratorFromAnyThreadOutlivedByWhatItHandsOut)
             juce::String id;
             EXPECT_EQ (endpoint->getId (id), S_OK);
             EXPECT_TRUE (id.isNotEmpty());
-            EXPECT_FALSE (isArxEndpoint (*fromMessageThread, *endpoint)) << id; // no driver of ours here
+            ArxEndpointProperty property {};
+            EXPECT_FALSE (SysVolumeVista::readDriverProperty (*fromMessageThread, *endpoint, property)) << id; // no driver of ours
         }
         std::unique_ptr<MMDevice> past;
         EXPECT_TRUE (FAILED (endpoints->item (count, past)));

@@ -12,8 +12,28 @@ namespace arx::platform::win32
 {
 namespace
 {
-// Declared before the interface it holds, an object's apartment outlives the interface.
 using Apartment = Win32ComApartment::Ptr;
+
+// What every object here holds: its interface and, declared first so that it goes last, the
+// apartment.
+template <typename Interface>
+struct Holds
+{
+    Holds (Apartment a, ComPtr<Interface> c) : apartment (std::move (a)), com (std::move (c)) {}
+
+    Apartment apartment;
+    ComPtr<Interface> com;
+};
+
+// A call that hands out text for the caller to free (GetId, GetDeviceIdConnectedTo).
+template <typename Call>
+HRESULT comText (Call&& call, juce::String& text)
+{
+    LPWSTR handedOut = nullptr;
+    const HRESULT hr = call (&handedOut);
+    text = takeComText (handedOut);
+    return hr;
+}
 
 // The seam object for what a call handed out; a success that handed out nothing fails.
 template <typename Made, typename Seam, typename Interface>
@@ -28,10 +48,10 @@ HRESULT wrap (HRESULT hr, const Apartment& apartment, ComPtr<Interface>& made, s
 }
 
 // IKsControl of a driver's filter device.
-class Win32KsControl : public KsControl
+class Win32KsControl : public KsControl, private Holds<IKsControl>
 {
 public:
-    Win32KsControl (Apartment a, ComPtr<IKsControl> c) : apartment (std::move (a)), control (std::move (c)) {}
+    using Holds::Holds;
 
     // KsProperty with the 24-byte KSPROPERTY.
     HRESULT ksProperty (const KsProperty& property, void* data, uint32_t dataSize, uint32_t& returned) override
@@ -41,75 +61,57 @@ public:
         request.Id = property.id;
         request.Flags = property.flags;
         ULONG written = 0;
-        const HRESULT hr = control->KsProperty (&request, sizeof (request), data, dataSize, &written);
+        const HRESULT hr = com->KsProperty (&request, sizeof (request), data, dataSize, &written);
         returned = SUCCEEDED (hr) ? (uint32_t) std::min<ULONG> (written, dataSize) : 0;
         return hr;
     }
-
-private:
-    Apartment apartment;
-    ComPtr<IKsControl> control;
 };
 
 // IConnector
-class Win32Connector : public Connector
+class Win32Connector : public Connector, private Holds<IConnector>
 {
 public:
-    Win32Connector (Apartment a, ComPtr<IConnector> c) : apartment (std::move (a)), connector (std::move (c)) {}
+    using Holds::Holds;
 
     // GetDeviceIdConnectedTo
     HRESULT getDeviceIdConnectedTo (juce::String& deviceId) override
     {
-        LPWSTR id = nullptr;
-        const HRESULT hr = connector->GetDeviceIdConnectedTo (&id);
-        deviceId = takeComText (id);
-        return hr;
+        return comText ([this] (LPWSTR* text) { return com->GetDeviceIdConnectedTo (text); }, deviceId);
     }
-
-private:
-    Apartment apartment;
-    ComPtr<IConnector> connector;
 };
 
 // IDeviceTopology
-class Win32DeviceTopology : public DeviceTopology
+class Win32DeviceTopology : public DeviceTopology, private Holds<IDeviceTopology>
 {
 public:
-    Win32DeviceTopology (Apartment a, ComPtr<IDeviceTopology> t) : apartment (std::move (a)), topology (std::move (t)) {}
+    using Holds::Holds;
 
     // GetConnector
     HRESULT getConnector (uint32_t index, std::unique_ptr<Connector>& connector) override
     {
         connector.reset();
         ComPtr<IConnector> made;
-        return wrap<Win32Connector> (topology->GetConnector (index, made.put()), apartment, made, connector);
+        return wrap<Win32Connector> (com->GetConnector (index, made.put()), apartment, made, connector);
     }
-
-private:
-    Apartment apartment;
-    ComPtr<IDeviceTopology> topology;
 };
 
 // IMMDevice
-class Win32Device : public MMDevice
+class Win32Device : public MMDevice, private Holds<IMMDevice>
 {
 public:
-    Win32Device (Apartment a, ComPtr<IMMDevice> d) : apartment (std::move (a)), device (std::move (d)) {}
+    using Holds::Holds;
 
     // GetId
     HRESULT getId (juce::String& id) override
     {
-        LPWSTR text = nullptr;
-        const HRESULT hr = device->GetId (&text);
-        id = takeComText (text);
-        return hr;
+        return comText ([this] (LPWSTR* text) { return com->GetId (text); }, id);
     }
 
     // GetState
     HRESULT getState (uint32_t& state) override
     {
         DWORD s = 0;
-        const HRESULT hr = device->GetState (&s);
+        const HRESULT hr = com->GetState (&s);
         state = SUCCEEDED (hr) ? (uint32_t) s : 0;
         return hr;
     }
@@ -138,24 +140,21 @@ private:
     {
         out.reset();
         ComPtr<Interface> made;
-        return wrap<Made> (device->Activate (__uuidof (Interface), CLSCTX_ALL, nullptr, made.putVoid()), apartment, made, out);
+        return wrap<Made> (com->Activate (__uuidof (Interface), CLSCTX_ALL, nullptr, made.putVoid()), apartment, made, out);
     }
-
-    Apartment apartment;
-    ComPtr<IMMDevice> device;
 };
 
 // IMMDeviceCollection
-class Win32DeviceCollection : public MMDeviceCollection
+class Win32DeviceCollection : public MMDeviceCollection, private Holds<IMMDeviceCollection>
 {
 public:
-    Win32DeviceCollection (Apartment a, ComPtr<IMMDeviceCollection> c) : apartment (std::move (a)), collection (std::move (c)) {}
+    using Holds::Holds;
 
     // GetCount
     HRESULT getCount (uint32_t& count) override
     {
         UINT n = 0;
-        const HRESULT hr = collection->GetCount (&n);
+        const HRESULT hr = com->GetCount (&n);
         count = SUCCEEDED (hr) ? n : 0;
         return hr;
     }
@@ -165,26 +164,22 @@ public:
     {
         device.reset();
         ComPtr<IMMDevice> made;
-        return wrap<Win32Device> (collection->Item (index, made.put()), apartment, made, device);
+        return wrap<Win32Device> (com->Item (index, made.put()), apartment, made, device);
     }
-
-private:
-    Apartment apartment;
-    ComPtr<IMMDeviceCollection> collection;
 };
 
 // IMMDeviceEnumerator
-class Win32DeviceEnumerator : public MMDeviceEnumerator
+class Win32DeviceEnumerator : public MMDeviceEnumerator, private Holds<IMMDeviceEnumerator>
 {
 public:
-    Win32DeviceEnumerator (Apartment a, ComPtr<IMMDeviceEnumerator> e) : apartment (std::move (a)), enumerator (std::move (e)) {}
+    using Holds::Holds;
 
     // EnumAudioEndpoints
     HRESULT enumAudioEndpoints (EDataFlow flow, uint32_t stateMask, std::unique_ptr<MMDeviceCollection>& devices) override
     {
         devices.reset();
         ComPtr<IMMDeviceCollection> made;
-        return wrap<Win32DeviceCollection> (enumerator->EnumAudioEndpoints ((::EDataFlow) flow, stateMask, made.put()),
+        return wrap<Win32DeviceCollection> (com->EnumAudioEndpoints ((::EDataFlow) flow, stateMask, made.put()),
                                             apartment, made, devices);
     }
 
@@ -193,12 +188,8 @@ public:
     {
         device.reset();
         ComPtr<IMMDevice> made;
-        return wrap<Win32Device> (enumerator->GetDevice (id.toWideCharPointer(), made.put()), apartment, made, device);
+        return wrap<Win32Device> (com->GetDevice (id.toWideCharPointer(), made.put()), apartment, made, device);
     }
-
-private:
-    Apartment apartment;
-    ComPtr<IMMDeviceEnumerator> enumerator;
 };
 } // namespace
 
