@@ -1,13 +1,18 @@
 #include "mixer/CwContent.h"
 
+#include "app/ConsoleApp.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/CwcCtrl.h"
 #include "mixer/strips/instripbox.h"
+#include "mixer/widgets/Alias.h"
 #include "mixer/widgets/FaderTextBox.h"
+#include "mixer/widgets/Gang.h"
 #include "mixer/widgets/RudeSolo.h"
+#include "session/SessionController.h"
+#include "settings/AboutDlg.h"
 #include "settings/Settings.h"
 
 namespace arx
@@ -31,6 +36,7 @@ CwContent::~CwContent()
     poller.reset();
     inputStrips.reset();
     soloWarning.reset();
+    session.reset();
     mixerPage.reset();
     settingsPage.reset();
 }
@@ -43,7 +49,9 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
     // The tab bar comes first, and the session box and the logo box follow the mixer page, once
     // they exist, before the settings page.
     buildMixerPage();
+    buildSessionBox();
     settingsPage = std::make_unique<Settings> (*this, device, skin.pageBounds(), vista);
+    settingsPage->setAboutHandler ([this] { openAboutBox(); });
     addChildComponent (*settingsPage);
 
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
@@ -76,6 +84,25 @@ void CwContent::buildMixerPage()
 
     inputStrips = std::make_unique<instripbox> (*this, *mixerPage);
     soloWarning = std::make_unique<RudeSolo> (*this, *mixerPage);
+}
+
+void CwContent::buildSessionBox()
+{
+    session = std::make_unique<SessionController> (state, *this, skin, commands, vista);
+    auto& box = session->getSessionBox();
+    box.setBounds (skin.sessionBoxBounds());
+    mixerPage->addAndMakeVisible (box);
+}
+
+void CwContent::openAboutBox()
+{
+    auto* top = getTopLevelComponent();
+    if (top == nullptr)
+        return;
+    // The box rests the application's poll while a firmware update runs; without the
+    // application (tests) there is none to rest.
+    auto* app = ConsoleApp::getInstance();
+    AboutDlg::open (*top, &device, app != nullptr ? &app->getPollTimer() : nullptr, top->isOnDesktop());
 }
 
 void CwContent::selectPage (int bank)
@@ -137,6 +164,52 @@ void CwContent::addTextBox (FaderTextBox& box)
         textBoxHead = &box;
     else
         box.insertBefore (*textBoxHead);
+}
+
+//==============================================================================
+void CwContent::getAllCommands (juce::Array<juce::CommandID>& ids)
+{
+    SessionController::getAllCommands (ids);
+}
+
+void CwContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
+{
+    SessionController::getCommandInfo (id, info);
+}
+
+bool CwContent::perform (const InvocationInfo& info)
+{
+    if (session == nullptr || ! session->perform (info.commandID))
+        return false;
+    repaint();
+    return true;
+}
+
+void CwContent::applyToControls()
+{
+    forEachNamed (*this, Gang::componentName, [] (juce::Component& c) {
+        if (auto* gang = dynamic_cast<Gang*> (&c))
+            gang->refreshFromState();
+    });
+    forEachNamed (*this, "alias", [] (juce::Component& c) {
+        if (auto* alias = dynamic_cast<Alias*> (&c))
+            alias->updateText();
+    });
+    refreshAndQueueAll (controlHead, state);
+    repaint();
+}
+
+void CwContent::resetControls()
+{
+    forEachNamed (*this, "alias", [] (juce::Component& c) {
+        if (auto* alias = dynamic_cast<Alias*> (&c))
+        {
+            alias->resetName();
+            alias->updateText();
+        }
+    });
+    resetAndQueueAll (controlHead);
+    repaint();
 }
 
 //==============================================================================

@@ -11,6 +11,7 @@
 #include "console/hwthread.h"
 #include "device/bhw.h"
 #include "mixer/widgets/MixerHost.h"
+#include "session/SessionHost.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -22,12 +23,14 @@ namespace arx
 class ConsoleSkin;
 class ConsoleState;
 class CwcCtrl;
+class SessionController;
 class Settings;
 class instripbox;
 
 class CwContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
-                  public MixerHost
+                  public MixerHost,
+                  public SessionHost
 {
 public:
     static constexpr int settingsTab = -1;
@@ -70,6 +73,8 @@ public:
     hwthread* getHwThreadIfMade() noexcept { return thread.get(); }
     CwcCtrl* getPoller() noexcept { return poller.get(); }
     Settings* getSettingsPage() noexcept { return settingsPage.get(); }
+    // Null before initialise().
+    SessionController* getSessionController() noexcept { return session.get(); }
     HwCtrl* firstControl() const noexcept { return controlHead; }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
 
@@ -92,14 +97,20 @@ public:
     // repaints only what changed).
     void handleCommandMessage (int commandId) override;
 
-    // ApplicationCommandTarget: the session commands join with the session box.
+    // ApplicationCommandTarget: the session commands; the content is the last target.
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
-    void getAllCommands (juce::Array<juce::CommandID>&) override {}
-    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override {}
-    bool perform (const InvocationInfo&) override { return false; }
+    void getAllCommands (juce::Array<juce::CommandID>&) override;
+    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override;
+    bool perform (const InvocationInfo&) override;
+
+    // SessionHost
+    void applyToControls() override;
+    void resetControls() override;
 
 private:
     void buildMixerPage();
+    void buildSessionBox();
+    void openAboutBox();
     void paintPage (juce::Graphics&) const;
 
     ConsoleSkin& skin;
@@ -109,6 +120,7 @@ private:
     std::unique_ptr<hwthread> thread;
     std::unique_ptr<CwcCtrl> poller;
     std::unique_ptr<Settings> settingsPage;
+    std::unique_ptr<SessionController> session;
     HwCtrl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;
