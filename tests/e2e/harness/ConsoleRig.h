@@ -59,8 +59,6 @@ public:
 
     // Starts one more `arx-console`; its index in consoles().
     int startConsole (std::string& error, const std::vector<std::string>& args = {});
-    // Starts `arx-about-host` (the About box over the first device's console window) the same way.
-    int startAboutHost (std::string& error);
 
     // From now on programs start from a copy in a folder of this rig's own, where the files a
     // program looks for next to itself (firmware images) can be put.
