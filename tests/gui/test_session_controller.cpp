@@ -137,6 +137,52 @@ TEST_F (SessionCommands, LoadedSessionReachesTheStripsTheSettingsPageAndTheDevic
     EXPECT_TRUE (w.state().hasChanged()); // and goes to the device's flash at close
 }
 
+// Monitor commands the device received since the last look.
+int monitorCommandsSent (sim::SimDevice& device)
+{
+    int n = 0;
+    for (auto& c : takeCommands (device))
+        n += c.category == 8 ? 1 : 0;
+    return n;
+}
+
+TEST_F (SessionCommands, ALoadSendsWhatTheDeviceMayNotHoldEvenAfterASendFailed)
+{
+    const auto file = mixFile ("a", 25);
+    load (file);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
+
+    // The same mix again: the device holds every monitor value already.
+    takeCommands (w.device());
+    load (file);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
+    EXPECT_EQ (monitorCommandsSent (w.device()), 0);
+
+    // A level whose send the device refused: it still holds the old one, the state the new.
+    sim::SimFaults refuse;
+    refuse.errorRetval = 2;
+    refuse.errorCount = 1;
+    w.device().addFault (refuse);
+    auto& fader = w.strip (0).getFader();
+    const auto before = w.device().mixer().monitorGain[0][0];
+    const double moved = fader.getValue() > -50.0 ? fader.getValue() - 5.0 : fader.getValue() + 5.0;
+    fader.setValue (moved, juce::sendNotificationSync);
+    ASSERT_TRUE (pumpUntil ([&] { return w.allSent(); }));
+    ASSERT_EQ (w.device().mixer().monitorGain[0][0], before);
+
+    // A session holding that very level is sent, although the console sent it before.
+    ConsoleState withMove (w.lab.device.get());
+    ASSERT_EQ (SessionFile::load (withMove, file), SessionMessage::none);
+    withMove.setMonitorGain (0, 0, (float) moved);
+    const auto movedFile = w.scratch.file ("moved.ARX session");
+    ASSERT_EQ (SessionFile::save (withMove, movedFile), SessionMessage::none);
+    takeCommands (w.device());
+    load (movedFile);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); })) << valuesDiffering (w.device().mixer(), w.state());
+    EXPECT_EQ (w.device().mixer().monitorGain[0][0], gainToCode ((float) moved));
+    EXPECT_EQ (monitorCommandsSent (w.device()), 1);
+}
+
 TEST_F (SessionCommands, RefusedFileLeavesTheStateButIsSentAgainAndNamesTheSession)
 {
     const auto file = mixFile ("short", 23);
@@ -155,10 +201,7 @@ TEST_F (SessionCommands, RefusedFileLeavesTheStateButIsSentAgainAndNamesTheSessi
 
     // The console showed and sent its state again, whole.
     ASSERT_TRUE (pumpUntil ([&] { return w.allSent(); }));
-    int monitorCommands = 0;
-    for (auto& c : takeCommands (w.device()))
-        monitorCommands += c.category == 8 ? 1 : 0;
-    EXPECT_EQ (monitorCommands, 13 * 3 * 4);
+    EXPECT_EQ (monitorCommandsSent (w.device()), 13 * 3 * 4);
 }
 
 TEST_F (SessionCommands, ResetSendsEveryDefaultButLeavesGangsAndTheSessionName)

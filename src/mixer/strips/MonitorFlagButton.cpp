@@ -21,6 +21,7 @@ void MonitorFlagButton::get()
     const int code = readDevice (getThread().getDevice(), bank, on);
     if (code == 0)
         shown.replaceIfBank (bank, on ? 1.0f : 0.0f);
+    forgetDeviceValue (bank);
     flagsChanged();
     onGetResult (code, this);
 }
@@ -29,7 +30,8 @@ void MonitorFlagButton::set()
 {
     auto& state = getThread().getState();
     auto& device = getThread().getDevice();
-    sendNextBank ([&] (int bank) { return writeDevice (device, bank, stateFlag (state, bank)); });
+    sendNextChangedBank ([&] (int bank) { return stateFlag (state, bank) ? 1u : 0u; },
+                         [&] (int bank, uint32_t on) { return writeDevice (device, bank, on != 0); });
     flagsChanged();
 }
 

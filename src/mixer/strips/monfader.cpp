@@ -2,6 +2,7 @@
 
 #include "console/ConsoleState.h"
 #include "console/hwthread.h"
+#include "device/GainCode.h"
 #include "device/bhw.h"
 
 namespace arx
@@ -19,6 +20,7 @@ void monfader::get()
     const int code = getThread().getDevice().getMonitorGain (input, bank, dB);
     if (code == 0)
         getThread().getState().setMonitorGain (input, bank, dB);
+    forgetDeviceValue (bank);
     onGetResult (code, this);
 }
 
@@ -26,7 +28,8 @@ void monfader::set()
 {
     auto& state = getThread().getState();
     auto& device = getThread().getDevice();
-    sendNextBank ([&] (int bank) { return device.setMonitorGain (input, bank, state.monitorGain (input, bank)); });
+    sendNextChangedBank ([&] (int bank) { return state.image().monitorGain[input][bank]; },
+                         [&] (int bank, uint32_t code) { return device.setMonitorGain (input, bank, codeToGain (code)); });
 }
 
 void monfader::refresh (ConsoleState& state, bool markAll)
