@@ -46,8 +46,7 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
     thread = std::make_unique<hwthread> (device, state, &owner);
     poller = std::make_unique<CwcCtrl> (*this, device, *this);
 
-    // The tab bar comes first, and the session box and the logo box follow the mixer page, once
-    // they exist, before the settings page.
+    // The tab bar comes first and the logo box follows the session box, once they exist.
     buildMixerPage();
     buildSessionBox();
     settingsPage = std::make_unique<Settings> (*this, device, skin.pageBounds(), vista);
