@@ -15,10 +15,10 @@ monfader::monfader (MixerHost& mixerHost, int inputIndex) : Fader (mixerHost, 0)
 void monfader::get()
 {
     const int bank = getBank();
-    float dB = 0.0f;
-    const int code = getThread().getDevice().getMonitorGain (input, bank, dB);
+    uint32_t gain = 0;
+    const int code = getThread().getDevice().getMonitorGainCode (input, bank, gain);
     if (code == 0)
-        getThread().getState().setMonitorGain (input, bank, dB);
+        getThread().getState().setMonitorGainCode (input, bank, gain);
     onGetResult (code, this);
 }
 
@@ -26,7 +26,7 @@ void monfader::set()
 {
     auto& state = getThread().getState();
     auto& device = getThread().getDevice();
-    sendNextBank ([&] (int bank) { return device.setMonitorGain (input, bank, state.monitorGain (input, bank)); });
+    sendNextBank ([&] (int bank) { return device.setMonitorGainCode (input, bank, state.monitorGainCode (input, bank)); });
 }
 
 void monfader::refresh (ConsoleState& state, bool markAll)
