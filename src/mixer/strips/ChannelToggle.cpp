@@ -10,39 +10,11 @@ namespace arx
 
 ChannelToggle::ChannelToggle (MixerHost& mixerHost, int channel) : ToggleBanked (mixerHost, channel) {}
 
-void ChannelToggle::get()
-{
-    const int channel = getBank();
-    bool on = false;
-    const int code = readDevice (getThread().getDevice(), channel, on);
-    if (code == 0)
-        shown.replaceIfBank (channel, on ? 1.0f : 0.0f);
-    flagsChanged();
-    onGetResult (code, this);
-}
-
-void ChannelToggle::set()
-{
-    auto& state = getThread().getState();
-    auto& device = getThread().getDevice();
-    sendNextBank ([&] (int channel) { return writeDevice (device, channel, stateFlag (state, channel)); });
-    flagsChanged();
-}
-
 void ChannelToggle::refresh (ConsoleState& state, bool markAll)
 {
-    const int channel = getBank();
-    shown.set (channel, stateFlag (state, channel) ? 1.0f : 0.0f);
-    flagsChanged();
-    showCommittedState();
+    showStateFlag (state);
     if (markAll)
-        markBanks (channel & 1, state.outputCount(), 2);
-}
-
-void ChannelToggle::store (ConsoleState& state)
-{
-    const auto now = shown.get();
-    setStateFlag (state, now.bank, now.value != 0.0f);
+        markBanks (getBank() & 1, state.outputCount(), 2);
 }
 
 void ChannelToggle::reset()

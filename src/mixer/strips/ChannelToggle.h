@@ -5,9 +5,8 @@
 namespace arx
 {
 
-// A mute or solo of one playback channel or one output: its bank is the channel. A device read
-// shows the device's value but leaves the state alone; the next store writes what is shown.
-// The subclass names the state field and the device commands.
+// A mute or solo of one playback channel or one output: its bank is the channel. The subclass
+// names the state field and the device commands.
 //
 // Threads: as ToggleBanked.
 class ChannelToggle : public ToggleBanked
@@ -15,24 +14,13 @@ class ChannelToggle : public ToggleBanked
 public:
     int getChannel() const noexcept { return getBank(); }
 
-    void get() override;
-    void set() override;
     // With markAll every channel of this button's parity below the output count is marked.
     void refresh (ConsoleState& state, bool markAll) override;
-    void store (ConsoleState& state) override;
     // Off for every channel of this button's parity.
     void reset() override;
 
 protected:
     ChannelToggle (MixerHost& host, int channel);
-
-    virtual bool stateFlag (const ConsoleState& state, int channel) const = 0;
-    virtual void setStateFlag (ConsoleState& state, int channel, bool on) const = 0;
-    virtual int readDevice (bhw& device, int channel, bool& on) const = 0;
-    virtual int writeDevice (bhw& device, int channel, bool on) const = 0;
-
-    // Runs after every get, set and refresh.
-    virtual void flagsChanged() {}
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ChannelToggle)
