@@ -5,7 +5,10 @@
 #include "console/ConsoleState.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
+#include "mixer/BrioTopTabBar.h"
 #include "mixer/CwcCtrl.h"
+#include "mixer/MixerPagePanels.h"
+#include "mixer/TabbedUiBox.h"
 #include "mixer/strips/instripbox.h"
 #include "mixer/widgets/Alias.h"
 #include "mixer/widgets/FaderTextBox.h"
@@ -34,8 +37,6 @@ CwContent::~CwContent()
     // thread.
     thread.reset();
     poller.reset();
-    inputStrips.reset();
-    soloWarning.reset();
     session.reset();
     mixerPage.reset();
     settingsPage.reset();
@@ -46,9 +47,11 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
     thread = std::make_unique<hwthread> (device, state, &owner);
     poller = std::make_unique<CwcCtrl> (*this, device, *this);
 
-    // The tab bar comes first and the logo box follows the session box, once they exist.
-    buildMixerPage();
+    tabBar = std::make_unique<BrioTopTabBar> (*this, state.info(), getWidth());
+    addAndMakeVisible (*tabBar);
+    mixerPage = std::make_unique<TabbedUiBox> (*this, *this);
     buildSessionBox();
+    logoBox = std::make_unique<LogoBox> (skin, *mixerPage);
     settingsPage = std::make_unique<Settings> (*this, device, skin.pageBounds(), vista);
     settingsPage->setAboutHandler ([this] { openAboutBox(); });
     addChildComponent (*settingsPage);
@@ -63,26 +66,34 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
 
 int CwContent::pairTabCount() const noexcept
 {
-    return juce::jmax (1, state.outputCount() / 2);
+    return state.outputCount() / 2;
 }
 
 int CwContent::validTab (int stored, int pairTabs) noexcept
 {
-    if (stored == settingsTab)
+    if (stored == settingsTab || pairTabs <= 0)
         return settingsTab;
     return (stored >= 0 && stored < pairTabs) ? stored : 0;
 }
 
-void CwContent::buildMixerPage()
+juce::Component* CwContent::getMixerPage() noexcept
 {
-    mixerPage = std::make_unique<juce::Component> ("mixer page");
-    mixerPage->setBounds (skin.pageBounds());
-    mixerPage->setInterceptsMouseClicks (false, true);
-    // Hidden until the stored tab is selected.
-    addChildComponent (*mixerPage);
+    return mixerPage.get();
+}
 
-    inputStrips = std::make_unique<instripbox> (*this, *mixerPage);
-    soloWarning = std::make_unique<RudeSolo> (*this, *mixerPage);
+instripbox* CwContent::getInputStrips() noexcept
+{
+    return mixerPage != nullptr ? &mixerPage->getInputStrips() : nullptr;
+}
+
+RudeSolo* CwContent::getSoloWarning()
+{
+    return mixerPage != nullptr ? &mixerPage->getSoloWarning() : nullptr;
+}
+
+uint32_t CwContent::outputLevel (int output) const
+{
+    return device.outputMeter (output);
 }
 
 void CwContent::buildSessionBox()
@@ -113,18 +124,21 @@ void CwContent::selectPage (int bank)
     tab = newTab;
 
     if (mixerPage != nullptr)
+    {
         mixerPage->setVisible (bank >= 0);
-    if (bank >= 0 && inputStrips != nullptr)
-        inputStrips->selectBank (bank & ~1);
+        if (bank >= 0)
+            mixerPage->selectBank (bank & ~1);
+    }
     if (settingsPage != nullptr)
         settingsPage->setVisible (bank < 0);
-    repaint (skin.tabBarBounds());
+    if (tabBar != nullptr)
+        tabBar->showSelected (tab);
 }
 
 void CwContent::pollTick()
 {
-    if (soloWarning != nullptr)
-        soloWarning->tick();
+    if (auto* warning = getSoloWarning())
+        warning->tick();
     if (thread != nullptr && poller != nullptr)
         thread->queueGet (*poller);
 }
@@ -220,8 +234,10 @@ void CwContent::handleCommandMessage (int)
     // No shortcut on unchanged values here: a strip made or switched since the last poll must
     // show this one. Each display compares with what it shows and repaints only what moved;
     // the settings page queues its own reads from what the poll brought.
-    if (inputStrips != nullptr)
-        inputStrips->refreshMeters();
+    if (mixerPage != nullptr)
+        mixerPage->refreshMeters();
+    if (tabBar != nullptr)
+        tabBar->refreshLights();
     if (settingsPage != nullptr)
         settingsPage->updateStatus();
 }
@@ -229,37 +245,8 @@ void CwContent::handleCommandMessage (int)
 //==============================================================================
 void CwContent::paint (juce::Graphics& g)
 {
+    // The tab bar and the pages cover everything.
     g.fillAll (ConsoleLookAndFeel::backgroundColour());
-
-    // Tab bar strip until the tab bar itself sits there.
-    const auto bar = skin.tabBarBounds();
-    g.setColour (juce::Colour (28, 28, 28));
-    g.fillRect (bar);
-    g.setColour (juce::Colour (70, 70, 70));
-    g.drawHorizontalLine (bar.getBottom() - 1, 0.0f, (float) bar.getRight());
-
-    const auto page = skin.pageBounds();
-    juce::Graphics::ScopedSaveState saved (g);
-    g.reduceClipRegion (page);
-    g.setOrigin (page.getPosition());
-    paintPage (g);
-}
-
-void CwContent::paintPage (juce::Graphics& g) const
-{
-    const auto drawAt = [&g] (const juce::Image& image, juce::Rectangle<int> area) {
-        if (image.isValid() && ! area.isEmpty())
-            g.drawImage (image, area.toFloat(), juce::RectanglePlacement::stretchToFit);
-    };
-
-    // The input strips and the solo warning are components of their own.
-    drawAt (skin.playbackColumnImage(), skin.playbackStripBoxBounds());
-    drawAt (skin.outputColumnImage(), skin.outputStripBoxBounds());
-    drawAt (skin.logoImage(), skin.logoBoxBounds());
-
-    g.setColour (juce::Colour (40, 40, 40));
-    g.fillRect (skin.playbackHeaderBounds());
-    g.fillRect (skin.outputHeaderBounds());
 }
 
 } // namespace arx

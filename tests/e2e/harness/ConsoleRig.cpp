@@ -31,6 +31,12 @@ juce::int64 DeviceDump::monitor (const char* table, int input, int output) const
     return cell.isVoid() ? -1 : (juce::int64) cell;
 }
 
+juce::int64 DeviceDump::channel (const char* table, int index) const
+{
+    const auto& cell = json["mixer"][table][index];
+    return cell.isVoid() ? -1 : (juce::int64) cell;
+}
+
 std::string ConsoleRig::binDir()
 {
     return ARX_E2E_BIN_DIR;

@@ -31,6 +31,8 @@ struct DeviceDump
     // A cell of one of the mixer's input-by-output tables ("monitorGain", "monitorMute", ...);
     // -1 when the dump has none.
     juce::int64 monitor (const char* table, int input, int output) const;
+    // A cell of one of the per-channel tables ("playbackGain", "outputMute", ...); -1 when none.
+    juce::int64 channel (const char* table, int index) const;
 };
 
 class ConsoleRig
