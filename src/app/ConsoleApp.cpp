@@ -9,6 +9,7 @@
 #include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
+#include "settings/DxVersions.h"
 
 #include <iostream>
 
@@ -43,11 +44,19 @@ ConsoleApp::ConsoleApp (Setup s) : setup (std::move (s)) {}
 ConsoleApp::~ConsoleApp()
 {
     juce::Logger::setCurrentLogger (nullptr);
+    if (instance == this)
+        instance = nullptr;
 }
 
 ConsoleApp* ConsoleApp::getInstance() noexcept { return instance; }
 bool ConsoleApp::isVistaOrLater() noexcept { return vistaOrLater; }
 bool ConsoleApp::isForceUpdate() noexcept { return forceUpdate; }
+
+const juce::String ConsoleApp::getApplicationVersion()
+{
+    // Read as the About box reads it, so that both always say the same.
+    return DxVersions::fileVersionOf (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
+}
 
 bool ConsoleApp::isForceUpdateCommandLine (const juce::String& commandLine) noexcept
 {

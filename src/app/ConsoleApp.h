@@ -83,7 +83,8 @@ public:
 
     // JUCEApplication
     const juce::String getApplicationName() override { return "Vantrel ARX Console"; }
-    const juce::String getApplicationVersion() override { return "1.0"; }
+    // The version the program was built as, as the About box's "Console" row shows it.
+    const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override { return true; } // the instance lock decides
     void initialise (const juce::String& commandLine) override;
     void shutdown() override;
@@ -117,6 +118,9 @@ public:
     ConsoleWindow* getFirstWindow() const noexcept { return firstWindow; }
     DeviceList* getDeviceList() noexcept { return deviceList.get(); }
     juce::MessageListener* getListener() noexcept { return listener.get(); }
+    // The 100 ms poll of the visible windows; a firmware update started from the About box
+    // stops it meanwhile and starts it again.
+    juce::Timer& getPollTimer() noexcept { return timer; }
 
 protected:
     // Ends the message loop; the program then shuts down.

@@ -71,6 +71,14 @@ public:
     void setOutputGain (int channel, float dB) noexcept;
     float outputGain (int channel) const noexcept;
 
+    // The same levels as the gain codes they are stored as, which the device commands take.
+    uint32_t monitorGainCode (int in, int out) const noexcept { return session.monitorGain[in][out]; }
+    void setMonitorGainCode (int in, int out, uint32_t code) noexcept { session.monitorGain[in][out] = code; }
+    uint32_t playbackGainCode (int channel) const noexcept { return session.playbackGain[channel]; }
+    void setPlaybackGainCode (int channel, uint32_t code) noexcept { session.playbackGain[channel] = code; }
+    uint32_t outputGainCode (int channel) const noexcept { return session.outputGain[channel]; }
+    void setOutputGainCode (int channel, uint32_t code) noexcept { session.outputGain[channel] = code; }
+
     // Monitor pan, mute and solo are kept per output pair: setting writes both channels of the
     // pair of `out`, reading uses its even channel. Pan runs from 0.0 (left) to 1.0 (right).
     void setMonitorPan (int in, int out, float pan) noexcept;

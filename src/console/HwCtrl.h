@@ -70,4 +70,12 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HwCtrl)
 };
 
+// Component::postCommandMessage takes a weak reference to the component, and the first weak
+// reference of a component is made lazily and without a lock. Components that the hardware
+// thread posts to make it on the message thread when they are built.
+inline void acceptMessagesFromOtherThreads (juce::Component& component)
+{
+    [[maybe_unused]] juce::WeakReference<juce::Component> first (&component);
+}
+
 } // namespace arx

@@ -43,6 +43,17 @@ void reverseQuadlets (uint32_t* words, int count) noexcept
     for (int i = 0; i < count; ++i)
         words[i] = juce::ByteOrder::swap (words[i]);
 }
+
+// A gain read as a code, handed on in dB.
+template <typename ReadCode>
+int asDecibels (float& dB, ReadCode&& read)
+{
+    uint32_t gainCode = 0;
+    const int code = read (gainCode);
+    if (code == bhw::resultOk)
+        dB = codeToGain (gainCode);
+    return code;
+}
 } // namespace
 
 // One GWC command: what goes into the packet header and how much of the reply is needed.
@@ -460,15 +471,25 @@ int bhw::sendActivate()
 // Category 4
 int bhw::setOutputGain (int output, float dB)
 {
-    return execute ({ catOutput, 0, { uint32_t (output), gainToCode (dB) }, 36 });
+    return setOutputGainCode (output, gainToCode (dB));
+}
+
+int bhw::setOutputGainCode (int output, uint32_t gainCode)
+{
+    return execute ({ catOutput, 0, { uint32_t (output), gainCode }, 36 });
 }
 
 int bhw::getOutputGain (int output, float& dB)
 {
+    return asDecibels (dB, [&] (uint32_t& gainCode) { return getOutputGainCode (output, gainCode); });
+}
+
+int bhw::getOutputGainCode (int output, uint32_t& gainCode)
+{
     MutexHolder hold (mutex);
     const int code = execute ({ catOutput, 1, { uint32_t (output), 0 }, 36, 2 });
     if (code == resultOk)
-        dB = codeToGain (resultWord (1));
+        gainCode = resultWord (1);
     return code;
 }
 
@@ -493,6 +514,12 @@ int bhw::setPlaybackGain (int channel, float dB)
     return sysVolume != nullptr ? sysVolume->setPlaybackGain (channel, dB) : sendPlaybackGain (channel, dB);
 }
 
+int bhw::setPlaybackGainCode (int channel, uint32_t gainCode)
+{
+    return sysVolume != nullptr ? sysVolume->setPlaybackGainCode (channel, gainCode)
+                                : sendPlaybackGainCode (channel, gainCode);
+}
+
 int bhw::setPlaybackMute (int channel, bool on)
 {
     return sysVolume != nullptr ? sysVolume->setPlaybackMute (channel, on) : sendPlaybackMute (channel, on);
@@ -500,7 +527,12 @@ int bhw::setPlaybackMute (int channel, bool on)
 
 int bhw::sendPlaybackGain (int channel, float dB)
 {
-    return execute ({ catPlayback, 0, { uint32_t (channel), gainToCode (dB) }, 36 });
+    return sendPlaybackGainCode (channel, gainToCode (dB));
+}
+
+int bhw::sendPlaybackGainCode (int channel, uint32_t gainCode)
+{
+    return execute ({ catPlayback, 0, { uint32_t (channel), gainCode }, 36 });
 }
 
 int bhw::sendPlaybackMute (int channel, bool on)
@@ -510,10 +542,15 @@ int bhw::sendPlaybackMute (int channel, bool on)
 
 int bhw::getPlaybackGain (int channel, float& dB)
 {
+    return asDecibels (dB, [&] (uint32_t& gainCode) { return getPlaybackGainCode (channel, gainCode); });
+}
+
+int bhw::getPlaybackGainCode (int channel, uint32_t& gainCode)
+{
     MutexHolder hold (mutex);
     const int code = execute ({ catPlayback, 1, { uint32_t (channel), 0 }, 36, 2 });
     if (code == resultOk)
-        dB = codeToGain (resultWord (1));
+        gainCode = resultWord (1);
     return code;
 }
 
@@ -544,15 +581,25 @@ int bhw::getPlaybackSolo (int channel, bool& on)
 // Category 8
 int bhw::setMonitorGain (int input, int output, float dB)
 {
-    return execute ({ catMonitor, 0, { uint32_t (input), uint32_t (output), gainToCode (dB) }, 40 });
+    return setMonitorGainCode (input, output, gainToCode (dB));
+}
+
+int bhw::setMonitorGainCode (int input, int output, uint32_t gainCode)
+{
+    return execute ({ catMonitor, 0, { uint32_t (input), uint32_t (output), gainCode }, 40 });
 }
 
 int bhw::getMonitorGain (int input, int output, float& dB)
 {
+    return asDecibels (dB, [&] (uint32_t& gainCode) { return getMonitorGainCode (input, output, gainCode); });
+}
+
+int bhw::getMonitorGainCode (int input, int output, uint32_t& gainCode)
+{
     MutexHolder hold (mutex);
     const int code = execute ({ catMonitor, 1, { uint32_t (input), uint32_t (output), 0 }, 40, 3 });
     if (code == resultOk)
-        dB = codeToGain (resultWord (2));
+        gainCode = resultWord (2);
     return code;
 }
 

@@ -115,8 +115,12 @@ public:
 
     //==============================================================================
     // Category 4: outputs
+    // A gain goes to the device as a gain code; the dB forms convert. A level the console state
+    // holds goes as its stored code, which a round trip through dB may change by one.
     int setOutputGain (int output, float dB);
+    int setOutputGainCode (int output, uint32_t gainCode);
     int getOutputGain (int output, float& dB);
+    int getOutputGainCode (int output, uint32_t& gainCode);
     int setOutputMute (int output, bool on);
     int getOutputMute (int output, bool& on);
 
@@ -125,10 +129,13 @@ public:
     // Gain and mute go through the system volume link (a device without a link sends them);
     // the link itself uses sendPlaybackGain/sendPlaybackMute for the packets.
     int setPlaybackGain (int channel, float dB);
+    int setPlaybackGainCode (int channel, uint32_t gainCode);
     int setPlaybackMute (int channel, bool on);
     int sendPlaybackGain (int channel, float dB);
+    int sendPlaybackGainCode (int channel, uint32_t gainCode);
     int sendPlaybackMute (int channel, bool on);
     int getPlaybackGain (int channel, float& dB);
+    int getPlaybackGainCode (int channel, uint32_t& gainCode);
     int getPlaybackMute (int channel, bool& on);
     int setPlaybackSolo (int channel, bool on);
     int getPlaybackSolo (int channel, bool& on);
@@ -136,7 +143,9 @@ public:
     //==============================================================================
     // Category 8: monitor mixer, input into output
     int setMonitorGain (int input, int output, float dB);
+    int setMonitorGainCode (int input, int output, uint32_t gainCode);
     int getMonitorGain (int input, int output, float& dB);
+    int getMonitorGainCode (int input, int output, uint32_t& gainCode);
     int setMonitorMute (int input, int output, bool on);
     int getMonitorMute (int input, int output, bool& on);
     int setMonitorSolo (int input, int output, bool on); // sent as the stored solo bit (2)

@@ -49,6 +49,9 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
 
     auto& commands = content->getCommandManager();
     commands.registerAllCommandsForTarget (content.get());
+    // Without a target the manager finds none while nothing has the focus, and disables the
+    // session buttons.
+    commands.setFirstCommandTarget (content.get());
     commands.getKeyMappings()->resetToDefaultMappings();
     addKeyListener (commands.getKeyMappings());
 }

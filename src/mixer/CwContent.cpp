@@ -1,13 +1,21 @@
 #include "mixer/CwContent.h"
 
+#include "app/ConsoleApp.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
+#include "mixer/BrioTopTabBar.h"
 #include "mixer/CwcCtrl.h"
+#include "mixer/MixerPagePanels.h"
+#include "mixer/TabbedUiBox.h"
 #include "mixer/strips/instripbox.h"
+#include "mixer/widgets/Alias.h"
 #include "mixer/widgets/FaderTextBox.h"
+#include "mixer/widgets/Gang.h"
 #include "mixer/widgets/RudeSolo.h"
+#include "session/SessionController.h"
+#include "settings/AboutDlg.h"
 #include "settings/Settings.h"
 
 namespace arx
@@ -29,8 +37,7 @@ CwContent::~CwContent()
     // thread.
     thread.reset();
     poller.reset();
-    inputStrips.reset();
-    soloWarning.reset();
+    session.reset();
     mixerPage.reset();
     settingsPage.reset();
 }
@@ -40,10 +47,13 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
     thread = std::make_unique<hwthread> (device, state, &owner);
     poller = std::make_unique<CwcCtrl> (*this, device, *this);
 
-    // The tab bar comes first, and the session box and the logo box follow the mixer page, once
-    // they exist, before the settings page.
-    buildMixerPage();
+    tabBar = std::make_unique<BrioTopTabBar> (*this, state.info(), getWidth());
+    addAndMakeVisible (*tabBar);
+    mixerPage = std::make_unique<TabbedUiBox> (*this, *this);
+    buildSessionBox();
+    logoBox = std::make_unique<LogoBox> (skin, *mixerPage);
     settingsPage = std::make_unique<Settings> (*this, device, skin.pageBounds(), vista);
+    settingsPage->setAboutHandler ([this] { openAboutBox(); });
     addChildComponent (*settingsPage);
 
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
@@ -56,26 +66,53 @@ void CwContent::initialise (hwthread::Owner& owner, juce::PropertiesFile& prefer
 
 int CwContent::pairTabCount() const noexcept
 {
-    return juce::jmax (1, state.outputCount() / 2);
+    return state.outputCount() / 2;
 }
 
 int CwContent::validTab (int stored, int pairTabs) noexcept
 {
-    if (stored == settingsTab)
+    if (stored == settingsTab || pairTabs <= 0)
         return settingsTab;
     return (stored >= 0 && stored < pairTabs) ? stored : 0;
 }
 
-void CwContent::buildMixerPage()
+juce::Component* CwContent::getMixerPage() noexcept
 {
-    mixerPage = std::make_unique<juce::Component> ("mixer page");
-    mixerPage->setBounds (skin.pageBounds());
-    mixerPage->setInterceptsMouseClicks (false, true);
-    // Hidden until the stored tab is selected.
-    addChildComponent (*mixerPage);
+    return mixerPage.get();
+}
 
-    inputStrips = std::make_unique<instripbox> (*this, *mixerPage);
-    soloWarning = std::make_unique<RudeSolo> (*this, *mixerPage);
+instripbox* CwContent::getInputStrips() noexcept
+{
+    return mixerPage != nullptr ? &mixerPage->getInputStrips() : nullptr;
+}
+
+RudeSolo* CwContent::getSoloWarning()
+{
+    return mixerPage != nullptr ? &mixerPage->getSoloWarning() : nullptr;
+}
+
+uint32_t CwContent::outputLevel (int output) const
+{
+    return device.outputMeter (output);
+}
+
+void CwContent::buildSessionBox()
+{
+    session = std::make_unique<SessionController> (state, *this, skin, commands, vista);
+    auto& box = session->getSessionBox();
+    box.setBounds (skin.sessionBoxBounds());
+    mixerPage->addAndMakeVisible (box);
+}
+
+void CwContent::openAboutBox()
+{
+    auto* top = getTopLevelComponent();
+    if (top == nullptr)
+        return;
+    // The box rests the application's poll while a firmware update runs; without the
+    // application (tests) there is none to rest.
+    auto* app = ConsoleApp::getInstance();
+    AboutDlg::open (*top, &device, app != nullptr ? &app->getPollTimer() : nullptr, top->isOnDesktop());
 }
 
 void CwContent::selectPage (int bank)
@@ -87,18 +124,21 @@ void CwContent::selectPage (int bank)
     tab = newTab;
 
     if (mixerPage != nullptr)
+    {
         mixerPage->setVisible (bank >= 0);
-    if (bank >= 0 && inputStrips != nullptr)
-        inputStrips->selectBank (bank & ~1);
+        if (bank >= 0)
+            mixerPage->selectBank (bank & ~1);
+    }
     if (settingsPage != nullptr)
         settingsPage->setVisible (bank < 0);
-    repaint (skin.tabBarBounds());
+    if (tabBar != nullptr)
+        tabBar->showSelected (tab);
 }
 
 void CwContent::pollTick()
 {
-    if (soloWarning != nullptr)
-        soloWarning->tick();
+    if (auto* warning = getSoloWarning())
+        warning->tick();
     if (thread != nullptr && poller != nullptr)
         thread->queueGet (*poller);
 }
@@ -140,6 +180,52 @@ void CwContent::addTextBox (FaderTextBox& box)
 }
 
 //==============================================================================
+void CwContent::getAllCommands (juce::Array<juce::CommandID>& ids)
+{
+    SessionController::getAllCommands (ids);
+}
+
+void CwContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
+{
+    SessionController::getCommandInfo (id, info);
+}
+
+bool CwContent::perform (const InvocationInfo& info)
+{
+    if (session == nullptr || ! session->perform (info.commandID))
+        return false;
+    repaint();
+    return true;
+}
+
+void CwContent::applyToControls()
+{
+    forEachNamed (*this, Gang::componentName, [] (juce::Component& c) {
+        if (auto* gang = dynamic_cast<Gang*> (&c))
+            gang->refreshFromState();
+    });
+    forEachNamed (*this, "alias", [] (juce::Component& c) {
+        if (auto* alias = dynamic_cast<Alias*> (&c))
+            alias->updateText();
+    });
+    refreshAndQueueAll (controlHead, state);
+    repaint();
+}
+
+void CwContent::resetControls()
+{
+    forEachNamed (*this, "alias", [] (juce::Component& c) {
+        if (auto* alias = dynamic_cast<Alias*> (&c))
+        {
+            alias->resetName();
+            alias->updateText();
+        }
+    });
+    resetAndQueueAll (controlHead);
+    repaint();
+}
+
+//==============================================================================
 void CwContent::handleCommandMessage (int)
 {
     if (poller == nullptr || ! poller->isDataValid())
@@ -148,8 +234,10 @@ void CwContent::handleCommandMessage (int)
     // No shortcut on unchanged values here: a strip made or switched since the last poll must
     // show this one. Each display compares with what it shows and repaints only what moved;
     // the settings page queues its own reads from what the poll brought.
-    if (inputStrips != nullptr)
-        inputStrips->refreshMeters();
+    if (mixerPage != nullptr)
+        mixerPage->refreshMeters();
+    if (tabBar != nullptr)
+        tabBar->refreshLights();
     if (settingsPage != nullptr)
         settingsPage->updateStatus();
 }
@@ -157,37 +245,8 @@ void CwContent::handleCommandMessage (int)
 //==============================================================================
 void CwContent::paint (juce::Graphics& g)
 {
+    // The tab bar and the pages cover everything.
     g.fillAll (ConsoleLookAndFeel::backgroundColour());
-
-    // Tab bar strip until the tab bar itself sits there.
-    const auto bar = skin.tabBarBounds();
-    g.setColour (juce::Colour (28, 28, 28));
-    g.fillRect (bar);
-    g.setColour (juce::Colour (70, 70, 70));
-    g.drawHorizontalLine (bar.getBottom() - 1, 0.0f, (float) bar.getRight());
-
-    const auto page = skin.pageBounds();
-    juce::Graphics::ScopedSaveState saved (g);
-    g.reduceClipRegion (page);
-    g.setOrigin (page.getPosition());
-    paintPage (g);
-}
-
-void CwContent::paintPage (juce::Graphics& g) const
-{
-    const auto drawAt = [&g] (const juce::Image& image, juce::Rectangle<int> area) {
-        if (image.isValid() && ! area.isEmpty())
-            g.drawImage (image, area.toFloat(), juce::RectanglePlacement::stretchToFit);
-    };
-
-    // The input strips and the solo warning are components of their own.
-    drawAt (skin.playbackColumnImage(), skin.playbackStripBoxBounds());
-    drawAt (skin.outputColumnImage(), skin.outputStripBoxBounds());
-    drawAt (skin.logoImage(), skin.logoBoxBounds());
-
-    g.setColour (juce::Colour (40, 40, 40));
-    g.fillRect (skin.playbackHeaderBounds());
-    g.fillRect (skin.outputHeaderBounds());
 }
 
 } // namespace arx

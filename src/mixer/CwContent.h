@@ -1,8 +1,7 @@
 #pragma once
 
 // The console window's content: owns the window's hardware thread, its status poller and every
-// control bound to the device, shows the mixer page, and paints the frame of what is not built
-// yet from the skin.
+// control bound to the device; shows the tab bar over the mixer page or the settings page.
 //
 // Threads: message thread, except where noted. The hardware thread only reaches this component
 // through posted command messages.
@@ -10,7 +9,9 @@
 #include "console/HwCtrl.h"
 #include "console/hwthread.h"
 #include "device/bhw.h"
+#include "mixer/TopTabBar.h"
 #include "mixer/widgets/MixerHost.h"
+#include "session/SessionHost.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -19,15 +20,21 @@
 namespace arx
 {
 
+class BrioTopTabBar;
 class ConsoleSkin;
 class ConsoleState;
 class CwcCtrl;
+class LogoBox;
+class SessionController;
 class Settings;
+class TabbedUiBox;
 class instripbox;
 
 class CwContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
-                  public MixerHost
+                  public MixerHost,
+                  public SessionHost,
+                  public TabBarHost
 {
 public:
     static constexpr int settingsTab = -1;
@@ -41,17 +48,19 @@ public:
     // every control's value from the state, shows the stored tab and starts the thread.
     void initialise (hwthread::Owner& owner, juce::PropertiesFile& preferences);
 
-    // Output pair tabs the device has; the settings tab comes on top of these.
+    // Output pair tabs the device has (none with fewer than two outputs); the settings tab
+    // comes on top of these.
     int pairTabCount() const noexcept;
 
     // The tab shown: a pair index, or settingsTab.
     int currentTab() const noexcept { return tab; }
-    // bank >= 0 shows the mixer page at output pair bank / 2, bank < 0 the settings page. The
-    // first selection always shows its page.
-    void selectPage (int bank);
+    // TabBarHost. bank >= 0 shows the mixer page at output pair bank / 2, bank < 0 the settings
+    // page; the tab bar follows. The first selection always shows its page.
+    void selectPage (int bank) override;
+    uint32_t outputLevel (int output) const override;
 
     // A stored tab value as the window may open on: -1 stays, anything outside the pair tabs
-    // becomes pair tab 0.
+    // becomes pair tab 0; without pair tabs only the settings tab is left.
     static int validTab (int stored, int pairTabs) noexcept;
 
     // Application timer, every 100 ms for visible windows only: the solo warning blinks and a
@@ -70,12 +79,17 @@ public:
     hwthread* getHwThreadIfMade() noexcept { return thread.get(); }
     CwcCtrl* getPoller() noexcept { return poller.get(); }
     Settings* getSettingsPage() noexcept { return settingsPage.get(); }
+    // Null before initialise().
+    SessionController* getSessionController() noexcept { return session.get(); }
     HwCtrl* firstControl() const noexcept { return controlHead; }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
 
-    // The mixer page and what it holds; null before initialise().
-    juce::Component* getMixerPage() noexcept { return mixerPage.get(); }
-    instripbox* getInputStrips() noexcept { return inputStrips.get(); }
+    // The mixer page (the session box joins it) and what it holds; null before initialise().
+    juce::Component* getMixerPage() noexcept;
+    TabbedUiBox* getTabbedUiBox() noexcept { return mixerPage.get(); }
+    instripbox* getInputStrips() noexcept;
+    BrioTopTabBar* getTabBar() noexcept { return tabBar.get(); }
+    LogoBox* getLogoBox() noexcept { return logoBox.get(); }
     // The first value box of the Tab ring; null before any.
     FaderTextBox* firstTextBox() const noexcept { return textBoxHead; }
 
@@ -84,7 +98,7 @@ public:
     void addControl (HwCtrl& control) override;
     ConsoleSkin& getSkin() override { return skin; }
     void addTextBox (FaderTextBox& box) override;
-    RudeSolo* getSoloWarning() override { return soloWarning.get(); }
+    RudeSolo* getSoloWarning() override;
 
     // Component
     void paint (juce::Graphics&) override;
@@ -92,15 +106,19 @@ public:
     // repaints only what changed).
     void handleCommandMessage (int commandId) override;
 
-    // ApplicationCommandTarget: the session commands join with the session box.
+    // ApplicationCommandTarget: the session commands; the content is the last target.
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
-    void getAllCommands (juce::Array<juce::CommandID>&) override {}
-    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override {}
-    bool perform (const InvocationInfo&) override { return false; }
+    void getAllCommands (juce::Array<juce::CommandID>&) override;
+    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override;
+    bool perform (const InvocationInfo&) override;
+
+    // SessionHost
+    void applyToControls() override;
+    void resetControls() override;
 
 private:
-    void buildMixerPage();
-    void paintPage (juce::Graphics&) const;
+    void buildSessionBox();
+    void openAboutBox();
 
     ConsoleSkin& skin;
     bhw& device;
@@ -109,17 +127,16 @@ private:
     std::unique_ptr<hwthread> thread;
     std::unique_ptr<CwcCtrl> poller;
     std::unique_ptr<Settings> settingsPage;
+    std::unique_ptr<SessionController> session;
     HwCtrl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;
     int tab = 0;
     bool pageSelected = false;
 
-    // The tab bar and the mixer page with the playback and output strips take their places
-    // next; until then the input strips and the solo warning sit on a plain page.
-    std::unique_ptr<juce::Component> mixerPage;
-    std::unique_ptr<instripbox> inputStrips;
-    std::unique_ptr<RudeSolo> soloWarning;
+    std::unique_ptr<BrioTopTabBar> tabBar;
+    std::unique_ptr<TabbedUiBox> mixerPage;
+    std::unique_ptr<LogoBox> logoBox;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CwContent)
 };

@@ -21,6 +21,12 @@ SessionController::~SessionController()
     dialogClosed();
 }
 
+void SessionController::setDialogs (std::unique_ptr<SessionDialogs> newDialogs)
+{
+    jassert (! dialogOpen && newDialogs != nullptr);
+    dialogs = std::move (newDialogs);
+}
+
 //==============================================================================
 void SessionController::getAllCommands (juce::Array<juce::CommandID>& commands)
 {

@@ -42,6 +42,8 @@ public:
     ~SessionController();
 
     SessionBox& getSessionBox() noexcept { return box; }
+    // Other dialogs from now on (tests answer them); not while one is open.
+    void setDialogs (std::unique_ptr<SessionDialogs> newDialogs);
     SessionStore& getStore() noexcept { return store; }
 
     // For the content's ApplicationCommandTarget.

@@ -11,7 +11,10 @@ NativeSessionDialogs::~NativeSessionDialogs() = default;
 void NativeSessionDialogs::chooseFile (const SessionStore::FileDialog& dialog, juce::Component* parent,
                                        std::function<void (const juce::File&)> done)
 {
-    chooser = std::make_unique<juce::FileChooser> (dialog.title, dialog.start, dialog.filter, true, false, parent);
+    // Where the system has no file dialog JUCE draws its own inside `parent`, which is disabled
+    // meanwhile and would take no input: that one gets a window of its own.
+    auto* owner = juce::FileChooser::isPlatformDialogAvailable() ? parent : nullptr;
+    chooser = std::make_unique<juce::FileChooser> (dialog.title, dialog.start, dialog.filter, true, false, owner);
 
     const int flags = juce::FileBrowserComponent::canSelectFiles
                       | (dialog.forSaving ? juce::FileBrowserComponent::saveMode

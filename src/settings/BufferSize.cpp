@@ -82,6 +82,10 @@ void BufferSize::get()
 
 void BufferSize::set()
 {
+    // Not read from the driver yet (a load or reset straight after opening): nothing to re-send.
+    if (samples.load() == 0)
+        return;
+
     if (device().setBufferSize (samples.load()) == bhw::resultOk)
         return;
 

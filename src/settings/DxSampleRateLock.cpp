@@ -9,7 +9,7 @@ namespace arx
 
 DxSampleRateLock::DxSampleRateLock (HwCtrlHost& host) : juce::ToggleButton ("Locked"), HwCtrl (host)
 {
-    SettingsGroup::acceptPostsFromHardwareThread (*this);
+    acceptMessagesFromOtherThreads (*this);
     setSize (80, 22);
     onClick = [this] {
         locked = getToggleState();

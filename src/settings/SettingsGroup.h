@@ -22,15 +22,7 @@ public:
     SettingsGroup (HwCtrlHost& host, const juce::String& name, const juce::String& groupTitle)
         : juce::GroupComponent (name, groupTitle), HwCtrl (host)
     {
-        acceptPostsFromHardwareThread (*this);
-    }
-
-    // Component::postCommandMessage takes a weak reference to the component, and the first one
-    // is made lazily and without a lock: a component that the hardware thread posts to makes it
-    // here, on the message thread.
-    static void acceptPostsFromHardwareThread (juce::Component& component)
-    {
-        [[maybe_unused]] juce::WeakReference<juce::Component> first (&component);
+        acceptMessagesFromOtherThreads (*this);
     }
 
 protected:

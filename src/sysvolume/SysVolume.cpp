@@ -16,6 +16,11 @@ int SysVolume::setPlaybackGain (int channel, float dB)
     return device.sendPlaybackGain (channel, dB);
 }
 
+int SysVolume::setPlaybackGainCode (int channel, uint32_t gainCode)
+{
+    return device.sendPlaybackGainCode (channel, gainCode);
+}
+
 int SysVolume::setPlaybackMute (int channel, bool on)
 {
     return device.sendPlaybackMute (channel, on);

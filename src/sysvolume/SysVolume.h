@@ -12,6 +12,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace arx
@@ -31,8 +32,10 @@ public:
     explicit SysVolume (bhw& device);
     ~SysVolume() override;
 
-    // The playback gain and mute commands of the device; their result code.
+    // The playback gain and mute commands of the device; their result code. A gain given as a
+    // code goes to the device as that code.
     virtual int setPlaybackGain (int channel, float dB);
+    virtual int setPlaybackGainCode (int channel, uint32_t gainCode);
     virtual int setPlaybackMute (int channel, bool on);
 
     // The link for the OS generation the platform reports: the endpoint variant from Vista on,

@@ -1,5 +1,6 @@
 #include "sysvolume/SysVolumeVista.h"
 
+#include "device/GainCode.h"
 #include "device/bhw.h"
 #include "platform/Platform.h"
 #include "sysvolume/CVolumeNotification.h"
@@ -50,10 +51,20 @@ int SysVolumeVista::endpointCount() const
 //==============================================================================
 int SysVolumeVista::setPlaybackGain (int channel, float dB)
 {
+    return setGain (channel, dB, gainToCode (dB));
+}
+
+int SysVolumeVista::setPlaybackGainCode (int channel, uint32_t gainCode)
+{
+    return setGain (channel, codeToGain (gainCode), gainCode);
+}
+
+int SysVolumeVista::setGain (int channel, float dB, uint32_t gainCode)
+{
     const juce::ScopedLock sl (lock);
     const auto* to = route (channel);
     if (to == nullptr)
-        return SysVolume::setPlaybackGain (channel, dB);
+        return SysVolume::setPlaybackGainCode (channel, gainCode);
 
     // The endpoint refuses levels outside its range; the nearest one it takes is what the
     // user would get from its own slider.

@@ -35,6 +35,7 @@ public:
     ~SysVolumeVista() override;
 
     int setPlaybackGain (int channel, float dB) override;
+    int setPlaybackGainCode (int channel, uint32_t gainCode) override;
     int setPlaybackMute (int channel, bool on) override;
 
     bool hasEnumerator() const noexcept { return enumerator != nullptr; }
@@ -60,6 +61,9 @@ private:
         uint32_t channel = 0;
         float minDb = 0.0f, maxDb = 0.0f;
     };
+
+    // The endpoint takes the level in dB; the device command takes the code.
+    int setGain (int channel, float dB, uint32_t gainCode);
 
     // All under the lock.
     const Route* route (int channel);

@@ -75,6 +75,17 @@ protected:
         return unique;
     }
 
+    // The device's next window opens on the tab `tab` (-1: the settings page), as if the user
+    // had left it there.
+    void storeTab (const std::string& uniqueName, int tab)
+    {
+        const auto folder = juce::File (rig->homeDir()).getChildFile (".config/Vantrel ARX Console");
+        ASSERT_TRUE (folder.createDirectory());
+        ASSERT_TRUE (folder.getChildFile (uniqueName + ".properties")
+                         .replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n"
+                                           "  <VALUE name=\"tab\" val=\"" + juce::String (tab) + "\"/>\n</PROPERTIES>\n"));
+    }
+
     // Content size of a device's window with the shipped skin.
     static int contentWidth (int inputs) { return inputs * 54 + 221; }
     static constexpr int contentHeight = 536;

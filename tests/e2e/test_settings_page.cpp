@@ -52,11 +52,7 @@ protected:
         {
             ASSERT_TRUE (rig->fault (name, faults));
         }
-        const auto folder = juce::File (rig->homeDir()).getChildFile (".config/Vantrel ARX Console");
-        ASSERT_TRUE (folder.createDirectory());
-        ASSERT_TRUE (folder.getChildFile (name + ".properties")
-                         .replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                           "<PROPERTIES>\n  <VALUE name=\"tab\" val=\"-1\"/>\n</PROPERTIES>\n"));
+        storeTab (name, -1);
         const ScopedGeneration generation (vista);
         console = launch();
         ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (console);

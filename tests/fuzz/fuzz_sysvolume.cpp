@@ -191,6 +191,9 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 float level = 0;
                 source.fill (&level, sizeof (level));
                 device->setPlaybackGain (channel, level);
+                uint32_t code = 0;
+                source.fill (&code, sizeof (code));
+                device->setPlaybackGainCode (channel, code);
                 device->setPlaybackMute (channel, (source.byte() & 1) != 0);
             }
             service->announce();

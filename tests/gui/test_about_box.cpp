@@ -2,9 +2,11 @@
 // and their texts, the clipboard text, the layout and painting, and how opening and closing
 // treat the console window.
 
-#include "hw_test_support.h"
+#include "app/ConsoleApp.h"
 #include "settings/AboutDlg.h"
 #include "settings/AboutDlgContent.h"
+#include "settings/Settings.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +51,8 @@ TEST (AboutBox, RowsShowTheDriverTheProgramAndTheFirmwareAndGoToTheClipboard)
     EXPECT_EQ (rowTexts (versions), expected);
     EXPECT_EQ (versions.clipboardText(),
                "WDM driver 1.4.2\r\nASIO driver \r\nConsole " + builtVersion() + "\r\nARM firmware 5.2\r\nFPGA 5.2\r\n");
+    // The program tells the same version as its About box.
+    EXPECT_EQ (ConsoleApp().getApplicationVersion(), builtVersion());
 
     // A device without an FPGA names its DSP firmware last; an old one shows its own versions.
     sim::PlugOptions options;
@@ -104,13 +108,27 @@ TEST (AboutBox, LayoutLinkAndPainting)
     EXPECT_TRUE (white);
 }
 
-TEST (AboutBox, OpeningDisablesTheConsoleWindowAndClosingGivesItBack)
+// The box that the settings page's "About" button opened, once it is up.
+AboutDlg* openedBox (juce::Button& about)
 {
-    LabDevice lab;
-    juce::Component consoleWindow;
-    consoleWindow.setBounds (100, 100, 800, 500);
+    about.triggerClick();
+    AboutDlg* box = nullptr;
+    pumpUntil ([&] {
+        auto& modal = *juce::ModalComponentManager::getInstance();
+        box = modal.getNumModalComponents() > 0 ? dynamic_cast<AboutDlg*> (modal.getModalComponent (0)) : nullptr;
+        return box != nullptr;
+    }, 2000);
+    return box;
+}
 
-    juce::Component::SafePointer<AboutDlg> box (AboutDlg::open (consoleWindow, lab.device, nullptr, false));
+TEST (AboutBox, TheSettingsPagesButtonOpensItOverTheConsoleWindowWhichStaysDisabledMeanwhile)
+{
+    WindowRig w;
+    w.window->setBounds (100, 100, w.window->getWidth(), w.window->getHeight());
+    auto& consoleWindow = *w.window;
+    auto& about = w.content().getSettingsPage()->getAboutButton();
+
+    juce::Component::SafePointer<AboutDlg> box (openedBox (about));
     ASSERT_NE (box.getComponent(), nullptr);
     EXPECT_FALSE (consoleWindow.isEnabled());
     EXPECT_TRUE (box->isCurrentlyModal());
@@ -134,7 +152,8 @@ TEST (AboutBox, OpeningDisablesTheConsoleWindowAndClosingGivesItBack)
     EXPECT_TRUE (consoleWindow.isEnabled());
 
     // Out of sight while an update runs: hiding ends a modal state, which must not end the box.
-    box = AboutDlg::open (consoleWindow, lab.device, nullptr, false);
+    box = openedBox (about);
+    ASSERT_NE (box.getComponent(), nullptr);
     box->suspend();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     ASSERT_NE (box.getComponent(), nullptr);
@@ -150,7 +169,8 @@ TEST (AboutBox, OpeningDisablesTheConsoleWindowAndClosingGivesItBack)
     EXPECT_TRUE (consoleWindow.isEnabled());
 
     // Ended from outside (the program shutting down its modal windows), it still cleans up.
-    box = AboutDlg::open (consoleWindow, lab.device, nullptr, false);
+    box = openedBox (about);
+    ASSERT_NE (box.getComponent(), nullptr);
     juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
     EXPECT_TRUE (pumpUntil ([&] { return box == nullptr; }, 5000));
     EXPECT_TRUE (consoleWindow.isEnabled());

@@ -124,6 +124,18 @@ TEST (BufferSize, ARefusalTellsTheUserAndShowsTheDriversSizeAgain)
     ASSERT_TRUE (pumpUntil ([&] { return rig.messages.size() == 2; }));
 }
 
+TEST (BufferSize, AResetBeforeTheDriversSizeIsKnownSendsNoSize)
+{
+    SettingsRig rig (false, {}, {}, false);
+    // The reset comes first: the thread serves sets before gets.
+    SessionHost::resetAndQueueAll (rig.firstControl);
+    rig.rig.start();
+    ASSERT_TRUE (pumpUntil ([&] { return rig.page->getBufferSize().getSamples() == 256; }));
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (rig.device().requestCount ("9"), 0);
+    EXPECT_TRUE (rig.messages.empty());
+}
+
 TEST (BufferSize, FollowsASizeSetElsewhere)
 {
     SettingsRig rig (false);

@@ -2,6 +2,9 @@
 // in-process lab: typed levels, ganged drags, the Ctrl reset and the Tab ring.
 
 #include "device/GainCode.h"
+#include "mixer/TabbedUiBox.h"
+#include "mixer/strips/MasterStripBox.h"
+#include "mixer/strips/PlayStripBox.h"
 #include "mixer/strips/instripbox.h"
 #include "mixer/widgets/FaderTextBox.h"
 #include "mixer/widgets/ShownValue.h"
@@ -179,12 +182,19 @@ TEST (FaderTextBox, TabWalksTheRingOfBoxesInCreationOrderAcrossStrips)
     EXPECT_EQ (traverser->getNextComponent (third), box.getStrip (3)->getFader().getTextBox());
     EXPECT_EQ (traverser->getPreviousComponent (third), box.getStrip (1)->getFader().getTextBox());
 
-    // The ring wraps at both ends.
-    const int last = box.getNumStrips() - 1;
-    EXPECT_EQ (first->createKeyboardFocusTraverser()->getPreviousComponent (first),
-               box.getStrip (last)->getFader().getTextBox());
-    auto* lastBox = box.getStrip (last)->getFader().getTextBox();
-    EXPECT_EQ (lastBox->createKeyboardFocusTraverser()->getNextComponent (lastBox), first);
+    // From the last input the ring runs on through the playback and output strips, and wraps
+    // at both ends.
+    auto& page = *rig.content().getTabbedUiBox();
+    std::vector<FaderTextBox*> rest { box.getStrip (box.getNumStrips() - 1)->getFader().getTextBox(),
+                                      page.getPlayStrips().getStrip (0)->getFader().getTextBox(),
+                                      page.getPlayStrips().getStrip (1)->getFader().getTextBox(),
+                                      page.getOutputStrips().getFader (0).getTextBox(),
+                                      page.getOutputStrips().getFader (1).getTextBox(), first };
+    for (size_t k = 0; k + 1 < rest.size(); ++k)
+    {
+        EXPECT_EQ (rest[k]->createKeyboardFocusTraverser()->getNextComponent (rest[k]), rest[k + 1]) << k;
+        EXPECT_EQ (rest[k + 1]->createKeyboardFocusTraverser()->getPreviousComponent (rest[k + 1]), rest[k]) << k;
+    }
 
     // From the editor of a box being edited, too.
     third->showEditor();

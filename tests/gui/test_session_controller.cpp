@@ -1,5 +1,5 @@
-// The session box, the session commands and the operations behind them, on a content with a
-// real hardware thread and real controls against a device of the in-process lab.
+// The session box, the session commands and the operations behind them in a real console
+// window: its strips, settings page and hardware thread against a device of the in-process lab.
 
 #include "session_test_support.h"
 
@@ -15,47 +15,38 @@ const juce::KeyPress ctrlO ('o', juce::ModifierKeys::commandModifier, 0);
 
 struct SessionCommands : ::testing::Test
 {
-    SessionCommands() { content.state().setMostRecentFolder (scratch.folder); }
-
-    void press (const juce::KeyPress& key) { content.commands.getKeyMappings()->keyPressed (key, &content); }
-
     // A session file of this device model, saved by another console.
     juce::File mixFile (const juce::String& name, int seed)
     {
-        ConsoleState other (content.rig.lab.device.get());
+        ConsoleState other (w.lab.device.get());
         other.readFromDevice();
         makeMix (other, seed);
-        const auto file = scratch.file (name + ".ARX session");
+        const auto file = w.scratch.file (name + ".ARX session");
         EXPECT_EQ (SessionFile::save (other, file), SessionMessage::none);
         return file;
     }
 
-    bool deviceShowsState()
+    void load (const juce::File& file)
     {
-        return content.allSent() && valuesDiffering (content.device().mixer(), content.state()) == 0;
+        w.press (ctrlO);
+        ASSERT_TRUE (w.dialogs->isOpen());
+        w.dialogs->answer (file);
     }
 
-    ScratchFolder scratch;
-    SessionTestContent content;
-    AnsweredDialogs& dialogs = *content.dialogs;
+    SessionWindow w;
+    AnsweredDialogs& dialogs = *w.dialogs;
 };
 
-TEST_F (SessionCommands, BoxHoldsThreeImageButtonsOnItsDarkFill)
+TEST_F (SessionCommands, BoxSitsOnTheMixerPageAndItsCommandButtonsAreLive)
 {
-    auto& box = content.session->getSessionBox();
+    auto& box = w.box();
+    EXPECT_EQ (box.getParentComponent(), w.content().getMixerPage());
+    EXPECT_EQ (box.getBounds(), w.window->getSkin().sessionBoxBounds());
     EXPECT_EQ (box.getName(), "session box");
-    EXPECT_EQ (box.getLocalBounds(), juce::Rectangle<int> (0, 0, 108, 114));
 
-    juce::Button* buttons[] = { &box.getLoadButton(), &box.getSaveButton(), &box.getResetButton() };
-    const char* names[] = { "LoadButton", "SaveButton", "ResetButton" };
-    for (int k = 0; k < 3; ++k)
-    {
-        EXPECT_EQ (buttons[k]->getName(), names[k]);
-        EXPECT_EQ (buttons[k]->getBounds(), juce::Rectangle<int> (24, 19 + 25 * k, 60, 25));
-        EXPECT_TRUE (buttons[k]->getTooltip().isEmpty());
-    }
-    const auto snapshot = box.createComponentSnapshot (box.getLocalBounds());
-    EXPECT_EQ (snapshot.getPixelAt (2, 2).withAlpha (1.0f), juce::Colour (15, 15, 15));
+    // The command buttons ask the window's command target whether they may run.
+    ASSERT_TRUE (pumpUntil ([&] { return box.getLoadButton().isEnabled() && box.getSaveButton().isEnabled(); }, 2000))
+        << "no command target: the session buttons stay disabled";
 
     juce::ApplicationCommandInfo info (0);
     struct Command
@@ -66,146 +57,206 @@ TEST_F (SessionCommands, BoxHoldsThreeImageButtonsOnItsDarkFill)
     };
     for (auto [id, name, key] : { Command { 1, "Save", 's' }, Command { 2, "Save as", 0 }, Command { 3, "Load", 'o' } })
     {
-        SessionController::getCommandInfo (id, info = juce::ApplicationCommandInfo (id));
+        ASSERT_NE (w.content().getCommandManager().getCommandForID (id), nullptr);
+        w.content().getCommandInfo (id, info = juce::ApplicationCommandInfo (id));
         EXPECT_EQ (info.shortName, name);
         EXPECT_EQ (info.categoryName, "Session");
-        EXPECT_EQ (info.defaultKeypresses.size(), key != 0 ? 1 : 0);
+        const auto keys = w.content().getCommandManager().getKeyMappings()->getKeyPressesAssignedToCommand (id);
+        EXPECT_EQ (keys.size(), key != 0 ? 1 : 0);
         if (key != 0)
         {
-            EXPECT_EQ (info.defaultKeypresses[0], juce::KeyPress (key, juce::ModifierKeys::commandModifier, 0));
+            EXPECT_EQ (keys[0], juce::KeyPress (key, juce::ModifierKeys::commandModifier, 0));
         }
     }
 }
 
 TEST_F (SessionCommands, ButtonsOpenTheirDialogsAndTheWindowIsDisabledMeanwhile)
 {
-    content.session->getSessionBox().getSaveButton().triggerClick();
+    ASSERT_TRUE (pumpUntil ([&] { return w.box().getSaveButton().isEnabled(); }, 2000));
+    w.box().getSaveButton().triggerClick();
     ASSERT_TRUE (pumpUntil ([&] { return dialogs.isOpen(); }));
     EXPECT_EQ (dialogs.opened.back().title, "Save settings");
     EXPECT_TRUE (dialogs.parentDisabled);
-    EXPECT_FALSE (content.isEnabled());
+    EXPECT_FALSE (w.window->isEnabled());
 
-    press (ctrlO); // dropped while a dialog is open
+    w.press (ctrlO); // dropped while a dialog is open
     EXPECT_EQ (dialogs.opened.size(), 1u);
     dialogs.answer ({});
-    EXPECT_TRUE (content.isEnabled());
+    EXPECT_TRUE (w.window->isEnabled());
     EXPECT_TRUE (dialogs.messages.isEmpty()); // cancelled: nothing to say
-    EXPECT_TRUE (scratch.folder.findChildFiles (juce::File::findFiles, false).isEmpty());
+    EXPECT_TRUE (w.scratch.folder.findChildFiles (juce::File::findFiles, false).isEmpty());
 
-    content.session->getSessionBox().getLoadButton().triggerClick();
+    w.box().getLoadButton().triggerClick();
     ASSERT_TRUE (pumpUntil ([&] { return dialogs.isOpen(); }));
     EXPECT_EQ (dialogs.opened.back().title, "Load settings");
     EXPECT_EQ (dialogs.opened.back().filter, "*.ARX session;*.ARXsession");
-    dialogs.answer (scratch.file ("nowhere.ARX session"));
+    dialogs.answer (w.scratch.file ("nowhere.ARX session"));
     EXPECT_EQ (dialogs.messages, juce::StringArray { "The specified file does not exist." });
-    EXPECT_EQ (content.applied, 0);
 }
 
 TEST_F (SessionCommands, CtrlSAfterALoadWritesTheLoadedFileWithoutADialog)
 {
     const auto file = mixFile ("gig", 21);
-    press (ctrlO);
-    ASSERT_TRUE (dialogs.isOpen());
-    dialogs.answer (file);
+    load (file);
     EXPECT_TRUE (dialogs.messages.isEmpty());
-    EXPECT_EQ (content.state().lastSessionName(), "gig");
+    EXPECT_EQ (w.state().lastSessionName(), "gig");
 
-    content.state().setOutputGain (3, -7.0f);
-    press (ctrlS);
+    w.state().setMonitorGain (3, 0, -7.0f);
+    w.press (ctrlS);
     EXPECT_EQ (dialogs.opened.size(), 1u);
     EXPECT_TRUE (dialogs.messages.isEmpty());
-    auto& save = content.session->getSessionBox().getSaveButton();
+    auto& save = w.box().getSaveButton();
     EXPECT_EQ (save.getState(), juce::Button::buttonDown);
 
-    ConsoleState reread (content.rig.lab.device.get());
+    ConsoleState reread (w.lab.device.get());
     ASSERT_EQ (SessionFile::load (reread, file), SessionMessage::none);
-    EXPECT_TRUE (sameSession (reread, content.state()));
-    EXPECT_EQ (reread.image().outputGain[3], gainToCode (-7.0f));
+    EXPECT_TRUE (sameSession (reread, w.state()));
+    EXPECT_EQ (reread.image().monitorGain[3][0], gainToCode (-7.0f));
 
     EXPECT_TRUE (pumpUntil ([&] { return ! save.isFlashing(); }));
     EXPECT_EQ (save.getState(), juce::Button::buttonNormal);
 }
 
-TEST_F (SessionCommands, LoadedSessionReachesTheControlsAndTheDevice)
+TEST_F (SessionCommands, LoadedSessionReachesTheStripsTheSettingsPageAndTheDevice)
 {
-    ASSERT_TRUE (pumpUntil ([&] { return deviceShowsState(); }));
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
     const auto file = mixFile ("show", 22);
-    content.state().setInputGangs (0);
+    w.state().setInputGangs (0);
 
-    press (ctrlO);
-    dialogs.answer (file);
-    EXPECT_EQ (content.applied, 1);
-    EXPECT_EQ (content.aliases[12]->getText(), "in 22/12");
-    EXPECT_EQ (content.gangs[3]->getToggleState(), content.state().isInputGanged (6));
-    EXPECT_NE (content.state().inputGangs(), 0u);
-    for (auto& control : content.controls)
-        EXPECT_EQ (control->refreshes, 1);
+    load (file);
+    EXPECT_TRUE (dialogs.messages.isEmpty());
+    EXPECT_EQ (w.strip (12).getAlias().getText(), "in 22/12");
+    EXPECT_NE (w.state().inputGangs(), 0u);
+    EXPECT_DOUBLE_EQ (w.strip (4).getFader().getValue(), w.state().monitorGain (4, 0));
+    EXPECT_EQ (w.strip (6).getMute().getToggleState(), w.state().monitorMute (6, 0));
+    EXPECT_EQ (w.content().getSettingsPage()->getSpdifFormat()->isProfessional(),
+               w.state().testFlags (SessionImage::flagSpdifFormat));
 
-    ASSERT_TRUE (pumpUntil ([&] { return deviceShowsState(); }));
-    EXPECT_TRUE (content.state().hasChanged()); // and goes to the device's flash at close
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); })) << valuesDiffering (w.device().mixer(), w.state());
+    EXPECT_TRUE (w.refusals.isEmpty());
+    EXPECT_TRUE (w.state().hasChanged()); // and goes to the device's flash at close
 }
 
-TEST_F (SessionCommands, RefusedFileStillRefreshesAndNamesTheSession)
+// Monitor commands the device received since the last look.
+int monitorCommandsSent (sim::SimDevice& device)
+{
+    int n = 0;
+    for (auto& c : takeCommands (device))
+        n += c.category == 8 ? 1 : 0;
+    return n;
+}
+
+TEST_F (SessionCommands, ALoadSendsWhatTheDeviceMayNotHoldEvenAfterASendFailed)
+{
+    const auto file = mixFile ("a", 25);
+    load (file);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
+
+    // The same mix again: the device holds every monitor value already.
+    takeCommands (w.device());
+    load (file);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
+    EXPECT_EQ (monitorCommandsSent (w.device()), 0);
+
+    // A level whose send the device refused: it still holds the old one, the state the new.
+    sim::SimFaults refuse;
+    refuse.errorRetval = 2;
+    refuse.errorCount = 1;
+    w.device().addFault (refuse);
+    auto& fader = w.strip (0).getFader();
+    const auto before = w.device().mixer().monitorGain[0][0];
+    const double moved = fader.getValue() > -50.0 ? fader.getValue() - 5.0 : fader.getValue() + 5.0;
+    fader.setValue (moved, juce::sendNotificationSync);
+    ASSERT_TRUE (pumpUntil ([&] { return w.allSent(); }));
+    ASSERT_EQ (w.device().mixer().monitorGain[0][0], before);
+
+    // A session holding that very level is sent, although the console sent it before.
+    ConsoleState withMove (w.lab.device.get());
+    ASSERT_EQ (SessionFile::load (withMove, file), SessionMessage::none);
+    withMove.setMonitorGain (0, 0, (float) moved);
+    const auto movedFile = w.scratch.file ("moved.ARX session");
+    ASSERT_EQ (SessionFile::save (withMove, movedFile), SessionMessage::none);
+    takeCommands (w.device());
+    load (movedFile);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); })) << valuesDiffering (w.device().mixer(), w.state());
+    EXPECT_EQ (w.device().mixer().monitorGain[0][0], gainToCode ((float) moved));
+    EXPECT_EQ (monitorCommandsSent (w.device()), 1);
+}
+
+TEST_F (SessionCommands, RefusedFileLeavesTheStateButIsSentAgainAndNamesTheSession)
 {
     const auto file = mixFile ("short", 23);
     juce::MemoryBlock bytes;
     file.loadFileAsData (bytes);
     file.replaceWithData (bytes.getData(), bytes.getSize() - 1);
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
     ConsoleState before (nullptr);
-    std::memcpy (before.image().bytes(), content.state().image().bytes(), SessionImage::byteCount);
+    std::memcpy (before.image().bytes(), w.state().image().bytes(), SessionImage::byteCount);
+    takeCommands (w.device());
 
-    press (ctrlO);
-    dialogs.answer (file);
+    load (file);
     EXPECT_EQ (dialogs.messages, juce::StringArray { "Unable to open the file." });
-    EXPECT_EQ (std::memcmp (before.image().bytes(), content.state().image().bytes(), SessionImage::byteCount), 0);
-    EXPECT_EQ (content.applied, 1);
-    EXPECT_EQ (content.state().lastSessionName(), "short");
+    EXPECT_EQ (std::memcmp (before.image().bytes(), w.state().image().bytes(), SessionImage::byteCount), 0);
+    EXPECT_EQ (w.state().lastSessionName(), "short");
+
+    // The console showed and sent its state again, whole.
+    ASSERT_TRUE (pumpUntil ([&] { return w.allSent(); }));
+    EXPECT_EQ (monitorCommandsSent (w.device()), 13 * 3 * 4);
 }
 
-TEST_F (SessionCommands, ResetButtonResetsEveryControlButLeavesGangsAndTheSessionName)
+TEST_F (SessionCommands, ResetSendsEveryDefaultButLeavesGangsAndTheSessionName)
 {
-    makeMix (content.state(), 24);
-    content.state().setLastSessionName ("kept");
-    const auto gangs = content.state().inputGangs();
+    const auto file = mixFile ("mix", 24);
+    load (file);
+    w.state().setLastSessionName ("kept");
+    const auto gangs = w.state().inputGangs();
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
+    // An audio application holds the driver: the buffer size the reset sends again is refused.
+    sim::SimFaults refuse;
+    refuse.refuseBufferSize = true;
+    w.device().addFault (refuse);
 
-    content.session->getSessionBox().getResetButton().triggerClick();
-    ASSERT_TRUE (pumpUntil ([&] { return content.resets == 1; }));
-    for (auto& control : content.controls)
-        EXPECT_EQ (control->resets, 1);
-    EXPECT_EQ (content.state().inputGangs(), gangs);
-    EXPECT_EQ (content.state().lastSessionName(), "kept");
-    EXPECT_EQ (content.aliases[3]->getText(), "");
-    EXPECT_TRUE (dialogs.opened.empty());
+    w.box().getResetButton().triggerClick(); // delivered as a message, as a user's click
+    ASSERT_TRUE (pumpUntil ([&] { return w.strip (3).getAlias().getText() == "In G2"; }));
+    ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));
+    EXPECT_EQ (w.state().inputGangs(), gangs);
+    EXPECT_EQ (w.state().lastSessionName(), "kept");
+    EXPECT_TRUE (dialogs.opened.size() == 1u && dialogs.messages.isEmpty());
 
-    ASSERT_TRUE (pumpUntil ([&] { return deviceShowsState(); }));
-    EXPECT_EQ (content.device().mixer().monitorGain[12][5], unityGainCode);
+    const auto& mixer = w.device().mixer();
+    EXPECT_EQ (mixer.monitorGain[12][4], unityGainCode);
+    EXPECT_EQ (mixer.monitorPan[0][2], 0);
+    EXPECT_EQ (mixer.monitorPan[1][2], 255);
+    EXPECT_EQ (mixer.monitorPan[5][0], 128);
+    EXPECT_EQ (mixer.monitorMute[1][0], 0);
+    EXPECT_NE (mixer.monitorMute[1][2], 0);
+    EXPECT_EQ (mixer.monitorSolo[7][0], 0);
+    EXPECT_EQ (mixer.flags & SessionImage::flagSpdifFormat, 0u);
+    EXPECT_FALSE (w.content().getSettingsPage()->getSpdifFormat()->isProfessional());
+    EXPECT_TRUE (pumpUntil ([&] { return w.refusals.size() == 1; }));
 }
 
 TEST_F (SessionCommands, HostileImageIsTakenAsItIsAndServedWithinTheArrays)
 {
-    ConsoleState hostile (content.rig.lab.device.get());
+    ConsoleState hostile (w.lab.device.get());
     std::memset (hostile.image().bytes(), 0xFF, SessionImage::byteCount);
     hostile.image().imageLength = SessionImage::quadletCount;
     hostile.image().imageVersion = 0;
     hostile.setInputGangs (~0u);
     hostile.setPlaybackGangs (~0u);
     hostile.setOutputGangs (~0u);
-    const auto file = scratch.file ("hostile.ARX session");
+    const auto file = w.scratch.file ("hostile.ARX session");
     ASSERT_EQ (SessionFile::save (hostile, file), SessionMessage::none);
 
-    press (ctrlO);
-    dialogs.answer (file);
+    load (file);
     EXPECT_TRUE (dialogs.messages.isEmpty());
-    EXPECT_EQ (content.state().outputGangs(), ~0u);
-    EXPECT_EQ (content.state().image().flags, ~0u);
-    for (auto* alias : content.aliases)
-        EXPECT_EQ (alias->getText().length(), 21); // a name field without its end stops at 21
-    for (auto* gang : content.gangs)
-        EXPECT_TRUE (gang->getToggleState());
+    EXPECT_EQ (w.state().outputGangs(), ~0u);
+    for (int k = 0; k < 13; ++k)
+        EXPECT_EQ (w.strip (k).getAlias().getText().length(), 21); // a name field without its end stops at 21
 
-    // The device refuses what it cannot take; everything else is sent and nothing is left over.
-    ASSERT_TRUE (pumpUntil ([&] { return content.allSent(); }));
-    EXPECT_EQ (content.device().mixer().outputGain[5], 0xFFFFFFFFu);
+    // Everything is sent, and nothing addresses a channel the device does not have.
+    ASSERT_TRUE (pumpUntil ([&] { return w.allSent(); }));
+    EXPECT_EQ ((int) w.device().dump()["requests"]["refusedChannels"], 0);
 }
 
 } // namespace

@@ -38,8 +38,9 @@ struct WindowRig
     {
     }
 
-    explicit WindowRig (sim::PlugOptions plug, std::function<void (juce::PropertiesFile&)> stored = {})
-        : lab (std::move (plug))
+    explicit WindowRig (sim::PlugOptions plug, std::function<void (juce::PropertiesFile&)> stored = {},
+                        bool vista = false)
+        : lab (std::move (plug), vista)
     {
         if (stored)
         {

@@ -116,8 +116,10 @@ inline juce::MemoryBlock hwinfoWith (std::function<void (sim::SimProfile&)> chan
 class LabDevice
 {
 public:
-    explicit LabDevice (sim::PlugOptions options = {})
+    // `vista`: the device's system volume link is the endpoint one.
+    explicit LabDevice (sim::PlugOptions options = {}, bool vista = false)
     {
+        inProcess.setVistaOrLater (vista);
         sim = lab.plug (options);
         if (sim != nullptr)
             device = openDevice (hooked, sim->uniqueName());

@@ -2,6 +2,7 @@
 
 #include "console/ConsoleState.h"
 #include "console/hwthread.h"
+#include "device/GainCode.h"
 #include "device/bhw.h"
 
 namespace arx
@@ -29,6 +30,7 @@ void InPanKnob::get()
     const int code = getThread().getDevice().getMonitorPan (input, bank, pan);
     if (code == 0)
         getThread().getState().setMonitorPan (input, bank, pan);
+    forgetDeviceValue (bank);
     onGetResult (code, this);
 }
 
@@ -36,7 +38,8 @@ void InPanKnob::set()
 {
     auto& state = getThread().getState();
     auto& device = getThread().getDevice();
-    sendNextBank ([&] (int bank) { return device.setMonitorPan (input, bank, state.monitorPan (input, bank)); });
+    sendNextChangedBank ([&] (int bank) { return state.image().monitorPan[input][bank]; },
+                         [&] (int bank, uint32_t code) { return device.setMonitorPan (input, bank, codeToPan (uint8_t (code))); });
 }
 
 void InPanKnob::refresh (ConsoleState& state, bool markAll)

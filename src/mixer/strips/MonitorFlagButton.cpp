@@ -14,39 +14,11 @@ MonitorFlagButton::MonitorFlagButton (MixerHost& mixerHost, int inputIndex) : Ct
 {
 }
 
-void MonitorFlagButton::get()
-{
-    const int bank = getBank();
-    bool on = false;
-    const int code = readDevice (getThread().getDevice(), bank, on);
-    if (code == 0)
-        shown.replaceIfBank (bank, on ? 1.0f : 0.0f);
-    flagsChanged();
-    onGetResult (code, this);
-}
-
-void MonitorFlagButton::set()
-{
-    auto& state = getThread().getState();
-    auto& device = getThread().getDevice();
-    sendNextBank ([&] (int bank) { return writeDevice (device, bank, stateFlag (state, bank)); });
-    flagsChanged();
-}
-
 void MonitorFlagButton::refresh (ConsoleState& state, bool markAll)
 {
-    const int bank = getBank();
-    shown.set (bank, stateFlag (state, bank) ? 1.0f : 0.0f);
-    flagsChanged();
-    showCommittedState();
+    showStateFlag (state);
     if (markAll)
         markBanks (0, state.outputCount(), 2);
-}
-
-void MonitorFlagButton::store (ConsoleState& state)
-{
-    const auto now = shown.get();
-    setStateFlag (state, now.bank, now.value != 0.0f);
 }
 
 void MonitorFlagButton::reset()

@@ -8,17 +8,13 @@ namespace arx
 class instrip;
 
 // A monitor mute or solo of input i for the shown output pair: one bit of monitorFlags[i][bank]
-// and [i][bank + 1] in the console state. A device read shows the device's value but leaves
-// the state alone; the next store writes what is shown.
+// and [i][bank + 1] in the console state.
 //
 // Threads: as ToggleBanked.
 class MonitorFlagButton : public CtrlGroupedButton
 {
 public:
-    void get() override;
-    void set() override;
     void refresh (ConsoleState& state, bool markAll) override;
-    void store (ConsoleState& state) override;
     void reset() override;
 
     juce::Array<CtrlGroupedButton*> group() override;
@@ -31,14 +27,8 @@ protected:
     // The same button of another strip.
     virtual MonitorFlagButton& counterpart (instrip& strip) const = 0;
 
-    virtual bool stateFlag (const ConsoleState& state, int bank) const = 0;
-    virtual void setStateFlag (ConsoleState& state, int bank, bool on) const = 0;
     virtual bool resetFlag (const ConsoleState& state, int bank) const = 0;
-    virtual int readDevice (bhw& device, int bank, bool& on) const = 0;
-    virtual int writeDevice (bhw& device, int bank, bool on) const = 0;
-
-    // Runs after every get, set and refresh.
-    virtual void flagsChanged() {}
+    bool skipsHeldBanks() const noexcept override { return true; }
 
     const int input;
 };

@@ -2,6 +2,7 @@
 
 #include "console/ConsoleState.h"
 #include "console/hwthread.h"
+#include "device/GainCode.h"
 #include "device/bhw.h"
 
 namespace arx
@@ -15,10 +16,11 @@ monfader::monfader (MixerHost& mixerHost, int inputIndex) : Fader (mixerHost, 0)
 void monfader::get()
 {
     const int bank = getBank();
-    float dB = 0.0f;
-    const int code = getThread().getDevice().getMonitorGain (input, bank, dB);
+    uint32_t gain = 0;
+    const int code = getThread().getDevice().getMonitorGainCode (input, bank, gain);
     if (code == 0)
-        getThread().getState().setMonitorGain (input, bank, dB);
+        getThread().getState().setMonitorGainCode (input, bank, gain);
+    forgetDeviceValue (bank);
     onGetResult (code, this);
 }
 
@@ -26,7 +28,8 @@ void monfader::set()
 {
     auto& state = getThread().getState();
     auto& device = getThread().getDevice();
-    sendNextBank ([&] (int bank) { return device.setMonitorGain (input, bank, state.monitorGain (input, bank)); });
+    sendNextChangedBank ([&] (int bank) { return state.monitorGainCode (input, bank); },
+                         [&] (int bank, uint32_t code) { return device.setMonitorGainCode (input, bank, code); });
 }
 
 void monfader::refresh (ConsoleState& state, bool markAll)

@@ -27,12 +27,4 @@ public:
     virtual RudeSolo* getSoloWarning() = 0;
 };
 
-// Component::postCommandMessage takes a weak reference to the component, and the first weak
-// reference of a component is made lazily and without a lock. Components that the hardware
-// thread posts to make it on the message thread when they are built.
-inline void acceptMessagesFromOtherThreads (juce::Component& component)
-{
-    [[maybe_unused]] juce::WeakReference<juce::Component> first (&component);
-}
-
 } // namespace arx

@@ -24,6 +24,44 @@ void ToggleBanked::selectBank (int bank)
     refresh (state, false);
 }
 
+void ToggleBanked::get()
+{
+    const int bank = getBank();
+    bool on = false;
+    const int code = readDevice (getThread().getDevice(), bank, on);
+    if (code == 0)
+        shown.replaceIfBank (bank, on ? 1.0f : 0.0f);
+    forgetDeviceValue (bank);
+    flagsChanged();
+    onGetResult (code, this);
+}
+
+void ToggleBanked::set()
+{
+    auto& state = getThread().getState();
+    auto& device = getThread().getDevice();
+    if (skipsHeldBanks())
+        sendNextChangedBank ([&] (int bank) { return stateFlag (state, bank) ? 1u : 0u; },
+                             [&] (int bank, uint32_t on) { return writeDevice (device, bank, on != 0); });
+    else
+        sendNextBank ([&] (int bank) { return writeDevice (device, bank, stateFlag (state, bank)); });
+    flagsChanged();
+}
+
+void ToggleBanked::store (ConsoleState& state)
+{
+    const auto now = shown.get();
+    setStateFlag (state, now.bank, now.value != 0.0f);
+}
+
+void ToggleBanked::showStateFlag (const ConsoleState& state)
+{
+    const int bank = getBank();
+    shown.set (bank, stateFlag (state, bank) ? 1.0f : 0.0f);
+    flagsChanged();
+    showCommittedState();
+}
+
 //==============================================================================
 void CtrlGroupedButton::clicked (const juce::ModifierKeys& modifiers)
 {

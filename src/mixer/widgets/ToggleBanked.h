@@ -6,8 +6,12 @@
 namespace arx
 {
 
-// A toggle bound to a banked console value: the bank is the output or channel it addresses; a
-// click marks that bank dirty.
+class bhw;
+
+// A toggle bound to a banked on/off console value: the bank is the output or channel it
+// addresses; a click marks that bank dirty. A device read shows the device's value but leaves
+// the state alone; the next store writes what is shown. The subclass names the state's flag and
+// the device commands, and how refresh marks and reset sets its banks.
 //
 // Threads: as ToggleBase; get() and set() on the hardware thread.
 class ToggleBanked : public ToggleBase, public HwCtrlBanked
@@ -21,6 +25,27 @@ public:
     int getBank() const noexcept { return shown.bank(); }
     // Stores the state for the old bank, then shows the new bank's state.
     virtual void selectBank (int bank);
+
+    void get() override;
+    void set() override;
+    void store (ConsoleState& state) override;
+
+protected:
+    // Shows the state's flag for the bank shown, without notification.
+    void showStateFlag (const ConsoleState& state);
+
+    virtual bool stateFlag (const ConsoleState& state, int bank) const = 0;
+    virtual void setStateFlag (ConsoleState& state, int bank, bool on) const = 0;
+    virtual int readDevice (bhw& device, int bank, bool& on) const = 0;
+    virtual int writeDevice (bhw& device, int bank, bool on) const = 0;
+
+    // Runs after every get, set and showStateFlag.
+    virtual void flagsChanged() {}
+
+    // Whether a set may skip a bank the device is known to hold already. Only where the
+    // console is the device's one writer: other programs change playback and output flags
+    // through the system volume behind the console's back.
+    virtual bool skipsHeldBanks() const noexcept { return false; }
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ToggleBanked)

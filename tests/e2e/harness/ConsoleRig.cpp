@@ -31,6 +31,12 @@ juce::int64 DeviceDump::monitor (const char* table, int input, int output) const
     return cell.isVoid() ? -1 : (juce::int64) cell;
 }
 
+juce::int64 DeviceDump::channel (const char* table, int index) const
+{
+    const auto& cell = json["mixer"][table][index];
+    return cell.isVoid() ? -1 : (juce::int64) cell;
+}
+
 std::string ConsoleRig::binDir()
 {
     return ARX_E2E_BIN_DIR;
@@ -172,11 +178,6 @@ int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>
     return startProgram ("arx-console", args, error);
 }
 
-int ConsoleRig::startAboutHost (std::string& error)
-{
-    return startProgram ("arx-about-host", {}, error);
-}
-
 int ConsoleRig::startProgram (const std::string& programName, const std::vector<std::string>& args, std::string& error)
 {
     std::vector<std::string> argv { (program.empty() ? binDir() : program) + "/" + programName };
@@ -198,15 +199,12 @@ bool ConsoleRig::useProgramCopy (std::string& error)
         error = "cannot make " + folder.getFullPathName().toStdString();
         return false;
     }
-    for (auto* programName : { "arx-console", "arx-about-host" })
+    const auto source = juce::File (binDir()).getChildFile ("arx-console");
+    const auto target = folder.getChildFile ("arx-console");
+    if (source.existsAsFile() && ! (source.copyFileTo (target) && target.setExecutePermission (true)))
     {
-        const auto source = juce::File (binDir()).getChildFile (programName);
-        const auto target = folder.getChildFile (programName);
-        if (source.existsAsFile() && ! (source.copyFileTo (target) && target.setExecutePermission (true)))
-        {
-            error = "cannot copy " + source.getFullPathName().toStdString();
-            return false;
-        }
+        error = "cannot copy " + source.getFullPathName().toStdString();
+        return false;
     }
     program = folder.getFullPathName().toStdString();
     return true;

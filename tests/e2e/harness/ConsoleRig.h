@@ -31,6 +31,8 @@ struct DeviceDump
     // A cell of one of the mixer's input-by-output tables ("monitorGain", "monitorMute", ...);
     // -1 when the dump has none.
     juce::int64 monitor (const char* table, int input, int output) const;
+    // A cell of one of the per-channel tables ("playbackGain", "outputMute", ...); -1 when none.
+    juce::int64 channel (const char* table, int index) const;
 };
 
 class ConsoleRig
@@ -59,8 +61,6 @@ public:
 
     // Starts one more `arx-console`; its index in consoles().
     int startConsole (std::string& error, const std::vector<std::string>& args = {});
-    // Starts `arx-about-host` (the About box over the first device's console window) the same way.
-    int startAboutHost (std::string& error);
 
     // From now on programs start from a copy in a folder of this rig's own, where the files a
     // program looks for next to itself (firmware images) can be put.

@@ -61,6 +61,19 @@ int XProbe::screenHeight() const
     return display != nullptr ? DisplayHeight (asDisplay (display), DefaultScreen (asDisplay (display))) : 0;
 }
 
+long XProbe::pixel (int x, int y)
+{
+    if (display == nullptr || x < 0 || y < 0 || x >= screenWidth() || y >= screenHeight())
+        return -1;
+    auto* d = asDisplay (display);
+    auto* image = XGetImage (d, DefaultRootWindow (d), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return -1;
+    const auto value = (long) (XGetPixel (image, 0, 0) & 0xFFFFFFul);
+    XDestroyImage (image);
+    return value;
+}
+
 std::string XProbe::titleOf (unsigned long window)
 {
     // JUCE stores the title in WM_NAME typed UTF8_STRING, which XFetchName does not return;

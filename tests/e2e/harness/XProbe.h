@@ -34,6 +34,8 @@ public:
     bool isOpen() const noexcept { return display != nullptr; }
     int screenWidth() const;
     int screenHeight() const;
+    // The colour the screen shows at (x, y) as 0xRRGGBB (on a 24-bit screen); -1 when there is none.
+    long pixel (int x, int y);
 
     // Windows whose title is exactly `title`; with `viewableOnly`, mapped ones only.
     std::vector<WindowInfo> findWindows (const std::string& title, bool viewableOnly = true);

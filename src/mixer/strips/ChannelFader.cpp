@@ -1,0 +1,132 @@
+#include "mixer/strips/ChannelFader.h"
+
+#include "console/ConsoleState.h"
+#include "console/hwthread.h"
+#include "device/GainCode.h"
+#include "device/bhw.h"
+
+namespace arx
+{
+
+ChannelFader::ChannelFader (MixerHost& mixerHost, int channel) : Fader (mixerHost, channel) {}
+
+void ChannelFader::get()
+{
+    const int channel = getBank();
+    uint32_t gain = 0;
+    const int code = readDevice (getThread().getDevice(), channel, gain);
+    // An edit that waits to be sent is newer than what the device holds.
+    const bool editWaits = channel < maxBanks && (getPendingBanks() & (uint64_t (1) << channel)) != 0;
+    if (code == 0 && ! editWaits)
+        setStateCode (getThread().getState(), channel, gain);
+    onGetResult (code, this);
+}
+
+void ChannelFader::set()
+{
+    auto& state = getThread().getState();
+    auto& device = getThread().getDevice();
+    sendNextBank ([&] (int channel) { return writeDevice (device, channel, stateCode (state, channel)); });
+}
+
+void ChannelFader::refresh (ConsoleState& state, bool markAll)
+{
+    showStateLevel();
+    store (state);
+    if (markAll)
+        markBanks (getBank() & 1, state.outputCount(), 2);
+}
+
+void ChannelFader::store (ConsoleState& state)
+{
+    const auto level = shownLevel();
+    if (wouldOnlyRound (codeToGain (stateCode (state, level.bank)), level.value))
+        return;
+    setStateCode (state, level.bank, gainToCode (level.value));
+}
+
+void ChannelFader::reset()
+{
+    auto& state = getThread().getState();
+    for (int channel = getBank() & 1; channel < state.outputCount(); channel += 2)
+    {
+        setStateCode (state, channel, unityGainCode);
+        markBank (channel);
+    }
+    showStateLevel();
+}
+
+void ChannelFader::handleCommandMessage (int)
+{
+    showStateLevel();
+}
+
+void ChannelFader::showStateLevel()
+{
+    setValueAndText (codeToGain (stateCode (getThread().getState(), getBank())), juce::dontSendNotification);
+}
+
+//==============================================================================
+PlayFader::PlayFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel)
+{
+    setName (juce::String::formatted ("play fader %d", channel));
+    getThread().getDevice().addVolumeListener (this);
+}
+
+PlayFader::~PlayFader()
+{
+    getThread().getDevice().removeVolumeListener (this);
+}
+
+void PlayFader::selectBank (int channel)
+{
+    ChannelFader::selectBank (channel);
+    getThread().queueGet (*this);
+}
+
+void PlayFader::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    getThread().queueGet (*this);
+}
+
+uint32_t PlayFader::stateCode (const ConsoleState& state, int channel) const { return state.playbackGainCode (channel); }
+
+void PlayFader::setStateCode (ConsoleState& state, int channel, uint32_t code) const
+{
+    state.setPlaybackGainCode (channel, code);
+}
+
+int PlayFader::readDevice (bhw& device, int channel, uint32_t& code) const
+{
+    return device.getPlaybackGainCode (channel, code);
+}
+
+int PlayFader::writeDevice (bhw& device, int channel, uint32_t code) const
+{
+    return device.setPlaybackGainCode (channel, code);
+}
+
+//==============================================================================
+MasterFader::MasterFader (MixerHost& mixerHost, int place) : ChannelFader (mixerHost, place)
+{
+    setName (juce::String::formatted ("master fader %d", place));
+}
+
+uint32_t MasterFader::stateCode (const ConsoleState& state, int channel) const { return state.outputGainCode (channel); }
+
+void MasterFader::setStateCode (ConsoleState& state, int channel, uint32_t code) const
+{
+    state.setOutputGainCode (channel, code);
+}
+
+int MasterFader::readDevice (bhw& device, int channel, uint32_t& code) const
+{
+    return device.getOutputGainCode (channel, code);
+}
+
+int MasterFader::writeDevice (bhw& device, int channel, uint32_t code) const
+{
+    return device.setOutputGainCode (channel, code);
+}
+
+} // namespace arx

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "mixer/widgets/Fader.h"
+
+#include <cstdint>
+
+namespace arx
+{
+
+class bhw;
+
+// A fader of one playback channel or one output: its bank is the channel. The console state
+// holds the level as a gain code, and that code goes to the device and comes back from it
+// unchanged. The subclass names the state field and the device commands.
+//
+// Threads: as Fader.
+class ChannelFader : public Fader
+{
+public:
+    int getChannel() const noexcept { return getBank(); }
+
+    // Reads the channel's level from the device into the state, unless an edit of it waits to
+    // be sent; the fader shows it when the message comes.
+    void get() override;
+    void set() override;
+    // Shows the state's level; with markAll every channel of this fader's parity below the
+    // output count is marked for sending.
+    void refresh (ConsoleState& state, bool markAll) override;
+    // A level the fader cannot show exactly stays as it is until the user moves the fader.
+    void store (ConsoleState& state) override;
+    // 0 dB for every channel of this fader's parity.
+    void reset() override;
+
+    void handleCommandMessage (int) override;
+
+protected:
+    ChannelFader (MixerHost& host, int channel);
+
+    virtual uint32_t stateCode (const ConsoleState& state, int channel) const = 0;
+    virtual void setStateCode (ConsoleState& state, int channel, uint32_t code) const = 0;
+    virtual int readDevice (bhw& device, int channel, uint32_t& code) const = 0;
+    virtual int writeDevice (bhw& device, int channel, uint32_t code) const = 0;
+
+private:
+    void showStateLevel();
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ChannelFader)
+};
+
+// "play fader %d": the level of playback channel c, playbackGain(c). It is written through the
+// system volume link; when the link reports a change made outside the console the fader reads
+// the device again.
+class PlayFader : public ChannelFader, private juce::ChangeListener
+{
+public:
+    PlayFader (MixerHost& host, int channel);
+    ~PlayFader() override;
+
+    // Shows the new channel's level from the state at once and reads it from the device, which
+    // other programs may have changed.
+    void selectBank (int channel) override;
+
+protected:
+    uint32_t stateCode (const ConsoleState& state, int channel) const override;
+    void setStateCode (ConsoleState& state, int channel, uint32_t code) const override;
+    int readDevice (bhw& device, int channel, uint32_t& code) const override;
+    int writeDevice (bhw& device, int channel, uint32_t code) const override;
+
+private:
+    void changeListenerCallback (juce::ChangeBroadcaster*) override;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlayFader)
+};
+
+// "master fader %d" with its place q: the level of output o, outputGain(o).
+class MasterFader : public ChannelFader
+{
+public:
+    MasterFader (MixerHost& host, int place);
+
+protected:
+    uint32_t stateCode (const ConsoleState& state, int channel) const override;
+    void setStateCode (ConsoleState& state, int channel, uint32_t code) const override;
+    int readDevice (bhw& device, int channel, uint32_t& code) const override;
+    int writeDevice (bhw& device, int channel, uint32_t code) const override;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MasterFader)
+};
+
+} // namespace arx
