@@ -67,15 +67,16 @@ void ChannelFader::showStateLevel()
 }
 
 //==============================================================================
-PlayFader::PlayFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel)
+PlayFader::PlayFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel),
+      volumeSource (&getThread().getDevice())
 {
     setName (juce::String::formatted ("play fader %d", channel));
-    getThread().getDevice().addVolumeListener (this);
+    volumeSource->addVolumeListener (this);
 }
 
 PlayFader::~PlayFader()
 {
-    getThread().getDevice().removeVolumeListener (this);
+    volumeSource->removeVolumeListener (this);
 }
 
 void PlayFader::selectBank (int channel)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/bhw.h"
 #include "mixer/widgets/Fader.h"
 
 #include <cstdint>
@@ -68,6 +69,10 @@ protected:
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
+
+    // The device it listens to, held here: the hardware thread that also reaches it is gone
+    // before the strips when a window closes.
+    bhw::Ptr volumeSource;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlayFader)
 };

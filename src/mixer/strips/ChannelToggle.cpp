@@ -29,16 +29,17 @@ void ChannelToggle::reset()
 }
 
 //==============================================================================
-PlayMute::PlayMute (MixerHost& mixerHost, int channel) : ChannelToggle (mixerHost, channel)
+PlayMute::PlayMute (MixerHost& mixerHost, int channel) : ChannelToggle (mixerHost, channel),
+      volumeSource (&getThread().getDevice())
 {
     setName (juce::String::formatted ("play mute %d", channel));
     setImages (mixerHost.getSkin().muteImages());
-    getThread().getDevice().addVolumeListener (this);
+    volumeSource->addVolumeListener (this);
 }
 
 PlayMute::~PlayMute()
 {
-    getThread().getDevice().removeVolumeListener (this);
+    volumeSource->removeVolumeListener (this);
 }
 
 void PlayMute::changeListenerCallback (juce::ChangeBroadcaster*)
