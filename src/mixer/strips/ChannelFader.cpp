@@ -67,26 +67,14 @@ void ChannelFader::showStateLevel()
 }
 
 //==============================================================================
-PlayFader::PlayFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel),
-      volumeSource (&getThread().getDevice())
+PlayFader::PlayFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel)
 {
     setName (juce::String::formatted ("play fader %d", channel));
-    volumeSource->addVolumeListener (this);
-}
-
-PlayFader::~PlayFader()
-{
-    volumeSource->removeVolumeListener (this);
 }
 
 void PlayFader::selectBank (int channel)
 {
     ChannelFader::selectBank (channel);
-    getThread().queueGet (*this);
-}
-
-void PlayFader::changeListenerCallback (juce::ChangeBroadcaster*)
-{
     getThread().queueGet (*this);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/bhw.h"
+#include "mixer/strips/VolumeFollower.h"
 #include "mixer/widgets/Fader.h"
 
 #include <cstdint>
@@ -51,11 +51,10 @@ private:
 // "play fader %d": the level of playback channel c, playbackGain(c). It is written through the
 // system volume link; when the link reports a change made outside the console the fader reads
 // the device again.
-class PlayFader : public ChannelFader, private juce::ChangeListener
+class PlayFader : public ChannelFader
 {
 public:
     PlayFader (MixerHost& host, int channel);
-    ~PlayFader() override;
 
     // Shows the new channel's level from the state at once and reads it from the device, which
     // other programs may have changed.
@@ -68,11 +67,7 @@ protected:
     int writeDevice (bhw& device, int channel, uint32_t code) const override;
 
 private:
-    void changeListenerCallback (juce::ChangeBroadcaster*) override;
-
-    // The device it listens to, held here: the hardware thread that also reaches it is gone
-    // before the strips when a window closes.
-    bhw::Ptr volumeSource;
+    VolumeFollower follower { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlayFader)
 };

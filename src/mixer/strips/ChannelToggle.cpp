@@ -29,22 +29,10 @@ void ChannelToggle::reset()
 }
 
 //==============================================================================
-PlayMute::PlayMute (MixerHost& mixerHost, int channel) : ChannelToggle (mixerHost, channel),
-      volumeSource (&getThread().getDevice())
+PlayMute::PlayMute (MixerHost& mixerHost, int channel) : ChannelToggle (mixerHost, channel)
 {
     setName (juce::String::formatted ("play mute %d", channel));
     setImages (mixerHost.getSkin().muteImages());
-    volumeSource->addVolumeListener (this);
-}
-
-PlayMute::~PlayMute()
-{
-    volumeSource->removeVolumeListener (this);
-}
-
-void PlayMute::changeListenerCallback (juce::ChangeBroadcaster*)
-{
-    getThread().queueGet (*this);
 }
 
 bool PlayMute::stateFlag (const ConsoleState& state, int channel) const { return state.playbackMute (channel); }

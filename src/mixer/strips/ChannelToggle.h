@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/bhw.h"
+#include "mixer/strips/VolumeFollower.h"
 #include "mixer/widgets/ToggleBanked.h"
 
 namespace arx
@@ -29,11 +29,10 @@ private:
 
 // "play mute %d": byte 0 of playback channel c's record. Written through the system volume
 // link; a change made outside the console makes it read the device again.
-class PlayMute : public ChannelToggle, private juce::ChangeListener
+class PlayMute : public ChannelToggle
 {
 public:
     PlayMute (MixerHost& host, int channel);
-    ~PlayMute() override;
 
 protected:
     bool stateFlag (const ConsoleState& state, int channel) const override;
@@ -42,11 +41,7 @@ protected:
     int writeDevice (bhw& device, int channel, bool on) const override;
 
 private:
-    void changeListenerCallback (juce::ChangeBroadcaster*) override;
-
-    // The device it listens to, held here: the hardware thread that also reaches it is gone
-    // before the strips when a window closes.
-    bhw::Ptr volumeSource;
+    VolumeFollower follower { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlayMute)
 };
