@@ -5,11 +5,11 @@
 #include "app/ConsoleTrayIcon.h"
 #include "app/WindowCascade.h"
 #include "device/DeviceList.h"
-#include "device/Win32NotificationWindow.h"
+#include "device/NotificationWindow.h"
 #include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
-#include "settings/DxVersions.h"
+#include "settings/VersionInfoGroup.h"
 
 #include <iostream>
 
@@ -55,7 +55,7 @@ bool ConsoleApp::isForceUpdate() noexcept { return forceUpdate; }
 const juce::String ConsoleApp::getApplicationVersion()
 {
     // Read as the About box reads it, so that both always say the same.
-    return DxVersions::fileVersionOf (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
+    return VersionInfoGroup::fileVersionOf (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
 }
 
 bool ConsoleApp::isForceUpdateCommandLine (const juce::String& commandLine) noexcept
@@ -99,9 +99,9 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     forceUpdate = isForceUpdateCommandLine (commandLine);
 
     if (setup.platform != nullptr)
-        ownNotificationWindow = std::make_unique<Win32NotificationWindow> (platform);
+        ownNotificationWindow = std::make_unique<NotificationWindow> (platform);
     auto& notificationWindow = ownNotificationWindow != nullptr ? *ownNotificationWindow
-                                                                : Win32NotificationWindow::instance();
+                                                                : NotificationWindow::instance();
     deviceList = std::make_unique<DeviceList> (platform, notificationWindow, DeviceList::supportedVendor);
 
     notificationWindow.addListener (this);
@@ -156,7 +156,7 @@ void ConsoleApp::shutdown()
     {
         if (ownNotificationWindow != nullptr)
             ownNotificationWindow->removeListener (this);
-        else if (auto* window = Win32NotificationWindow::instanceIfMade())
+        else if (auto* window = NotificationWindow::instanceIfMade())
             window->removeListener (this);
         listeningForWin32 = false;
     }
@@ -204,7 +204,7 @@ void ConsoleApp::endProgram()
     quitWhenNoWindowIsLeft();
 }
 
-void ConsoleApp::handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t)
+void ConsoleApp::handleNotification (uint32_t message, uintptr_t wParam, intptr_t)
 {
     if (message != platform::WM_ENDSESSION)
         return;
@@ -294,7 +294,7 @@ void ConsoleApp::handleDeviceMessage (const DeviceChangeMessage& change)
     }
 }
 
-void ConsoleApp::showConsole (const bhw::Ptr& device)
+void ConsoleApp::showConsole (const Device::Ptr& device)
 {
     if (ending || device == nullptr)
         return; // no new work while the program ends
@@ -325,7 +325,7 @@ void ConsoleApp::hideConsole (ConsoleWindow* window)
 
 void ConsoleApp::windowGone (ConsoleWindow* window)
 {
-    const bhw::Ptr device = window->getDevice();
+    const Device::Ptr device = window->getDevice();
     const bool reopen = window->reopenWhenGone && ! ending;
     // Closing the last window ends the program, also when its device went during the write-back.
     const bool closedToQuit = window->isClosing() && ! window->keepRunningWhenGone;
@@ -336,12 +336,12 @@ void ConsoleApp::windowGone (ConsoleWindow* window)
     quitWhenNoWindowIsLeft();
 }
 
-bool ConsoleApp::isDeviceGone (const bhw* device) const
+bool ConsoleApp::isDeviceGone (const Device* device) const
 {
     return deviceList == nullptr || ! deviceList->contains (device);
 }
 
-void ConsoleApp::openConsole (bhw::Ptr device)
+void ConsoleApp::openConsole (Device::Ptr device)
 {
     // An update offered (taken or declined) opens no window; the device stays in the list.
     if (device != nullptr && ! checkFirmware (*device, forceUpdate, {}))
@@ -371,7 +371,7 @@ void ConsoleApp::openConsole (bhw::Ptr device)
         timer.startTimer (pollIntervalMs);
 }
 
-ConsoleWindow* ConsoleApp::findConsole (const bhw* device) const
+ConsoleWindow* ConsoleApp::findConsole (const Device* device) const
 {
     auto* w = firstWindow;
     for (int i = 0; i < windowCount; ++i, w = w->next)

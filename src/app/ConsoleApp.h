@@ -4,7 +4,7 @@
 // supported vendor, the tray icon, device arrival and removal, the 100 ms poll of the visible
 // windows, and the shut-down order.
 //
-// Threads: everything here runs on the message thread, except handleWin32Message (notification
+// Threads: everything here runs on the message thread, except handleNotification (notification
 // thread).
 //
 // However the program or a window ends, a changed session reaches the device's flash: quit,
@@ -14,8 +14,8 @@
 // write-back. While the program is ending it opens no new window.
 
 #include "app/ConsoleTrayIcon.h"
-#include "device/Win32MessageListener.h"
-#include "device/bhw.h"
+#include "device/NotificationListener.h"
+#include "device/Device.h"
 #include "platform/Platform.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -29,7 +29,7 @@ class ConsoleApp;
 class ConsoleLookAndFeel;
 class ConsoleWindow;
 class DeviceList;
-class Win32NotificationWindow;
+class NotificationWindow;
 struct DeviceChangeMessage;
 
 // Receives the application's own messages and hands them to the application.
@@ -56,7 +56,7 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleAppTimer)
 };
 
-class ConsoleApp : public juce::JUCEApplication, public Win32MessageListener, private ConsoleTrayIcon::Host
+class ConsoleApp : public juce::JUCEApplication, public NotificationListener, private ConsoleTrayIcon::Host
 {
 public:
     static constexpr int pollIntervalMs = 100;
@@ -94,11 +94,11 @@ public:
     // Notification thread: the end of the user's session (WM_ENDSESSION with wParam 1) has the
     // message thread run endSession, and returns once every window has gone, since the system
     // may end the process as soon as it returns.
-    void handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void handleNotification (uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     //==============================================================================
-    void openConsole (bhw::Ptr device);
-    ConsoleWindow* findConsole (const bhw* device) const;
+    void openConsole (Device::Ptr device);
+    ConsoleWindow* findConsole (const Device* device) const;
     void removeConsole (ConsoleWindow* window, bool quitIfLast);
     void arrangeWindows();
     void showAllWindows() override;
@@ -130,10 +130,10 @@ private:
     friend class ConsoleAppListener;
     void handleAppMessage (const juce::Message& message);
     void handleDeviceMessage (const DeviceChangeMessage& message);
-    void showConsole (const bhw::Ptr& device);
+    void showConsole (const Device::Ptr& device);
     // After 'delw', or once the device has gone: the window is removed, the program may end.
     void windowGone (ConsoleWindow* window);
-    bool isDeviceGone (const bhw* device) const;
+    bool isDeviceGone (const Device* device) const;
     juce::Array<ConsoleWindow*> windowsInRing() const;
     void quitWhenNoWindowIsLeft();
     void quitProgram();
@@ -159,7 +159,7 @@ private:
     bool listeningForWin32 = false;
 
     Setup setup;
-    std::unique_ptr<Win32NotificationWindow> ownNotificationWindow; // for a platform of the setup's
+    std::unique_ptr<NotificationWindow> ownNotificationWindow; // for a platform of the setup's
     bool ending = false;   // quit asked for: no new window
     bool quitting = false; // the message loop is told to end
     juce::WaitableEvent sessionEnded { true };

@@ -21,16 +21,16 @@ ConsoleTrayIcon::ConsoleTrayIcon (DeviceList& devices, Host& appHost) : deviceLi
 
 ConsoleTrayIcon::~ConsoleTrayIcon() = default;
 
-juce::ReferenceCountedArray<bhw> ConsoleTrayIcon::listDevices (DeviceList& devices)
+juce::ReferenceCountedArray<Device> ConsoleTrayIcon::listDevices (DeviceList& devices)
 {
-    juce::ReferenceCountedArray<bhw> result;
+    juce::ReferenceCountedArray<Device> result;
     for (int i = 0; i < devices.deviceCount(); ++i)
         if (auto device = devices.device (i))
             result.add (device);
     return result;
 }
 
-void ConsoleTrayIcon::fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<bhw>& devices)
+void ConsoleTrayIcon::fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<Device>& devices)
 {
     for (int i = 0; i < devices.size(); ++i)
         menu.addItem (i + 1, devices.getUnchecked (i)->uniqueName());
@@ -46,7 +46,7 @@ void ConsoleTrayIcon::fillMenu (juce::PopupMenu& menu, const juce::ReferenceCoun
     menu.addItem (exitId, "Exit");
 }
 
-void ConsoleTrayIcon::performChoice (int choice, const juce::ReferenceCountedArray<bhw>& devices, Host& host)
+void ConsoleTrayIcon::performChoice (int choice, const juce::ReferenceCountedArray<Device>& devices, Host& host)
 {
     auto& target = host.messageTarget();
     const auto postForAll = [&] (uint32_t id) {

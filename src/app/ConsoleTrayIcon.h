@@ -6,7 +6,7 @@
 //
 // Threads: message thread only.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 #include <juce_gui_extra/juce_gui_extra.h>
 
@@ -46,14 +46,14 @@ public:
     static bool isSystemTrayAvailable();
 
     // The devices in list order, read under the list's lock.
-    static juce::ReferenceCountedArray<bhw> listDevices (DeviceList& devices);
+    static juce::ReferenceCountedArray<Device> listDevices (DeviceList& devices);
 
     // Items 1..n for the devices, then the window commands when there is any device, then
     // "Exit".
-    static void fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<bhw>& devices);
+    static void fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<Device>& devices);
 
     // Carries out a menu choice (0: dismissed) against the devices the menu was built from.
-    static void performChoice (int choice, const juce::ReferenceCountedArray<bhw>& devices, Host& host);
+    static void performChoice (int choice, const juce::ReferenceCountedArray<Device>& devices, Host& host);
 
     void mouseDown (const juce::MouseEvent&) override;
 

@@ -3,8 +3,8 @@
 #include "console/ConsolePreferences.h"
 #include "console/Crc32.h"
 #include "device/GainCode.h"
-#include "device/HwInfo.h"
-#include "device/bhw.h"
+#include "device/HardwareInfo.h"
+#include "device/Device.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 
@@ -63,18 +63,18 @@ uint32_t millisecondsSince (uint32_t start) noexcept
 }
 } // namespace
 
-ConsoleState::ConsoleState (bhw* deviceToUse) : hardware (deviceToUse)
+ConsoleState::ConsoleState (Device* deviceToUse) : hardware (deviceToUse)
 {
 }
 
 ConsoleState::~ConsoleState() = default;
 
-bhw* ConsoleState::device() const noexcept
+Device* ConsoleState::device() const noexcept
 {
     return hardware.get();
 }
 
-const HwInfo* ConsoleState::info() const noexcept
+const HardwareInfo* ConsoleState::info() const noexcept
 {
     return hardware != nullptr ? &hardware->info() : nullptr;
 }

@@ -15,8 +15,8 @@ class PropertiesFile;
 namespace arx
 {
 
-class bhw;
-class HwInfo;
+class Device;
+class HardwareInfo;
 
 // The 64-byte header of a session file, as sixteen little-endian words.
 using SessionHeader = std::array<uint32_t, 16>;
@@ -45,11 +45,11 @@ public:
     static constexpr uint32_t maxBlockQuadlets = 64;
 
     // `device` may be null (a state not bound to a device: counts are 0, no model name).
-    explicit ConsoleState (bhw* device);
+    explicit ConsoleState (Device* device);
     ~ConsoleState();
 
-    bhw* device() const noexcept;
-    const HwInfo* info() const noexcept; // null without a valid device description
+    Device* device() const noexcept;
+    const HardwareInfo* info() const noexcept; // null without a valid device description
 
     //==============================================================================
     // Channel counts of the device as the state indexes them: never above 40.
@@ -218,7 +218,7 @@ private:
 
     SessionImage session {};
 
-    juce::ReferenceCountedObjectPtr<bhw> hardware;
+    juce::ReferenceCountedObjectPtr<Device> hardware;
     juce::CriticalSection flagsLock;
     uint32_t inputGangMask = 0;
     uint32_t outputGangMask = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 #include <juce_events/juce_events.h>
 
@@ -14,13 +14,13 @@ struct DeviceChangeMessage : public juce::Message
     static constexpr uint32_t deviceArrived = 0x6AD00000;
     static constexpr uint32_t deviceRemoved = 0x6AD00001;
 
-    DeviceChangeMessage (uint32_t messageId, bhw::Ptr changedDevice)
+    DeviceChangeMessage (uint32_t messageId, Device::Ptr changedDevice)
         : id (messageId), device (std::move (changedDevice))
     {
     }
 
     const uint32_t id;
-    const bhw::Ptr device;
+    const Device::Ptr device;
 };
 
 } // namespace arx

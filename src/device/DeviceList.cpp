@@ -5,7 +5,7 @@ namespace arx
 
 using namespace arx::platform;
 
-DeviceList::DeviceList (Platform& p, Win32NotificationWindow& window, uint32_t filter)
+DeviceList::DeviceList (Platform& p, NotificationWindow& window, uint32_t filter)
     : platform (p), notificationWindow (window), vendorFilter (filter)
 {
     addDevices();
@@ -28,7 +28,7 @@ bool DeviceList::isListed (const juce::String& path) const
     return false;
 }
 
-bhw::Ptr DeviceList::addDevices (const juce::String& path)
+Device::Ptr DeviceList::addDevices (const juce::String& path)
 {
     const juce::ScopedLock sl (lock);
 
@@ -36,7 +36,7 @@ bhw::Ptr DeviceList::addDevices (const juce::String& path)
     if (set == nullptr)
         return {};
 
-    bhw::Ptr added;
+    Device::Ptr added;
     DeviceInterfaceData data;
     for (int index = 0; set->enumDeviceInterface (index, data); ++index)
     {
@@ -47,7 +47,7 @@ bhw::Ptr DeviceList::addDevices (const juce::String& path)
         if (isListed (data.devicePath))
             continue;
 
-        bhw::Ptr device (new bhw (platform, *set, data, &notificationWindow));
+        Device::Ptr device (new Device (platform, *set, data, &notificationWindow));
         if (vendorFilter != 0 && device->info().vendorId() != vendorFilter)
             continue;
 
@@ -58,7 +58,7 @@ bhw::Ptr DeviceList::addDevices (const juce::String& path)
     return added;
 }
 
-bhw::Ptr DeviceList::removeDevice (const juce::String& path)
+Device::Ptr DeviceList::removeDevice (const juce::String& path)
 {
     const juce::ScopedLock sl (lock);
 
@@ -66,7 +66,7 @@ bhw::Ptr DeviceList::removeDevice (const juce::String& path)
     {
         if (devices.getUnchecked (i)->devicePath().equalsIgnoreCase (path))
         {
-            bhw::Ptr removed (devices.getUnchecked (i));
+            Device::Ptr removed (devices.getUnchecked (i));
             devices.remove (i);
             return removed;
         }
@@ -74,7 +74,7 @@ bhw::Ptr DeviceList::removeDevice (const juce::String& path)
     return {};
 }
 
-bhw::Ptr DeviceList::device (int index) const
+Device::Ptr DeviceList::device (int index) const
 {
     const juce::ScopedLock sl (lock);
     return devices[index];
@@ -86,7 +86,7 @@ int DeviceList::deviceCount() const
     return devices.size();
 }
 
-bool DeviceList::contains (const bhw* device) const
+bool DeviceList::contains (const Device* device) const
 {
     const juce::ScopedLock sl (lock);
     return device != nullptr && devices.contains (device);
@@ -95,7 +95,7 @@ bool DeviceList::contains (const bhw* device) const
 void DeviceList::setListener (juce::MessageListener* listener)
 {
     if (notifier == nullptr)
-        notifier = std::make_unique<CDevChangeNotify> (ARX_INTERFACE_CLASS, *this, notificationWindow);
+        notifier = std::make_unique<DeviceChangeNotifier> (ARX_INTERFACE_CLASS, *this, notificationWindow);
     notifier->setListener (listener);
 }
 

@@ -1,6 +1,6 @@
 #include "firmware/DatImage.h"
 
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 
 #include <cstring>
 #include <limits>
@@ -225,7 +225,7 @@ juce::String DatImage::description() const
         name = "ARM code ";
     else if (type() == fpga)
         name = "FPGA ";
-    return name + HwInfo::versionText (version());
+    return name + HardwareInfo::versionText (version());
 }
 
 } // namespace arx

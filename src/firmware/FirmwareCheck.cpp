@@ -1,11 +1,11 @@
 #include "firmware/FirmwareCheck.h"
 
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 
 namespace arx
 {
 
-bool FirmwareCheck::isCurrent (const HwInfo& info, const FirmwareRequirement& row) noexcept
+bool FirmwareCheck::isCurrent (const HardwareInfo& info, const FirmwareRequirement& row) noexcept
 {
     const uint32_t required = row.requiredVersion;
     const uint32_t dsp = info.noFlashLock() ? info.dspVersion() : required;
@@ -14,7 +14,7 @@ bool FirmwareCheck::isCurrent (const HwInfo& info, const FirmwareRequirement& ro
     return dsp >= required && arm >= required && ! isBackup (dsp) && ! isBackup (arm);
 }
 
-FirmwareCheck FirmwareCheck::of (const HwInfo& info, bool force, const juce::String& question)
+FirmwareCheck FirmwareCheck::of (const HardwareInfo& info, bool force, const juce::String& question)
 {
     FirmwareCheck check;
     check.row = FirmwareRequirement::find (info);

@@ -10,7 +10,7 @@
 namespace arx
 {
 
-class HwInfo;
+class HardwareInfo;
 
 struct FirmwareCheck
 {
@@ -21,10 +21,10 @@ struct FirmwareCheck
     juce::String question;
 
     // `question` may be empty: the default question is asked then.
-    static FirmwareCheck of (const HwInfo& info, bool force, const juce::String& question);
+    static FirmwareCheck of (const HardwareInfo& info, bool force, const juce::String& question);
 
     // The DSP version counts only on devices that take no flash lock command.
-    static bool isCurrent (const HwInfo& info, const FirmwareRequirement& row) noexcept;
+    static bool isCurrent (const HardwareInfo& info, const FirmwareRequirement& row) noexcept;
 };
 
 } // namespace arx

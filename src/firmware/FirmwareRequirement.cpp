@@ -1,6 +1,6 @@
 #include "firmware/FirmwareRequirement.h"
 
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 
 namespace arx
 {
@@ -21,7 +21,7 @@ const FirmwareRequirement* FirmwareRequirement::find (uint32_t vendorId, uint32_
     return nullptr;
 }
 
-const FirmwareRequirement* FirmwareRequirement::find (const HwInfo& info) noexcept
+const FirmwareRequirement* FirmwareRequirement::find (const HardwareInfo& info) noexcept
 {
     return find (info.vendorId(), info.hwType());
 }

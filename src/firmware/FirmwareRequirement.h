@@ -11,7 +11,7 @@
 namespace arx
 {
 
-class HwInfo;
+class HardwareInfo;
 
 struct FirmwareRequirement
 {
@@ -25,7 +25,7 @@ struct FirmwareRequirement
 
     // The first row for the device's vendor and model; null when the model has no requirement.
     static const FirmwareRequirement* find (uint32_t vendorId, uint32_t hwType) noexcept;
-    static const FirmwareRequirement* find (const HwInfo& info) noexcept;
+    static const FirmwareRequirement* find (const HardwareInfo& info) noexcept;
 
     // The DAT file of an image: in `folder`, or next to the program when none is given.
     static juce::File imageFile (const juce::String& name, const juce::File& folder = {});

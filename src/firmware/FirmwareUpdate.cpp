@@ -9,7 +9,7 @@
 namespace arx
 {
 
-bool checkFirmware (bhw& device, bool force, const juce::String& question, const juce::File& imageFolder)
+bool checkFirmware (Device& device, bool force, const juce::String& question, const juce::File& imageFolder)
 {
     const auto check = FirmwareCheck::of (device.info(), force, question);
     if (! check.ask)
@@ -21,7 +21,7 @@ bool checkFirmware (bhw& device, bool force, const juce::String& question, const
     return false;
 }
 
-void flashAll (bhw& device, const FirmwareRequirement& row, const juce::File& imageFolder)
+void flashAll (Device& device, const FirmwareRequirement& row, const juce::File& imageFolder)
 {
     juce::Array<juce::File> files;
     for (int i = 0; i < row.imageCount; ++i)

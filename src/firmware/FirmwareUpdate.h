@@ -5,7 +5,7 @@
 //
 // Threads: message thread only; both run modal loops.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 #include "firmware/FirmwareRequirement.h"
 
 namespace arx
@@ -15,10 +15,10 @@ namespace arx
 // updates it when the user agrees. True when nothing was asked (the console may open); false
 // whenever the question was asked, whatever the answer. `imageFolder` holds the DAT files; by
 // default the program's own folder.
-bool checkFirmware (bhw& device, bool force, const juce::String& question,
+bool checkFirmware (Device& device, bool force, const juce::String& question,
                     const juce::File& imageFolder = {});
 
 // Flashes every image of the row and returns once the user has closed the final message.
-void flashAll (bhw& device, const FirmwareRequirement& row, const juce::File& imageFolder = {});
+void flashAll (Device& device, const FirmwareRequirement& row, const juce::File& imageFolder = {});
 
 } // namespace arx

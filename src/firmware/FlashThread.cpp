@@ -17,7 +17,7 @@ juce::uint32 now() noexcept { return juce::Time::getMillisecondCounter(); }
 bool expired (juce::uint32 since, int limitMs) noexcept { return now() - since >= (juce::uint32) limitMs; }
 } // namespace
 
-FlashThread::FlashThread (bhw::Ptr dev, FlashProgress& progressWindow, juce::Array<juce::File> imageFiles,
+FlashThread::FlashThread (Device::Ptr dev, FlashProgress& progressWindow, juce::Array<juce::File> imageFiles,
                           std::function<void()> finished)
     : juce::Thread ("FlashThread"), device (std::move (dev)), window (progressWindow), files (std::move (imageFiles)),
       finishedCallback (std::move (finished))
@@ -123,7 +123,7 @@ int FlashThread::updateImage (const Range& range)
 void FlashThread::eraseSettings()
 {
     uint32_t base = 0;
-    if (device->getSessionBase (base) == bhw::resultOk)
+    if (device->getSessionBase (base) == Device::resultOk)
         erasePass ({ base, 1, nullptr });
 }
 
@@ -158,15 +158,15 @@ int FlashThread::attempt (const std::function<int()>& transaction, const char* f
             return fail (1, "Flash update interrupted");
 
         const int code = transaction();
-        if (code == bhw::resultOk)
+        if (code == Device::resultOk)
         {
             watchdogStart = now();
             return code;
         }
-        if (code != bhw::resultTimeout)
+        if (code != Device::resultTimeout)
             return fail (code, failureText);
         if (expired (watchdogStart, watchdogMs))
-            return fail (bhw::resultTimeout, silentText);
+            return fail (Device::resultTimeout, silentText);
         wait (1);
     }
 }
@@ -183,7 +183,7 @@ int FlashThread::waitUntilReady (int firstWaitMs, int pollMs)
         const int code = device->flashStatus (ready);
         if (code > 0)
             return fail (code, "Unable to get flash memory status");
-        if (code == bhw::resultOk && ready)
+        if (code == Device::resultOk && ready)
         {
             learnBusyTime (polls == 1, firstWaitMs, (int) (now() - start));
             mayBeBusy = false;
@@ -215,7 +215,7 @@ int FlashThread::comparePass (const Range& range, bool& identical)
 
     for (uint32_t remaining = range.quads; remaining > 0;)
     {
-        const int count = (int) std::min<uint32_t> (remaining, bhw::maxBlockQuadlets);
+        const int count = (int) std::min<uint32_t> (remaining, Device::maxBlockQuadlets);
         if (const int code = attempt ([&] { return device->flashRead (address, count, readBuffer); }, readFailedText);
             code != 0)
             return code;
@@ -264,7 +264,7 @@ int FlashThread::blankCheck (uint32_t address, uint32_t quads)
 {
     while (quads > 0)
     {
-        const int count = (int) std::min<uint32_t> (quads, bhw::maxBlockQuadlets);
+        const int count = (int) std::min<uint32_t> (quads, Device::maxBlockQuadlets);
         if (const int code = attempt ([&] { return device->flashRead (address, count, readBuffer); }, readFailedText);
             code != 0)
             return code;
@@ -286,7 +286,7 @@ int FlashThread::writePass (const Range& range)
 
     for (uint32_t remaining = range.quads; remaining > 0;)
     {
-        const int count = (int) std::min<uint32_t> (remaining, bhw::maxBlockQuadlets);
+        const int count = (int) std::min<uint32_t> (remaining, Device::maxBlockQuadlets);
         if (const int code = attempt ([&] { return device->flashWrite (address, count, data); },
                                       "Unable to write flash memory");
             code != 0)

@@ -11,7 +11,7 @@
 // `finished` is called on this thread as the last thing run() does. getResultText() and
 // succeeded() may be read from any thread once `finished` has been called.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 #include "firmware/DatImage.h"
 #include "firmware/FlashProgress.h"
 
@@ -34,7 +34,7 @@ public:
     static constexpr uint32_t smallSector = 8192;
     static constexpr uint32_t largeSector = 65536;
 
-    FlashThread (bhw::Ptr device, FlashProgress& window, juce::Array<juce::File> imageFiles,
+    FlashThread (Device::Ptr device, FlashProgress& window, juce::Array<juce::File> imageFiles,
                  std::function<void()> finished);
     // Asks the thread to stop and waits up to 3000 ms for it.
     ~FlashThread() override;
@@ -73,13 +73,13 @@ private:
     void setResultText (const juce::String& text);
     int fail (int code, const juce::String& text);
 
-    bhw::Ptr device;
+    Device::Ptr device;
     FlashProgress& window;
     const juce::Array<juce::File> files;
     std::function<void()> finishedCallback;
 
     std::unique_ptr<DatImage> image;
-    uint32_t readBuffer[bhw::maxBlockQuadlets] {};
+    uint32_t readBuffer[Device::maxBlockQuadlets] {};
     float progressValue = 0.0f;
     float progressStep = 1.0f / 1024.0f;
     juce::uint32 watchdogStart = 0;

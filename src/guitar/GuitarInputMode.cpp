@@ -1,7 +1,7 @@
 #include "guitar/GuitarInputMode.h"
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
@@ -16,7 +16,7 @@ const juce::Colour textColour = juce::Colour::greyLevel (0.9f);
 const juce::Colour automaticChargingOnColour = juce::Colour (0, 0, 255);
 } // namespace
 
-GuitarInputMode::GuitarInputMode (HwCtrlHost& host, juce::Component& parent)
+GuitarInputMode::GuitarInputMode (DeviceControlHost& host, juce::Component& parent)
     : SettingsGroup (host, "guitar mode", "Guitar mode"), now ([] { return juce::Time::getMillisecondCounter(); })
 {
     setSize (400, 250);
@@ -85,7 +85,7 @@ void GuitarInputMode::get()
         if (! changePending && userChanges == changesBefore)
         {
             chargingNow = nowCharging;
-            if (code == bhw::resultOk)
+            if (code == Device::resultOk)
                 state().setGuitarSetting (autoCharge, delay);
         }
     }
@@ -97,7 +97,7 @@ void GuitarInputMode::set()
     const bool charge = isChargingNow();
     const int code = device().setGuitarState (charge, state().guitarEnabled(), state().guitarSetting());
     onSetResult (code);
-    if (code != bhw::resultOk || charge)
+    if (code != Device::resultOk || charge)
         return;
 
     // The guitar takes its mode only once it has left charging.

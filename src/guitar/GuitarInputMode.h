@@ -33,7 +33,7 @@ public:
     using Clock = std::function<juce::uint32()>;
 
     // Builds the panel hidden into `parent` and reads the guitar's charge settings.
-    GuitarInputMode (HwCtrlHost& host, juce::Component& parent);
+    GuitarInputMode (DeviceControlHost& host, juce::Component& parent);
     ~GuitarInputMode() override;
 
     void get() override;

@@ -19,7 +19,7 @@ bool GuitarTextLink::send (const uint8_t* bytes, int count)
     {
         bool accepted = false;
         const int code = dev.guitarSend (bytes, count, accepted);
-        if (code == bhw::resultOk && accepted)
+        if (code == Device::resultOk && accepted)
             return true;
         if (code > 0 || expired (start))
             return false;
@@ -71,12 +71,12 @@ int GuitarTextLink::collect (uint8_t* buffer, int room, int wanted, int pauseMs)
 void GuitarTextLink::drain()
 {
     const auto start = juce::Time::getMillisecondCounter();
-    uint8_t scrap[bhw::maxGuitarBytes];
+    uint8_t scrap[Device::maxGuitarBytes];
     for (;;)
     {
         int n = 0;
         const int code = dev.guitarReceive (scrap, (int) sizeof (scrap), n);
-        if (code > 0 || (code == bhw::resultOk && n == 0) || expired (start))
+        if (code > 0 || (code == Device::resultOk && n == 0) || expired (start))
             return;
         juce::Thread::sleep (30);
     }

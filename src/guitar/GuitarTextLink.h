@@ -6,7 +6,7 @@
 // Threads: the guitar update thread; the device's mutex serialises each transaction with
 // those of other threads.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
@@ -16,7 +16,7 @@ class GuitarTextLink
 public:
     static constexpr int limitMs = 2000;
 
-    explicit GuitarTextLink (bhw& device) : dev (device) {}
+    explicit GuitarTextLink (Device& device) : dev (device) {}
 
     // Until the device accepts the bytes (true), refuses them or 2000 ms pass (false).
     bool send (const uint8_t* bytes, int count);
@@ -34,7 +34,7 @@ public:
 private:
     int collect (uint8_t* buffer, int room, int wanted, int pauseMs);
 
-    bhw& dev;
+    Device& dev;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GuitarTextLink)
 };

@@ -15,7 +15,7 @@ bool proceed (const juce::String& text)
 }
 } // namespace
 
-void updateGuitar (bhw& device, const juce::File& firmwareFolder)
+void updateGuitar (Device& device, const juce::File& firmwareFolder)
 {
     if (! proceed ("Please connect the guitar to the ARX with a stereo cable.")
         || ! proceed ("Please pull out the DVX on the guitar and strum it until it is in tune.  Leave the DVX pulled out."))

@@ -6,12 +6,12 @@
 //
 // Threads: message thread; runs modal loops.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
 
 // `firmwareFolder` holds guitar_body.pt2; by default the program's own folder.
-void updateGuitar (bhw& device, const juce::File& firmwareFolder = {});
+void updateGuitar (Device& device, const juce::File& firmwareFolder = {});
 
 } // namespace arx

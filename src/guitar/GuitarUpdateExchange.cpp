@@ -16,7 +16,7 @@ bool expired (juce::uint32 since, int limitMs) noexcept
 }
 } // namespace
 
-GuitarUpdateExchange::GuitarUpdateExchange (bhw& dev, const GuitarFirmwareData& data)
+GuitarUpdateExchange::GuitarUpdateExchange (Device& dev, const GuitarFirmwareData& data)
     : device (dev), link (dev), firmware (data), address (data.startWord() - startOffset), target (data.target()),
       secondWord (data.secondWord()), packetCount ((int) (data.length() / GuitarPacket::dataBytes)),
       dataLength ((int) data.length())
@@ -30,9 +30,9 @@ void GuitarUpdateExchange::run (GuitarUpdateProgress& sink)
 
     bool charging = false, automatic = false;
     uint32_t delay = 0;
-    if (device.getGuitarState (charging, automatic, delay) != bhw::resultOk)
+    if (device.getGuitarState (charging, automatic, delay) != Device::resultOk)
         return;
-    if (device.setGuitarState (false, false, delay) != bhw::resultOk)
+    if (device.setGuitarState (false, false, delay) != Device::resultOk)
         return;
 
     if (detect())
@@ -182,11 +182,11 @@ bool GuitarUpdateExchange::detect()
     {
         if (waitForGuitar())
             return true;
-        if (setControl (2) == bhw::resultOk)
+        if (setControl (2) == Device::resultOk)
         {
             if (waitForGuitar())
                 return true;
-            if (setControl (1) == bhw::resultOk)
+            if (setControl (1) == Device::resultOk)
             {
                 pause (50);
                 setControl (0);
@@ -204,7 +204,7 @@ bool GuitarUpdateExchange::waitForGuitar()
         const int code = device.pollMeters();
         if (code > 0)
             return false;
-        if (code == bhw::resultOk && (device.statusBits() & hexModeBit) != 0)
+        if (code == Device::resultOk && (device.statusBits() & hexModeBit) != 0)
             return true;
         if (expired (start, 200))
             return false;
@@ -218,7 +218,7 @@ int GuitarUpdateExchange::setControl (uint32_t value)
     for (;;)
     {
         const int code = device.setGuitarControl (value);
-        if (code != bhw::resultTimeout || expired (start, 500))
+        if (code != Device::resultTimeout || expired (start, 500))
             return code;
         pause (100);
     }

@@ -9,7 +9,7 @@
 // Threads: run() on the guitar update thread; the progress sink is called from it. The result
 // may be read once run() has returned.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 #include "guitar/GuitarFirmwareData.h"
 #include "guitar/GuitarTextLink.h"
 
@@ -43,7 +43,7 @@ public:
         done = 10
     };
 
-    GuitarUpdateExchange (bhw& device, const GuitarFirmwareData& firmware);
+    GuitarUpdateExchange (Device& device, const GuitarFirmwareData& firmware);
 
     void run (GuitarUpdateProgress& progress);
 
@@ -67,7 +67,7 @@ private:
     void pause (int ms);
     bool stopRequested();
 
-    bhw& device;
+    Device& device;
     GuitarTextLink link;
     const GuitarFirmwareData& firmware;
     GuitarUpdateProgress* progress = nullptr;

@@ -3,7 +3,7 @@
 namespace arx
 {
 
-GuitarUpdateThread::GuitarUpdateThread (bhw& device, const juce::File& firmwareFile)
+GuitarUpdateThread::GuitarUpdateThread (Device& device, const juce::File& firmwareFile)
     : juce::ThreadWithProgressWindow ("Guitar Update", true, false, 10000, "Cancel")
 {
     bool ok = false;

@@ -21,7 +21,7 @@ class GuitarUpdateThread : public juce::ThreadWithProgressWindow, private Guitar
 public:
     // Reads the firmware file; when it cannot be used its message has been shown and
     // isLoaded() is false.
-    GuitarUpdateThread (bhw& device, const juce::File& firmwareFile);
+    GuitarUpdateThread (Device& device, const juce::File& firmwareFile);
     ~GuitarUpdateThread() override;
 
     bool isLoaded() const noexcept { return exchange != nullptr; }

@@ -71,7 +71,7 @@ JUCE_IMPLEMENT_SINGLETON (SessionImages)
 } // namespace
 
 //==============================================================================
-ConsoleSkin::ConsoleSkin (bhw::Ptr device) : dev (std::move (device))
+ConsoleSkin::ConsoleSkin (Device::Ptr device) : dev (std::move (device))
 {
     const int count = dev != nullptr ? dev->info().inputCount() : 0;
     if (count < 0 || count > maxInputs)

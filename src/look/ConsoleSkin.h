@@ -7,7 +7,7 @@
 //
 // Threads: message thread only.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -50,7 +50,7 @@ public:
     static constexpr int maxInputs = 16;
 
     // Builds the skin for a device; the layout follows its input count.
-    explicit ConsoleSkin (bhw::Ptr device);
+    explicit ConsoleSkin (Device::Ptr device);
     // A skin without a device, for a given number of inputs (0 to maxInputs).
     explicit ConsoleSkin (int inputCount);
     ~ConsoleSkin();
@@ -71,7 +71,7 @@ public:
                                         juce::Colour onText);
 
     //==============================================================================
-    bhw* device() const noexcept { return dev.get(); }
+    Device* device() const noexcept { return dev.get(); }
     int inputCount() const noexcept { return inputs; }
 
     const juce::Image& inputStripImage() const noexcept { return inputStrip; }
@@ -151,7 +151,7 @@ private:
     int pageWidth() const noexcept;
     juce::Rectangle<int> buttonInStrip (int q, int y) const;
 
-    bhw::Ptr dev;
+    Device::Ptr dev;
     int inputs = 0;
 
     juce::Image inputStrip, knobFilmstrip, faderCap, faderTrack, meterLit, meterUnlit;

@@ -6,13 +6,13 @@
 #include "console/ConsoleState.h"
 #include "firmware/FlashProgressWindow.h"
 #include "look/ConsoleSkin.h"
-#include "mixer/CwContent.h"
+#include "mixer/ConsoleContent.h"
 #include "mixer/RepaintRate.h"
 
 namespace arx
 {
 
-ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, const juce::File& preferencesFolder,
+ConsoleWindow::ConsoleWindow (Device::Ptr dev, juce::MessageListener* appListener, const juce::File& preferencesFolder,
                               bool addToDesktop)
     : juce::DocumentWindow ("Console", juce::Colours::white,
                             juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton, addToDesktop),
@@ -41,7 +41,7 @@ ConsoleWindow::ConsoleWindow (bhw::Ptr dev, juce::MessageListener* appListener, 
                                                            device->uniqueName().toRawUTF8(), stateReadResult));
     state->loadPreferences (*preferences);
 
-    content = std::make_unique<CwContent> (*skin, *device, *state, ConsoleApp::isVistaOrLater());
+    content = std::make_unique<ConsoleContent> (*skin, *device, *state, ConsoleApp::isVistaOrLater());
     content->setSize (skin->contentBounds().getWidth(), skin->contentBounds().getHeight());
     setContentNonOwned (content.get(), true);
 

@@ -5,10 +5,10 @@
 // ring through next/prev and deletes them; a window never deletes itself.
 //
 // Threads: message thread only. The hardware thread reaches the window through the
-// hwthread::Owner calls, which it makes on the message thread.
+// HardwareThread::Owner calls, which it makes on the message thread.
 
-#include "console/hwthread.h"
-#include "device/bhw.h"
+#include "console/HardwareThread.h"
+#include "device/Device.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -19,16 +19,16 @@ namespace arx
 
 class ConsoleSkin;
 class ConsoleState;
-class CwContent;
+class ConsoleContent;
 
-class ConsoleWindow : public juce::DocumentWindow, public hwthread::Owner
+class ConsoleWindow : public juce::DocumentWindow, public HardwareThread::Owner
 {
 public:
     // Builds the window, its state (read from the device, which must be open) and its content;
     // the window stays hidden. `appListener` receives 'delw' when the window may go (may be
     // null). The preferences live in `preferencesFolder`, or in the user's configuration
     // folder when it is empty. Only tests pass addToDesktop = false.
-    ConsoleWindow (bhw::Ptr device, juce::MessageListener* appListener, const juce::File& preferencesFolder = {},
+    ConsoleWindow (Device::Ptr device, juce::MessageListener* appListener, const juce::File& preferencesFolder = {},
                    bool addToDesktop = true);
     // Stops the hardware thread with the content (a write-back it owes completes first), then
     // closes the device once.
@@ -49,9 +49,9 @@ public:
     bool keepRunningWhenGone = false; // hidden: the program runs on even without windows
     bool reopenWhenGone = false;      // shown again meanwhile: a new window reads what was written
 
-    bhw* getDevice() const noexcept { return device.get(); }
+    Device* getDevice() const noexcept { return device.get(); }
     ConsoleState& getState() noexcept { return *state; }
-    CwContent& getContent() noexcept { return *content; }
+    ConsoleContent& getContent() noexcept { return *content; }
     ConsoleSkin& getSkin() noexcept { return *skin; }
     // Null once the preferences have been saved.
     juce::PropertiesFile* getPreferences() noexcept { return preferences.get(); }
@@ -77,20 +77,20 @@ public:
     void userTriedToCloseWindow() override { closeButtonPressed(); }
     void activeWindowStatusChanged() override;
 
-    // hwthread::Owner
+    // HardwareThread::Owner
     std::unique_ptr<FlashProgress> createFlashProgress() override;
     void hardwareThreadFinished() override;
 
 private:
     void openPreferences();
 
-    bhw::Ptr device;
+    Device::Ptr device;
     juce::MessageListener* listener;
     juce::File folder;
     std::unique_ptr<ConsoleState> state;
     std::unique_ptr<ConsoleSkin> skin;
     std::unique_ptr<juce::PropertiesFile> preferences;
-    std::unique_ptr<CwContent> content;
+    std::unique_ptr<ConsoleContent> content;
     juce::ComponentBoundsConstrainer constrainer;
     int stateReadResult = 0;
     bool closing = false;

@@ -1,12 +1,12 @@
 #include "session/SessionHost.h"
 
-#include "console/HwCtrl.h"
-#include "console/hwthread.h"
+#include "console/DeviceControl.h"
+#include "console/HardwareThread.h"
 
 namespace arx
 {
 
-void SessionHost::refreshAndQueueAll (HwCtrl* first, ConsoleState& state)
+void SessionHost::refreshAndQueueAll (DeviceControl* first, ConsoleState& state)
 {
     for (auto* control = first; control != nullptr; control = control->getNextInWindow())
     {
@@ -15,7 +15,7 @@ void SessionHost::refreshAndQueueAll (HwCtrl* first, ConsoleState& state)
     }
 }
 
-void SessionHost::resetAndQueueAll (HwCtrl* first)
+void SessionHost::resetAndQueueAll (DeviceControl* first)
 {
     for (auto* control = first; control != nullptr; control = control->getNextInWindow())
     {

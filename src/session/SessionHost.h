@@ -14,7 +14,7 @@ namespace arx
 {
 
 class ConsoleState;
-class HwCtrl;
+class DeviceControl;
 
 class SessionHost
 {
@@ -34,10 +34,10 @@ public:
     //==============================================================================
     // Every control of the list from `first` on: refresh with all banks marked, then queued for
     // set on its own hardware thread.
-    static void refreshAndQueueAll (HwCtrl* first, ConsoleState& state);
+    static void refreshAndQueueAll (DeviceControl* first, ConsoleState& state);
 
     // Every control of the list from `first` on: reset, then queued for set.
-    static void resetAndQueueAll (HwCtrl* first);
+    static void resetAndQueueAll (DeviceControl* first);
 
     // `root` and its descendants, depth-first, that carry the component name `name`.
     static void forEachNamed (juce::Component& root, const juce::String& name,

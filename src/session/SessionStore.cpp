@@ -1,7 +1,7 @@
 #include "session/SessionStore.h"
 
 #include "console/ConsoleState.h"
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 #include "session/LegacySessionFile.h"
 #include "session/SessionFile.h"
 

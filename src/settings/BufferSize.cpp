@@ -1,7 +1,7 @@
 #include "settings/BufferSize.h"
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
@@ -21,12 +21,12 @@ const char* const BufferSize::refusalText =
     "Please change the buffer size from that application using\nthe ASIO control panel.";
 
 //==============================================================================
-DxBufferSizeSlider::DxBufferSizeSlider (const ConsoleState& consoleState)
+BufferSizeSlider::BufferSizeSlider (const ConsoleState& consoleState)
     : juce::Slider ("buffer size slider"), state (consoleState)
 {
 }
 
-juce::String DxBufferSizeSlider::getTextFromValue (double value)
+juce::String BufferSizeSlider::getTextFromValue (double value)
 {
     const auto rate = state.image().sampleRate;
     if (rate == 0)
@@ -34,13 +34,13 @@ juce::String DxBufferSizeSlider::getTextFromValue (double value)
     return juce::String::formatted ("%.0f samples / %.01f msec", value, value / rate * 1000.0);
 }
 
-bool DxBufferSizeSlider::isHeld() const
+bool BufferSizeSlider::isHeld() const
 {
     return isMouseButtonDown() || getThumbBeingDragged() >= 0;
 }
 
 //==============================================================================
-BufferSize::BufferSize (HwCtrlHost& host) : SettingsGroup (host, "buffer size box", "Buffer size"), slider (state())
+BufferSize::BufferSize (DeviceControlHost& host) : SettingsGroup (host, "buffer size box", "Buffer size"), slider (state())
 {
     setSize (200, 80);
 
@@ -73,7 +73,7 @@ void BufferSize::get()
         return;
 
     // A failed read is left to the next status poll.
-    if (device().readDriverInfo() != bhw::resultOk)
+    if (device().readDriverInfo() != Device::resultOk)
         return;
 
     samples = device().driverInfoBufferSize();
@@ -86,7 +86,7 @@ void BufferSize::set()
     if (samples.load() == 0)
         return;
 
-    if (device().setBufferSize (samples.load()) == bhw::resultOk)
+    if (device().setBufferSize (samples.load()) == Device::resultOk)
         return;
 
     getThread().queueGet (*this);

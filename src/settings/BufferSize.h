@@ -14,10 +14,10 @@ class ConsoleState;
 // sample rate ("256 samples / 5.3 msec"), and no text while the rate is not known.
 //
 // Threads: message thread.
-class DxBufferSizeSlider : public juce::Slider
+class BufferSizeSlider : public juce::Slider
 {
 public:
-    explicit DxBufferSizeSlider (const ConsoleState& state);
+    explicit BufferSizeSlider (const ConsoleState& state);
 
     juce::String getTextFromValue (double value) override;
 
@@ -27,7 +27,7 @@ public:
 private:
     const ConsoleState& state;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DxBufferSizeSlider)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BufferSizeSlider)
 };
 
 // The audio driver's buffer size. A change goes out when the mouse is released; the driver
@@ -45,7 +45,7 @@ public:
     static const char* const refusalTitle;
     static const char* const refusalText;
 
-    explicit BufferSize (HwCtrlHost& host);
+    explicit BufferSize (DeviceControlHost& host);
     ~BufferSize() override;
 
     void get() override;
@@ -67,13 +67,13 @@ public:
     void setMessageBox (MessageBox box) { messageBox = std::move (box); }
 
     uint32_t getSamples() const noexcept { return samples.load(); }
-    DxBufferSizeSlider& getSlider() noexcept { return slider; }
+    BufferSizeSlider& getSlider() noexcept { return slider; }
 
 private:
     void sliderValueChanged (juce::Slider*) override;
 
     std::atomic<uint32_t> samples { 0 };
-    DxBufferSizeSlider slider;
+    BufferSizeSlider slider;
     MessageBox messageBox;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BufferSize)

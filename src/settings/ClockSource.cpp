@@ -1,7 +1,7 @@
 #include "settings/ClockSource.h"
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
@@ -11,7 +11,7 @@ namespace
 constexpr uint32_t externalSignalBits = 0x3Eu; // sources 1 to 5
 } // namespace
 
-ClockSource::ClockSource (HwCtrlHost& host) : SettingsGroup (host, "clock source select", "Clock source")
+ClockSource::ClockSource (DeviceControlHost& host) : SettingsGroup (host, "clock source select", "Clock source")
 {
     const auto& info = device().info();
     int placed = 0;
@@ -20,7 +20,7 @@ ClockSource::ClockSource (HwCtrlHost& host) : SettingsGroup (host, "clock source
         if (! info.clockAvailable (i))
             continue;
 
-        auto button = std::make_unique<juce::ToggleButton> (HwInfo::clockName (i));
+        auto button = std::make_unique<juce::ToggleButton> (HardwareInfo::clockName (i));
         button->setBounds (placed % 2 == 0 ? 18 : 102, 25 + 28 * (placed / 2), 80, 24);
         button->setRadioGroupId (radioGroup);
         button->addListener (this);
@@ -49,7 +49,7 @@ void ClockSource::get()
 {
     int current = 0, rate = 0;
     const int code = device().getClock (current, rate);
-    if (code == bhw::resultOk)
+    if (code == Device::resultOk)
         source = current;
     onGetResult (code, this);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 #include "settings/SettingsGroup.h"
 
 #include <array>
@@ -19,9 +19,9 @@ class ClockSource : public SettingsGroup, private juce::Button::Listener
 {
 public:
     static constexpr int radioGroup = 0x636c6f6b;
-    static constexpr int sourceCount = HwInfo::clockSourceCount;
+    static constexpr int sourceCount = HardwareInfo::clockSourceCount;
 
-    explicit ClockSource (HwCtrlHost& host);
+    explicit ClockSource (DeviceControlHost& host);
     ~ClockSource() override;
 
     void get() override;

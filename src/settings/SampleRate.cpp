@@ -1,8 +1,8 @@
 #include "settings/SampleRate.h"
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
-#include "settings/DxSampleRateLock.h"
+#include "device/Device.h"
+#include "settings/SampleRateLock.h"
 
 namespace arx
 {
@@ -15,7 +15,7 @@ constexpr int groupWidth = 200;
 constexpr int lockRateArgument = 0, unlockRateArgument = -2;
 } // namespace
 
-SampleRate::SampleRate (HwCtrlHost& host, bool vistaOrLater, std::function<void()> rateShown,
+SampleRate::SampleRate (DeviceControlHost& host, bool vistaOrLater, std::function<void()> rateShown,
                         std::function<void()> rateChosenOnVista)
     : SettingsGroup (host, "sample rate select", "Sample rate"),
       vista (vistaOrLater),
@@ -49,7 +49,7 @@ SampleRate::SampleRate (HwCtrlHost& host, bool vistaOrLater, std::function<void(
     }
     else
     {
-        lock = std::make_unique<DxSampleRateLock> (host);
+        lock = std::make_unique<SampleRateLock> (host);
         const int lastBottom = rows > 0 ? firstRowY + rowPitch * (rows - 1) + buttonHeight : firstRowY;
         lock->setTopLeftPosition (60, lastBottom + 12);
         addAndMakeVisible (*lock);
@@ -71,7 +71,7 @@ void SampleRate::get()
     {
         uint32_t rate = 0;
         const int code = device().driverSampleRate (rate);
-        if (code == bhw::resultOk)
+        if (code == Device::resultOk)
             state().setChosenSampleRate (rate);
         onGetResult (code, this);
         return;
@@ -79,7 +79,7 @@ void SampleRate::get()
 
     int source = 0, rate = 0;
     const int code = device().getClock (source, rate);
-    if (code == bhw::resultOk)
+    if (code == Device::resultOk)
         state().image().sampleRate = uint32_t (rate);
     onGetResult (code, this);
 }

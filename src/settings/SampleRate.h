@@ -12,7 +12,7 @@
 namespace arx
 {
 
-class DxSampleRateLock;
+class SampleRateLock;
 
 // The sample rate buttons, two to a row. On Vista and later they choose the audio driver's rate
 // ("Core Audio sample rate"); before Vista they set the device's clock rate, and a "Locked"
@@ -27,7 +27,7 @@ public:
 
     // `rateShown` runs after the buttons showed a rate (the buffer size text follows the rate);
     // `rateChosenOnVista` runs when the user picked a rate on Vista and later.
-    SampleRate (HwCtrlHost& host, bool vistaOrLater, std::function<void()> rateShown,
+    SampleRate (DeviceControlHost& host, bool vistaOrLater, std::function<void()> rateShown,
                 std::function<void()> rateChosenOnVista);
     ~SampleRate() override;
 
@@ -47,7 +47,7 @@ public:
     uint32_t rateAt (int index) const { return rates.at (size_t (index)).rate; }
     juce::ToggleButton& buttonAt (int index) { return *rates.at (size_t (index)).button; }
     // Null on Vista and later.
-    DxSampleRateLock* getLock() noexcept { return lock.get(); }
+    SampleRateLock* getLock() noexcept { return lock.get(); }
     bool isChangePending() const noexcept { return changePending.load(); }
 
 private:
@@ -62,7 +62,7 @@ private:
 
     const bool vista;
     std::vector<Rate> rates;
-    std::unique_ptr<DxSampleRateLock> lock;
+    std::unique_ptr<SampleRateLock> lock;
     std::atomic<bool> changePending { false };
     std::function<void()> onRateShown, onRateChosenOnVista;
 

@@ -1,12 +1,12 @@
 #include "settings/SampleRateDisplay.h"
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
 
-SampleRateDisplay::SampleRateDisplay (HwCtrlHost& host, std::function<void()> rateShown)
+SampleRateDisplay::SampleRateDisplay (DeviceControlHost& host, std::function<void()> rateShown)
     : SettingsGroup (host, "sample rate display", "Sample rate"), onRateShown (std::move (rateShown))
 {
     setSize (200, 60);
@@ -26,7 +26,7 @@ void SampleRateDisplay::get()
 {
     int source = 0, rate = 0;
     const int code = device().getClock (source, rate);
-    if (code == bhw::resultOk && uint32_t (rate) != state().image().sampleRate)
+    if (code == Device::resultOk && uint32_t (rate) != state().image().sampleRate)
         state().image().sampleRate = uint32_t (rate);
     onGetResult (code, this);
 }

@@ -15,7 +15,7 @@ class SampleRateDisplay : public SettingsGroup, public SampleRateBase
 {
 public:
     // `rateShown` runs after the label showed a rate (the buffer size text follows the rate).
-    SampleRateDisplay (HwCtrlHost& host, std::function<void()> rateShown);
+    SampleRateDisplay (DeviceControlHost& host, std::function<void()> rateShown);
 
     void get() override;
     void set() override {}

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "console/HwCtrl.h"
-#include "console/hwthread.h"
+#include "console/DeviceControl.h"
+#include "console/HardwareThread.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace arx
 {
 
-class bhw;
+class Device;
 class ConsoleState;
 
 // A group box of the settings page that is also a hardware control: the hardware thread runs its
@@ -16,17 +16,17 @@ class ConsoleState;
 //
 // Threads: built and destroyed on the message thread, before the hardware thread starts and
 // after it stopped.
-class SettingsGroup : public juce::GroupComponent, public HwCtrl
+class SettingsGroup : public juce::GroupComponent, public DeviceControl
 {
 public:
-    SettingsGroup (HwCtrlHost& host, const juce::String& name, const juce::String& groupTitle)
-        : juce::GroupComponent (name, groupTitle), HwCtrl (host)
+    SettingsGroup (DeviceControlHost& host, const juce::String& name, const juce::String& groupTitle)
+        : juce::GroupComponent (name, groupTitle), DeviceControl (host)
     {
         acceptMessagesFromOtherThreads (*this);
     }
 
 protected:
-    bhw& device() const noexcept { return getThread().getDevice(); }
+    Device& device() const noexcept { return getThread().getDevice(); }
     ConsoleState& state() const noexcept { return getThread().getState(); }
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SettingsGroup)

@@ -1,7 +1,7 @@
 #include "settings/SpdifFormat.h"
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
@@ -11,7 +11,7 @@ namespace
 constexpr uint32_t spdifBit = SessionImage::flagSpdifFormat;
 } // namespace
 
-SpdifFormat::SpdifFormat (HwCtrlHost& host) : SettingsGroup (host, "spdif format", "S/PDIF format")
+SpdifFormat::SpdifFormat (DeviceControlHost& host) : SettingsGroup (host, "spdif format", "S/PDIF format")
 {
     setSize (200, 80);
     consumer.setBounds (50, 20, 100, 22);
@@ -35,7 +35,7 @@ void SpdifFormat::get()
 {
     int32_t deviceFlags = 0;
     const int code = device().getFlags (deviceFlags);
-    if (code == bhw::resultOk)
+    if (code == Device::resultOk)
         professional = (uint32_t (deviceFlags) & spdifBit) != 0;
     onGetResult (code, this);
 }

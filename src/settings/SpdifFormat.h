@@ -16,7 +16,7 @@ class SpdifFormat : public SettingsGroup, private juce::Button::Listener
 public:
     static constexpr int radioGroup = 0x73706466;
 
-    explicit SpdifFormat (HwCtrlHost& host);
+    explicit SpdifFormat (DeviceControlHost& host);
     ~SpdifFormat() override;
 
     void get() override;

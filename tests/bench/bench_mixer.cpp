@@ -3,11 +3,11 @@
 // how long a level typed into a value box takes from Return to the device.
 // Run by hand: build/bin/bench_mixer. The table at the end puts the figures side by side.
 
-#include "console/HwCtrl.h"
+#include "console/DeviceControl.h"
 #include "device/GainCode.h"
 #include "mixer/ConsoleWindow.h"
-#include "mixer/CwContent.h"
-#include "mixer/strips/instripbox.h"
+#include "mixer/ConsoleContent.h"
+#include "mixer/strips/InputStripBox.h"
 #include "mixer/widgets/FaderTextBox.h"
 #include "platform/DeviceBusPlatform.h"
 #include "sim/BusServer.h"
@@ -52,7 +52,7 @@ struct BusWindow
         arx::platform::DeviceInterfaceData data;
         if (set == nullptr || ! set->enumDeviceInterface (0, data))
             return;
-        device = new arx::bhw (hooked, *set, data);
+        device = new arx::Device (hooked, *set, data);
         if (! device->open())
             return;
         window = std::make_unique<arx::ConsoleWindow> (device, nullptr, prefs.getFile(), false);
@@ -68,7 +68,7 @@ struct BusWindow
         server.stop();
     }
 
-    arx::instripbox& strips() { return *window->getContent().getInputStrips(); }
+    arx::InputStripBox& strips() { return *window->getContent().getInputStrips(); }
 
     juce::TemporaryFile dir, prefs;
     arx::sim::DeviceLab lab;
@@ -76,7 +76,7 @@ struct BusWindow
     arx::platform::DeviceBusPlatform bus { dir.getFile() };
     arx::test::RequestHook hook;
     arx::test::HookedPlatform hooked { bus, hook };
-    arx::bhw::Ptr device;
+    arx::Device::Ptr device;
     std::unique_ptr<arx::ConsoleWindow> window;
 };
 

@@ -2,7 +2,7 @@
 // of the device (in either byte order) from an offset the input picks. A state that took the
 // file is then read back value by value, over every channel the state holds.
 
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 #include "unit/test_session_support.h"
 
 #include <algorithm>
@@ -44,7 +44,7 @@ uint64_t readBack (const arx::ConsoleState& state)
                     + (uint64_t) (state.monitorPan (c, o) + state.monitorGain (c, o) > 0.0f);
     }
     const auto& image = state.image();
-    sink += (uint64_t) arx::HwInfo::clockName ((int) image.clockSource).length();
+    sink += (uint64_t) arx::HardwareInfo::clockName ((int) image.clockSource).length();
     sink += (uint64_t) state.info()->playbackCount ((int) image.sampleRate);
     sink += state.guitarSetting() + (uint64_t) state.guitarEnabled();
     return sink;

@@ -5,11 +5,11 @@
 
 #include "fuzz_support.h"
 
-#include "device/Win32NotificationWindow.h"
-#include "device/bhw.h"
+#include "device/NotificationWindow.h"
+#include "device/Device.h"
 #include "platform/AudioService.h"
 #include "platform/MessageQueue.h"
-#include "sysvolume/SysVolumeVista.h"
+#include "sysvolume/EndpointVolumeLink.h"
 
 #include <map>
 
@@ -107,7 +107,7 @@ public:
             AudioVolumeNotificationData data;
             source.fill (&data.guidEventContext, sizeof (Guid));
             if ((source.byte() & 1) != 0)
-                data.guidEventContext = arx::SysVolumeVista::ownEventContext;
+                data.guidEventContext = arx::EndpointVolumeLink::ownEventContext;
             notify (data);
         }
         for (auto& [handle, post] : mixers)
@@ -175,14 +175,14 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     const bool vista = (source.byte() & 1) != 0;
     auto service = std::make_shared<FuzzService> (source);
     FuzzPlatform platform ((source.byte() & 7) != 0 ? service : nullptr, vista);
-    arx::Win32NotificationWindow window (platform);
+    arx::NotificationWindow window (platform);
     {
         FuzzSet set;
         DeviceInterfaceData interfaceData { "fuzz" };
         const auto caps = arx::sim::SimProfiles::buildHwinfo (*arx::sim::SimProfiles::find ("arx"), 0);
         std::memcpy (&service->deviceGuid, static_cast<const uint8_t*> (caps.getData()) + 4, 8); // high, low
         service->deviceGuid = (service->deviceGuid << 32) | (service->deviceGuid >> 32);
-        arx::bhw::Ptr device (new arx::bhw (platform, set, interfaceData, &window));
+        arx::Device::Ptr device (new arx::Device (platform, set, interfaceData, &window));
 
         for (int round = 0; round < 3; ++round)
         {

@@ -3,7 +3,7 @@
 
 #include "fuzz_support.h"
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 #include <algorithm>
 #include <cstring>
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     FuzzPlatform platform (source);
     FuzzSet set;
     DeviceInterfaceData interfaceData { "fuzz" };
-    arx::bhw::Ptr device (new arx::bhw (platform, set, interfaceData));
+    arx::Device::Ptr device (new arx::Device (platform, set, interfaceData));
     device->open();
 
     volatile uint64_t sink = 0;

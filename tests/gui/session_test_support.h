@@ -5,11 +5,11 @@
 
 #include "console/ConsoleState.h"
 #include "device/GainCode.h"
-#include "mixer/strips/instrip.h"
-#include "mixer/strips/instripbox.h"
+#include "mixer/strips/InputStrip.h"
+#include "mixer/strips/InputStripBox.h"
 #include "session/SessionController.h"
 #include "settings/BufferSize.h"
-#include "settings/Settings.h"
+#include "settings/SettingsPage.h"
 #include "settings/SpdifFormat.h"
 #include "unit/test_session_support.h"
 #include "window_test_support.h"
@@ -89,7 +89,7 @@ struct SessionWindow : WindowRig
 
     SessionController& controller() { return *content().getSessionController(); }
     SessionBox& box() { return controller().getSessionBox(); }
-    instrip& strip (int k) { return *content().getInputStrips()->getStrip (k); }
+    InputStrip& strip (int k) { return *content().getInputStrips()->getStrip (k); }
 
     // As the window's key listener hands a key to the command manager.
     void press (const juce::KeyPress& key) { content().getCommandManager().getKeyMappings()->keyPressed (key, &content()); }
@@ -97,10 +97,10 @@ struct SessionWindow : WindowRig
     // No control of the window waits to send anything.
     bool allSent()
     {
-        auto& thread = *content().getHwThreadIfMade();
+        auto& thread = *content().getHardwareThreadIfMade();
         for (auto* c = content().firstControl(); c != nullptr; c = c->getNextInWindow())
         {
-            auto* banked = dynamic_cast<HwCtrlBanked*> (c);
+            auto* banked = dynamic_cast<BankedDeviceControl*> (c);
             if (thread.isQueuedForSet (*c) || (banked != nullptr && banked->getPendingBanks() != 0))
                 return false;
         }

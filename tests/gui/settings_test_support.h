@@ -4,10 +4,10 @@
 // controls, and the window content's side played by the test (the control list, the status
 // poll followed by updateStatus).
 
-#include "hw_test_support.h"
+#include "device_test_support.h"
 #include "session/SessionHost.h"
 #include "settings/BufferSize.h"
-#include "settings/Settings.h"
+#include "settings/SettingsPage.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,7 @@ inline std::vector<LoggedRequest> takeLoggedRequests (sim::SimDevice& device)
     return out;
 }
 
-class SettingsRig : public HwCtrlHost
+class SettingsRig : public DeviceControlHost
 {
 public:
     // The page of a console window with the shipped skin's page area for 13 inputs.
@@ -57,12 +57,12 @@ public:
 
     // `beforeBuild` runs on the lab device before the page exists (faults, a locked rate, ...).
     explicit SettingsRig (bool vistaOrLater, sim::PlugOptions options = {},
-                          const std::function<void (sim::SimDevice&, bhw&)>& beforeBuild = {}, bool startThread = true)
+                          const std::function<void (sim::SimDevice&, Device&)>& beforeBuild = {}, bool startThread = true)
         : rig (std::move (options))
     {
         if (beforeBuild)
             beforeBuild (rig.device(), *rig.lab.device);
-        page = std::make_unique<Settings> (*this, *rig.lab.device, pageBounds(), vistaOrLater);
+        page = std::make_unique<SettingsPage> (*this, *rig.lab.device, pageBounds(), vistaOrLater);
         page->getBufferSize().setMessageBox ([this] (const juce::String& title, const juce::String& text) {
             messages.push_back ({ title, text });
         });
@@ -81,9 +81,9 @@ public:
         juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
 
-    // HwCtrlHost
-    hwthread& getHwThread() override { return *rig.thread; }
-    void addControl (HwCtrl& control) override
+    // DeviceControlHost
+    HardwareThread& getHardwareThread() override { return *rig.thread; }
+    void addControl (DeviceControl& control) override
     {
         control.setNextInWindow (firstControl);
         firstControl = &control;
@@ -122,9 +122,9 @@ public:
         juce::String title, text;
     };
 
-    HwRig rig;
-    HwCtrl* firstControl = nullptr;
-    std::unique_ptr<Settings> page;
+    DeviceRig rig;
+    DeviceControl* firstControl = nullptr;
+    std::unique_ptr<SettingsPage> page;
     std::vector<Message> messages;
 };
 

@@ -3,9 +3,9 @@
 // treat the console window.
 
 #include "app/ConsoleApp.h"
-#include "settings/AboutDlg.h"
-#include "settings/AboutDlgContent.h"
-#include "settings/Settings.h"
+#include "settings/AboutBox.h"
+#include "settings/AboutBoxContent.h"
+#include "settings/SettingsPage.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ juce::String builtVersion()
     return parts[0] + "." + parts[1] + (parts[2].getIntValue() != 0 ? "." + parts[2] : juce::String());
 }
 
-juce::StringArray rowTexts (const DxVersions& versions)
+juce::StringArray rowTexts (const VersionInfoGroup& versions)
 {
     juce::StringArray out;
     for (auto& row : versions.getRows())
@@ -32,20 +32,20 @@ juce::StringArray rowTexts (const DxVersions& versions)
 
 TEST (AboutBox, VersionTextsFollowTheirRules)
 {
-    EXPECT_EQ (DxVersions::driverVersionText (0x02010000), "2.1");
-    EXPECT_EQ (DxVersions::driverVersionText (0x01040200), "1.4.2");
-    EXPECT_EQ (DxVersions::driverVersionText (0x01040005), "1.4.5");
-    EXPECT_EQ (DxVersions::driverVersionText (0xFFFFFFFF), "255.255.255.255");
-    EXPECT_EQ (DxVersions::fileVersionText ((1u << 16) | 2, 5), "1.2.5");
-    EXPECT_EQ (DxVersions::fileVersionText ((1u << 16) | 2, 3u << 16), "1.2.3");
-    EXPECT_EQ (DxVersions::fileVersionText ((10u << 16) | 0, (7u << 16) | 9), "10.0.7.9");
-    EXPECT_EQ (DxVersions::fileVersionOf ("/no/such/ASIOBrioFireWire.dll"), "");
+    EXPECT_EQ (VersionInfoGroup::driverVersionText (0x02010000), "2.1");
+    EXPECT_EQ (VersionInfoGroup::driverVersionText (0x01040200), "1.4.2");
+    EXPECT_EQ (VersionInfoGroup::driverVersionText (0x01040005), "1.4.5");
+    EXPECT_EQ (VersionInfoGroup::driverVersionText (0xFFFFFFFF), "255.255.255.255");
+    EXPECT_EQ (VersionInfoGroup::fileVersionText ((1u << 16) | 2, 5), "1.2.5");
+    EXPECT_EQ (VersionInfoGroup::fileVersionText ((1u << 16) | 2, 3u << 16), "1.2.3");
+    EXPECT_EQ (VersionInfoGroup::fileVersionText ((10u << 16) | 0, (7u << 16) | 9), "10.0.7.9");
+    EXPECT_EQ (VersionInfoGroup::fileVersionOf ("/no/such/ASIOBrioFireWire.dll"), "");
 }
 
 TEST (AboutBox, RowsShowTheDriverTheProgramAndTheFirmwareAndGoToTheClipboard)
 {
     LabDevice lab;
-    DxVersions versions (*lab.device);
+    VersionInfoGroup versions (*lab.device);
     const juce::StringArray expected { "WDM driver=1.4.2", "ASIO driver=", "Console=" + builtVersion(), "ARM firmware=5.2",
                                        "FPGA=5.2" };
     EXPECT_EQ (rowTexts (versions), expected);
@@ -58,11 +58,11 @@ TEST (AboutBox, RowsShowTheDriverTheProgramAndTheFirmwareAndGoToTheClipboard)
     sim::PlugOptions options;
     options.profile = "arx-nolock";
     LabDevice dsp (options);
-    EXPECT_EQ (rowTexts (DxVersions (*dsp.device)).joinIntoString ("|").fromLastOccurrenceOf ("|", false, false),
+    EXPECT_EQ (rowTexts (VersionInfoGroup (*dsp.device)).joinIntoString ("|").fromLastOccurrenceOf ("|", false, false),
                "DSP firmware=5.2");
     options.profile = "arx-old";
     LabDevice old (options);
-    EXPECT_EQ (rowTexts (DxVersions (*old.device))[3], "ARM firmware=5.1");
+    EXPECT_EQ (rowTexts (VersionInfoGroup (*old.device))[3], "ARM firmware=5.1");
 
     // Labels: names left, values right, one row every 22 pixels from 20 down.
     int rows = 0;
@@ -82,7 +82,7 @@ TEST (AboutBox, RowsShowTheDriverTheProgramAndTheFirmwareAndGoToTheClipboard)
 TEST (AboutBox, LayoutLinkAndPainting)
 {
     LabDevice lab;
-    AboutDlgContent content (lab.device, nullptr);
+    AboutBoxContent content (lab.device, nullptr);
     EXPECT_EQ (content.getBounds(), juce::Rectangle<int> (0, 0, 530, 260));
     EXPECT_EQ (content.getVersions().getBounds(), juce::Rectangle<int> (295, 30, 220, 170));
     EXPECT_EQ (content.getWebLink().getBounds(), juce::Rectangle<int> (0, 125, 295, 20));
@@ -109,13 +109,13 @@ TEST (AboutBox, LayoutLinkAndPainting)
 }
 
 // The box that the settings page's "About" button opened, once it is up.
-AboutDlg* openedBox (juce::Button& about)
+AboutBox* openedBox (juce::Button& about)
 {
     about.triggerClick();
-    AboutDlg* box = nullptr;
+    AboutBox* box = nullptr;
     pumpUntil ([&] {
         auto& modal = *juce::ModalComponentManager::getInstance();
-        box = modal.getNumModalComponents() > 0 ? dynamic_cast<AboutDlg*> (modal.getModalComponent (0)) : nullptr;
+        box = modal.getNumModalComponents() > 0 ? dynamic_cast<AboutBox*> (modal.getModalComponent (0)) : nullptr;
         return box != nullptr;
     }, 2000);
     return box;
@@ -128,7 +128,7 @@ TEST (AboutBox, TheSettingsPagesButtonOpensItOverTheConsoleWindowWhichStaysDisab
     auto& consoleWindow = *w.window;
     auto& about = w.content().getSettingsPage()->getAboutButton();
 
-    juce::Component::SafePointer<AboutDlg> box (openedBox (about));
+    juce::Component::SafePointer<AboutBox> box (openedBox (about));
     ASSERT_NE (box.getComponent(), nullptr);
     EXPECT_FALSE (consoleWindow.isEnabled());
     EXPECT_TRUE (box->isCurrentlyModal());

@@ -3,8 +3,8 @@
 #include "app/ConsoleAppMessages.h"
 #include "app/ConsoleTrayIcon.h"
 #include "device/DeviceList.h"
-#include "device/Win32NotificationWindow.h"
-#include "hw_test_support.h"
+#include "device/NotificationWindow.h"
+#include "device_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ public:
     struct Received
     {
         uint32_t id;
-        bhw* device;
+        Device* device;
     };
 
     std::vector<Received> received;
@@ -74,9 +74,9 @@ struct TwoDevices
 
     sim::DeviceLab lab;
     sim::InProcessPlatform platform { lab };
-    Win32NotificationWindow window { platform };
+    NotificationWindow window { platform };
     std::unique_ptr<DeviceList> list;
-    juce::ReferenceCountedArray<bhw> devices;
+    juce::ReferenceCountedArray<Device> devices;
 };
 
 void pump() { juce::MessageManager::getInstance()->runDispatchLoopUntil (20); }

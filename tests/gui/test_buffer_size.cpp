@@ -10,7 +10,7 @@ namespace arx::test
 namespace
 {
 
-juce::String shownText (DxBufferSizeSlider& slider)
+juce::String shownText (BufferSizeSlider& slider)
 {
     for (auto* child : slider.getChildren())
         if (auto* label = dynamic_cast<juce::Label*> (child))

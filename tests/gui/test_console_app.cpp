@@ -6,7 +6,7 @@
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
 #include "device/DeviceList.h"
-#include "hw_test_support.h"
+#include "device_test_support.h"
 #include "mixer/ConsoleWindow.h"
 #ifdef _WIN32
  #include "platform/win32/Win32Platform.h"
@@ -85,7 +85,7 @@ struct AppRig
         return nullptr;
     }
 
-    bhw::Ptr device (const juce::String& name) const
+    Device::Ptr device (const juce::String& name) const
     {
         for (int i = 0; i < app->getDeviceList()->deviceCount(); ++i)
             if (auto d = app->getDeviceList()->device (i); d->uniqueName() == name)
@@ -239,7 +239,7 @@ TEST (ConsoleApp, SystemEndOfSessionMessageReturnsOnlyOnceTheSessionsAreWritten)
     // The notification thread delivers the message and waits; the message thread runs on.
     std::atomic<bool> returned { false };
     std::thread system ([&] {
-        rig.app->handleWin32Message (platform::WM_ENDSESSION, 1, 0);
+        rig.app->handleNotification (platform::WM_ENDSESSION, 1, 0);
         returned = true;
     });
 

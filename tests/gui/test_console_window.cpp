@@ -1,12 +1,13 @@
 // The console window and its content against devices of the in-process lab, never put on the
 // desktop.
 
+#include "mixer/MixerPage.h"
 #include "console/ConsoleState.h"
 #include "guitar/GuitarInputMode.h"
-#include "mixer/CwcCtrl.h"
+#include "mixer/StatusPoller.h"
 #include "mixer/RepaintRate.h"
-#include "mixer/strips/instripbox.h"
-#include "settings/Settings.h"
+#include "mixer/strips/InputStripBox.h"
+#include "settings/SettingsPage.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ TEST (ConsoleWindow, SavePreferencesWritesPositionTabAndStateKeys)
 {
     WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, -1); });
     auto& w = *rig.window;
-    EXPECT_EQ (w.getContent().currentTab(), CwContent::settingsTab);
+    EXPECT_EQ (w.getContent().currentTab(), ConsoleContent::settingsTab);
     EXPECT_TRUE (w.getContent().getSettingsPage()->isVisible());
 
     w.setTopLeftPosition (321, 123);
@@ -89,10 +90,10 @@ TEST (ConsoleWindow, RestorePositionUsesTheStoredPlace)
 
 TEST (ConsoleWindow, StoredTabOutsideThePairTabsOpensTheFirst)
 {
-    EXPECT_EQ (CwContent::validTab (-1, 3), -1);
-    EXPECT_EQ (CwContent::validTab (2, 3), 2);
-    EXPECT_EQ (CwContent::validTab (3, 3), 0);
-    EXPECT_EQ (CwContent::validTab (-7, 3), 0);
+    EXPECT_EQ (ConsoleContent::validTab (-1, 3), -1);
+    EXPECT_EQ (ConsoleContent::validTab (2, 3), 2);
+    EXPECT_EQ (ConsoleContent::validTab (3, 3), 0);
+    EXPECT_EQ (ConsoleContent::validTab (-7, 3), 0);
 
     WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::tab, 42); });
     EXPECT_EQ (rig.window->getContent().currentTab(), 0);
@@ -112,7 +113,7 @@ TEST (ConsoleWindow, ClosingADisabledWindowDoesNothing)
     EXPECT_TRUE (w.isVisible());
     EXPECT_NE (w.getPreferences(), nullptr);
     EXPECT_FALSE (rig.preferencesFile().existsAsFile());
-    EXPECT_TRUE (w.getContent().getHwThreadIfMade()->isThreadRunning());
+    EXPECT_TRUE (w.getContent().getHardwareThreadIfMade()->isThreadRunning());
     EXPECT_TRUE (rig.listener.finished.empty());
 }
 
@@ -129,7 +130,7 @@ TEST (ConsoleWindow, ClosingSavesHidesAndAsksTheApplicationToRemoveIt)
 
     ASSERT_TRUE (pumpUntil ([&] { return ! rig.listener.finished.empty(); }));
     EXPECT_EQ (rig.listener.finished.front(), &w);
-    EXPECT_FALSE (w.getContent().getHwThreadIfMade()->isThreadRunning());
+    EXPECT_FALSE (w.getContent().getHardwareThreadIfMade()->isThreadRunning());
 }
 
 TEST (ConsoleWindow, DestructionClosesTheDeviceOnce)
@@ -164,7 +165,7 @@ TEST (ConsoleWindow, CapsTheRepaintRateOfDisplaysThatReportNoneOrAFasterOne)
     displays.displays = saved;
 }
 
-TEST (CwContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
+TEST (ConsoleContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
 {
     WindowRig rig;
     auto& content = rig.window->getContent();
@@ -185,7 +186,7 @@ TEST (CwContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
     ASSERT_TRUE (pumpUntil ([&] { return page->getGuitarPanel().isVisible(); }));
 }
 
-TEST (CwContent, EveryValidPollReachesTheMetersAlsoWhenItsValuesDidNotChange)
+TEST (ConsoleContent, EveryValidPollReachesTheMetersAlsoWhenItsValuesDidNotChange)
 {
     WindowRig rig;
     holdInputMeters (rig.lab, [] (int) { return 1u << 30; }); // -6 dB
@@ -206,7 +207,7 @@ TEST (CwContent, EveryValidPollReachesTheMetersAlsoWhenItsValuesDidNotChange)
     EXPECT_TRUE (pumpUntil ([&] { return meter.getLevelTop() == 36; }));
 }
 
-TEST (CwContent, TheFirstSelectionShowsItsPage)
+TEST (ConsoleContent, TheFirstSelectionShowsItsPage)
 {
     {
         WindowRig rig;

@@ -2,10 +2,10 @@
 // in-process lab: typed levels, ganged drags, the Ctrl reset and the Tab ring.
 
 #include "device/GainCode.h"
-#include "mixer/TabbedUiBox.h"
-#include "mixer/strips/MasterStripBox.h"
-#include "mixer/strips/PlayStripBox.h"
-#include "mixer/strips/instripbox.h"
+#include "mixer/MixerPage.h"
+#include "mixer/strips/OutputStripBox.h"
+#include "mixer/strips/PlaybackStripBox.h"
+#include "mixer/strips/InputStripBox.h"
 #include "mixer/widgets/FaderTextBox.h"
 #include "mixer/widgets/ShownValue.h"
 #include "window_test_support.h"
@@ -44,7 +44,7 @@ struct GangedPair
         b.setGang (&gang, &a);
     }
 
-    instrip& strip (int k) { return *rig.content().getInputStrips()->getStrip (k); }
+    InputStrip& strip (int k) { return *rig.content().getInputStrips()->getStrip (k); }
 
     // As a session load or a device read would show them.
     void show (float levelA, float levelB)
@@ -69,8 +69,8 @@ struct GangedPair
     }
 
     WindowRig& rig;
-    monfader& a;
-    monfader& b;
+    MonitorFader& a;
+    MonitorFader& b;
     TestGang gang;
 };
 
@@ -184,7 +184,7 @@ TEST (FaderTextBox, TabWalksTheRingOfBoxesInCreationOrderAcrossStrips)
 
     // From the last input the ring runs on through the playback and output strips, and wraps
     // at both ends.
-    auto& page = *rig.content().getTabbedUiBox();
+    auto& page = *rig.content().getMixerPage();
     std::vector<FaderTextBox*> rest { box.getStrip (box.getNumStrips() - 1)->getFader().getTextBox(),
                                       page.getPlayStrips().getStrip (0)->getFader().getTextBox(),
                                       page.getPlayStrips().getStrip (1)->getFader().getTextBox(),

@@ -31,7 +31,7 @@ void atTheGuitar (sim::SimDevice& device, const std::function<void (sim::SimGuit
 // The settings page with a clock for the panel's one-second rule that the test moves.
 struct GuitarRig : SettingsRig
 {
-    explicit GuitarRig (const std::function<void (sim::SimDevice&, bhw&)>& beforeBuild = {}, bool startThread = true)
+    explicit GuitarRig (const std::function<void (sim::SimDevice&, Device&)>& beforeBuild = {}, bool startThread = true)
         : SettingsRig (false, {}, beforeBuild, startThread), panel (page->getGuitarPanel())
     {
         panel.setClock ([this] { return nowMs; });
@@ -50,7 +50,7 @@ struct GuitarRig : SettingsRig
 
 TEST (GuitarMode, ShowsItselfOnlyWhileAGuitarIsConnected)
 {
-    GuitarRig rig ([] (sim::SimDevice&, bhw& device) { ASSERT_EQ (device.setGuitarState (false, false, 120), 0); });
+    GuitarRig rig ([] (sim::SimDevice&, Device& device) { ASSERT_EQ (device.setGuitarState (false, false, 120), 0); });
     auto& panel = rig.panel;
     EXPECT_EQ (panel.getName(), "guitar mode");
     EXPECT_EQ (panel.getText(), "Guitar mode");
@@ -211,7 +211,7 @@ TEST (GuitarMode, AClickWhileTheGuitarIsReadWinsOverTheAnswer)
 
 TEST (GuitarMode, NeverKeepsTheDelayAndFiveMinutesStoresIt)
 {
-    GuitarRig rig ([] (sim::SimDevice&, bhw& device) { ASSERT_EQ (device.setGuitarState (false, true, 120), 0); });
+    GuitarRig rig ([] (sim::SimDevice&, Device& device) { ASSERT_EQ (device.setGuitarState (false, true, 120), 0); });
     auto& combo = rig.panel.getChargeCombo();
     ASSERT_TRUE (pumpUntil ([&] { return rig.state().guitarSetting() == 120; }));
 
@@ -230,7 +230,7 @@ TEST (GuitarMode, NeverKeepsTheDelayAndFiveMinutesStoresIt)
 
 TEST (GuitarMode, ResetGivesFiveMinutesAndLiveMode)
 {
-    GuitarRig rig ([] (sim::SimDevice&, bhw& device) {
+    GuitarRig rig ([] (sim::SimDevice&, Device& device) {
         ASSERT_EQ (device.setGuitarState (false, false, 120), 0);
         ASSERT_EQ (device.setGuitarControl (2), 0);
     });

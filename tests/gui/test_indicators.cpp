@@ -2,10 +2,10 @@
 // flags, what they repaint, and how the warning blinks.
 
 #include "look/ConsoleSkin.h"
-#include "mixer/strips/instripbox.h"
+#include "mixer/strips/InputStripBox.h"
 #include "mixer/widgets/ActivityLight.h"
-#include "mixer/widgets/RudeSolo.h"
-#include "mixer/widgets/meter.h"
+#include "mixer/widgets/SoloWarning.h"
+#include "mixer/widgets/LevelMeter.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +58,7 @@ struct MeterRig
     juce::Image lit = ConsoleSkin::loadImage (SkinImage::meterLit);
     juce::Image unlit = ConsoleSkin::loadImage (SkinImage::meterUnlit);
     juce::Component parent;
-    meter m;
+    LevelMeter m;
     juce::Image canvas { juce::Image::RGB, 10, 192, true };
 };
 
@@ -71,20 +71,20 @@ TEST (Meter, LevelsMapToTheScaleAndFullScaleCoversEverythingAbove)
     };
     for (const auto& c : { Case { 0x7FFFFFFF, 0 }, Case { 1u << 30, 36 }, Case { 1, 191 }, Case { 0, 191 },
                            Case { 0x80000000, 0 }, Case { 0xFFFFFFFF, 0 }, Case { 536870912, 72 } /* -12 dB */ })
-        EXPECT_EQ (meter::topRowFor (-meter::levelToDb (c.level), meter::scaleRows), c.top) << c.level;
+        EXPECT_EQ (LevelMeter::topRowFor (-LevelMeter::levelToDb (c.level), LevelMeter::scaleRows), c.top) << c.level;
 
-    EXPECT_EQ (meter::levelToDb (0xFFFFFFFF), 0) << "bit 31 set is beyond full scale, shown as full scale";
+    EXPECT_EQ (LevelMeter::levelToDb (0xFFFFFFFF), 0) << "bit 31 set is beyond full scale, shown as full scale";
 
     // The steps of the scale: 2 rows between -24 and -25, 4 between -41 and -42, one row from -72.
-    EXPECT_EQ (meter::topRowFor (24, 192) - meter::topRowFor (25, 192), -2);
-    EXPECT_EQ (meter::topRowFor (42, 192) - meter::topRowFor (41, 192), 4);
-    EXPECT_EQ (meter::topRowFor (71, 192), 189);
-    EXPECT_EQ (meter::topRowFor (72, 192), 191);
-    EXPECT_EQ (meter::topRowFor (128, 192), 191);
+    EXPECT_EQ (LevelMeter::topRowFor (24, 192) - LevelMeter::topRowFor (25, 192), -2);
+    EXPECT_EQ (LevelMeter::topRowFor (42, 192) - LevelMeter::topRowFor (41, 192), 4);
+    EXPECT_EQ (LevelMeter::topRowFor (71, 192), 189);
+    EXPECT_EQ (LevelMeter::topRowFor (72, 192), 191);
+    EXPECT_EQ (LevelMeter::topRowFor (128, 192), 191);
 
     // Rounding to the nearest whole dB: just above -6.5 dB is -6, just below is -7.
-    EXPECT_EQ (meter::levelToDb (1016100000u), -6);
-    EXPECT_EQ (meter::levelToDb (1016070000u), -7);
+    EXPECT_EQ (LevelMeter::levelToDb (1016100000u), -6);
+    EXPECT_EQ (LevelMeter::levelToDb (1016070000u), -7);
 }
 
 TEST (Meter, RepaintsOnlyTheBandThatMovedAndDrawsBothImages)
@@ -136,7 +136,7 @@ TEST (ActivityLight, FramesChangeAtTheThresholdsAndIgnoreBit31)
     EXPECT_EQ (shot.getPixelAt (2, 2).getARGB(), strip.getPixelAt (3 * 5 + 2, 2).getARGB());
 }
 
-TEST (RudeSolo, BlinksHalfASecondOnAndOffAndGoesDarkWithTheLastSolo)
+TEST (SoloWarning, BlinksHalfASecondOnAndOffAndGoesDarkWithTheLastSolo)
 {
     WindowRig rig;
     auto& warning = *rig.content().getSoloWarning();

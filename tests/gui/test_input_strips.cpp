@@ -2,9 +2,10 @@
 // header, the pair switch, mutes and solos alone, ganged and across all strips, the reset
 // routing, and a device with more inputs than the box shows.
 
+#include "mixer/MixerPage.h"
 #include "device/GainCode.h"
 #include "look/ConsoleLookAndFeel.h"
-#include "mixer/strips/instripbox.h"
+#include "mixer/strips/InputStripBox.h"
 #include "mixer/widgets/FaderTextBox.h"
 #include "window_test_support.h"
 
@@ -18,7 +19,7 @@ namespace
 constexpr uint32_t monitorCategory = 8;
 constexpr uint32_t setGain = 0, setMute = 2, setSolo = 4, setPan = 6;
 
-instripbox& strips (WindowRig& rig)
+InputStripBox& strips (WindowRig& rig)
 {
     return *rig.content().getInputStrips();
 }
@@ -247,7 +248,7 @@ TEST (InputStrips, ResetRoutesTheAnalogPairToTheAnalogOutputsAndCentresTheGuitar
 
     // As the reset button does it for every control: the strips' controls reset, then go to the
     // device.
-    std::vector<HwCtrl*> controls;
+    std::vector<DeviceControl*> controls;
     for (int k = 0; k < strips (rig).getNumStrips(); ++k)
     {
         auto& strip = *strips (rig).getStrip (k);
@@ -358,7 +359,7 @@ TEST (PanKnob, TextCtrlGesturesAndFrames)
     EXPECT_TRUE (pumpUntil ([&] { return rig.device().mixer().monitorPan[2][0] == 128; }));
 }
 
-TEST (ToggleBase, HoverHighlightIsInsetOnTogglesAndCoversGangButtons)
+TEST (SkinToggle, HoverHighlightIsInsetOnTogglesAndCoversGangButtons)
 {
     WindowRig rig;
     auto& mute = strips (rig).getStrip (0)->getMute();

@@ -5,17 +5,17 @@
 
 #include "console/ConsoleState.h"
 #include "device/GainCode.h"
-#include "mixer/BrioTopTabBar.h"
+#include "mixer/ConsoleTabBar.h"
 #include "mixer/MixerPagePanels.h"
-#include "mixer/TabbedUiBox.h"
-#include "mixer/strips/MasterStripBox.h"
+#include "mixer/MixerPage.h"
+#include "mixer/strips/OutputStripBox.h"
 #include "mixer/strips/OutputNames.h"
-#include "mixer/strips/PlayStripBox.h"
-#include "mixer/strips/StripHdrs.h"
-#include "mixer/strips/instripbox.h"
+#include "mixer/strips/PlaybackStripBox.h"
+#include "mixer/strips/StripHeaders.h"
+#include "mixer/strips/InputStripBox.h"
 #include "mixer/widgets/FaderTextBox.h"
-#include "mixer/widgets/RudeSolo.h"
-#include "settings/Settings.h"
+#include "mixer/widgets/SoloWarning.h"
+#include "settings/SettingsPage.h"
 #include "sim/SimEndpoints.h"
 #include "window_test_support.h"
 
@@ -30,9 +30,9 @@ namespace
 
 constexpr uint32_t playbackCategory = 6;
 
-TabbedUiBox& page (WindowRig& rig) { return *rig.content().getTabbedUiBox(); }
-PlayStrip& playStrip (WindowRig& rig, int q) { return *page (rig).getPlayStrips().getStrip (q); }
-MasterStripBox& outputs (WindowRig& rig) { return page (rig).getOutputStrips(); }
+MixerPage& page (WindowRig& rig) { return *rig.content().getMixerPage(); }
+PlaybackStrip& playStrip (WindowRig& rig, int q) { return *page (rig).getPlayStrips().getStrip (q); }
+OutputStripBox& outputs (WindowRig& rig) { return page (rig).getOutputStrips(); }
 
 // The lab's commands that `wanted` picks, until `count` have arrived, and any right behind them.
 std::vector<SentCommand> waitForCommands (sim::SimDevice& device, const std::function<bool (const SentCommand&)>& wanted,
@@ -54,9 +54,9 @@ std::vector<SentCommand> waitForCommands (sim::SimDevice& device, const std::fun
 }
 
 // The controls of the playback and output strips.
-std::vector<HwCtrl*> stripControls (WindowRig& rig)
+std::vector<DeviceControl*> stripControls (WindowRig& rig)
 {
-    std::vector<HwCtrl*> controls;
+    std::vector<DeviceControl*> controls;
     for (int q = 0; q < 2; ++q)
     {
         auto& strip = playStrip (rig, q);
@@ -68,7 +68,7 @@ std::vector<HwCtrl*> stripControls (WindowRig& rig)
 
 // As a session load does it, for the strips' controls (the settings page's would open message
 // boxes): refresh with every channel marked, then queued for set.
-void loadIntoControls (const std::vector<HwCtrl*>& controls, ConsoleState& state)
+void loadIntoControls (const std::vector<DeviceControl*>& controls, ConsoleState& state)
 {
     for (auto* c : controls)
         c->refresh (state, true);
@@ -106,10 +106,10 @@ void holdOutputMeters (LabDevice& lab, std::function<uint32_t (int output)> outp
     };
 }
 
-HwInfo infoWithOutputs (std::vector<sim::SimChannelGroup> groups)
+HardwareInfo infoWithOutputs (std::vector<sim::SimChannelGroup> groups)
 {
     const auto block = hwinfoWith ([&] (sim::SimProfile& p) { p.outputGroups = groups; });
-    HwInfo info;
+    HardwareInfo info;
     EXPECT_TRUE (info.decode (block.getData(), block.getSize()));
     return info;
 }
@@ -226,7 +226,7 @@ TEST (PlaybackStrips, DefaultNamesAndHeadersFollowTheOutputGroups)
     EXPECT_EQ (defaultOutputName (&adat, 14), "Out 15") << "a channel past the groups";
     for (const auto& [bank, title] : { std::pair<int, const char*> { 0, "DIGITAL" }, { 8, "DIGITAL" }, { 10, "OUTPUT" }, { 12, "OUTPUT" } })
     {
-        EXPECT_EQ (PlayStripHdr::headerText (&adat, bank), title) << bank;
+        EXPECT_EQ (PlaybackHeader::headerText (&adat, bank), title) << bank;
         EXPECT_EQ (kindTitle (&adat, bank), title) << bank;
     }
 
@@ -242,7 +242,7 @@ TEST (PlaybackStrips, DefaultNamesAndHeadersFollowTheOutputGroups)
     // A single group of more channels is not plain stereo: grouped names, still PLAYBACK.
     const auto eight = infoWithOutputs ({ { 0, 8 } });
     EXPECT_EQ (defaultPlaybackName (&eight, 1), "Play A2");
-    EXPECT_EQ (PlayStripHdr::headerText (&eight, 4), "PLAYBACK");
+    EXPECT_EQ (PlaybackHeader::headerText (&eight, 4), "PLAYBACK");
 
     // The output header draws its text, white on dark, fitted into the header.
     auto& header = page (rig).getOutputHeader();
@@ -507,7 +507,7 @@ TEST (MixerPage, TheTabBarSwitchesThePagesAndTheStoredTabOpens)
         bar.mouseUp (mouseAt (bar, { 430.0f, 15.0f }));
         EXPECT_TRUE (rig.content().getSettingsPage()->isVisible());
         EXPECT_FALSE (page (rig).isVisible());
-        EXPECT_EQ (rig.content().currentTab(), CwContent::settingsTab);
+        EXPECT_EQ (rig.content().currentTab(), ConsoleContent::settingsTab);
         bar.mouseUp (mouseAt (bar, { 10.0f, 15.0f }));
         EXPECT_TRUE (page (rig).isVisible());
         EXPECT_EQ (outputs (rig).getBank(), 0);
@@ -529,7 +529,7 @@ TEST (MixerPage, TheTabBarSwitchesThePagesAndTheStoredTabOpens)
         WindowRig rig (plug);
         EXPECT_EQ (rig.content().pairTabCount(), 0);
         EXPECT_EQ (rig.content().getTabBar()->getNumTabs(), 1);
-        EXPECT_EQ (rig.content().currentTab(), CwContent::settingsTab);
+        EXPECT_EQ (rig.content().currentTab(), ConsoleContent::settingsTab);
         EXPECT_TRUE (rig.content().getSettingsPage()->isVisible());
     }
 }

@@ -1,6 +1,7 @@
 // The session box, the session commands and the operations behind them in a real console
 // window: its strips, settings page and hardware thread against a device of the in-process lab.
 
+#include "mixer/MixerPage.h"
 #include "session_test_support.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "guitar/GuitarInputMode.h"
 #include "settings/BufferSize.h"
 #include "settings/ClockSource.h"
-#include "settings/DxSampleRateLock.h"
+#include "settings/SampleRateLock.h"
 #include "settings/SampleRate.h"
 #include "settings/SampleRateDisplay.h"
 #include "settings/SpdifFormat.h"
@@ -116,9 +116,9 @@ TEST (SettingsPage, ControlsFollowTheDeviceAndStandInTheirColumns)
 }
 
 // A device that answers "time-out" to the next `count` commands, or to a `share` of them.
-std::function<void (sim::SimDevice&, bhw&)> timingOut (int count, double share)
+std::function<void (sim::SimDevice&, Device&)> timingOut (int count, double share)
 {
-    return [count, share] (sim::SimDevice& device, bhw&) {
+    return [count, share] (sim::SimDevice& device, Device&) {
         sim::SimFaults f;
         f.ntStatus = platform::STATUS_TIMEOUT;
         f.ntStatusCount = count;
@@ -187,7 +187,7 @@ TEST (SettingsPage, ChoosingARateOnVistaPausesThePageForTwoSeconds)
 
 TEST (SettingsPage, BeforeVistaALockedRateIsUnlockedSetAndLockedAgain)
 {
-    SettingsRig rig (false, {}, [] (sim::SimDevice&, bhw& device) { ASSERT_EQ (device.setRateLock (true), 0); });
+    SettingsRig rig (false, {}, [] (sim::SimDevice&, Device& device) { ASSERT_EQ (device.setRateLock (true), 0); });
     auto& rates = rig.page->getSampleRate();
     auto& lock = *rates.getLock();
     ASSERT_TRUE (pumpUntil ([&] { return lock.getToggleState(); })); // read from the driver

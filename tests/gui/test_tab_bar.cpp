@@ -2,8 +2,8 @@
 // layouts, the compact layout, clicks, and what it draws. The mixer page behind it is in
 // test_mixer_page.cpp.
 
-#include "device/HwInfo.h"
-#include "mixer/BrioTopTabBar.h"
+#include "device/HardwareInfo.h"
+#include "mixer/ConsoleTabBar.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +24,10 @@ public:
     std::map<int, uint32_t> levels;
 };
 
-HwInfo infoWithOutputs (std::vector<sim::SimChannelGroup> groups)
+HardwareInfo infoWithOutputs (std::vector<sim::SimChannelGroup> groups)
 {
     const auto block = hwinfoWith ([&] (sim::SimProfile& p) { p.outputGroups = groups; });
-    HwInfo info;
+    HardwareInfo info;
     EXPECT_TRUE (info.decode (block.getData(), block.getSize()));
     return info;
 }
@@ -64,8 +64,8 @@ struct BarRig
     }
 
     RecordingHost host;
-    HwInfo info;
-    BrioTopTabBar bar;
+    HardwareInfo info;
+    ConsoleTabBar bar;
 };
 
 using Texts = std::vector<juce::String>;

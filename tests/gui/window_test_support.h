@@ -5,10 +5,10 @@
 
 #include "app/ConsoleAppMessages.h"
 #include "console/ConsolePreferences.h"
-#include "hw_test_support.h"
+#include "device_test_support.h"
 #include "mixer/ConsoleWindow.h"
-#include "mixer/CwContent.h"
-#include "mixer/widgets/Gang.h"
+#include "mixer/ConsoleContent.h"
+#include "mixer/widgets/GangButton.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ struct WindowRig
         return openConsolePreferences (lab.device->uniqueName(), folder.getFile());
     }
 
-    CwContent& content() { return window->getContent(); }
+    ConsoleContent& content() { return window->getContent(); }
     ConsoleState& state() { return window->getState(); }
     sim::SimDevice& device() { return *lab.sim; }
 
@@ -105,10 +105,10 @@ inline void holdInputMeters (LabDevice& lab, std::function<uint32_t (int input)>
 }
 
 // A gang button of the playback or output strips' kind, whose link the test sets by hand.
-class TestGang : public Gang
+class TestGang : public GangButton
 {
 public:
-    using Gang::Gang;
+    using GangButton::GangButton;
     void refreshFromState() override {}
     void storeLink() override {}
 };

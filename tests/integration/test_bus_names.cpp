@@ -1,7 +1,7 @@
 // Device names on the bus: what a device's registry value turns into on each backend, and
 // which names the lab can publish side by side.
 
-#include "device/bhw.h"
+#include "device/Device.h"
 #include "platform/DeviceBusPlatform.h"
 #include "sim/BusServer.h"
 #include "sim/InProcessPlatform.h"
@@ -49,7 +49,7 @@ juce::String nameOn (platform::Platform& platform, const juce::String& path)
     platform::DeviceInterfaceData data;
     for (int i = 0; set->enumDeviceInterface (i, data); ++i)
         if (data.devicePath == path)
-            return bhw (platform, *set, data).uniqueName();
+            return Device (platform, *set, data).uniqueName();
     return "(not listed)";
 }
 

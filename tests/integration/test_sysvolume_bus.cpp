@@ -5,9 +5,9 @@
 #include "integration/bus_test_fixture.h"
 
 #include "device/GainCode.h"
-#include "device/Win32NotificationWindow.h"
-#include "device/bhw.h"
-#include "sysvolume/SysVolumeVista.h"
+#include "device/NotificationWindow.h"
+#include "device/Device.h"
+#include "sysvolume/EndpointVolumeLink.h"
 
 #include <gtest/gtest.h>
 
@@ -33,17 +33,17 @@ public:
     int count = 0;
 };
 
-struct SysVolumeBusTest : BusTest
+struct SystemVolumeBusTest : BusTest
 {
     juce::ScopedJuceInitialiser_GUI juce;
 
-    static bhw::Ptr open (Platform& bus, const juce::String& path, Win32NotificationWindow& window)
+    static Device::Ptr open (Platform& bus, const juce::String& path, NotificationWindow& window)
     {
         auto set = bus.getClassDevs (ARX_INTERFACE_CLASS);
         DeviceInterfaceData data;
         for (int i = 0; set->enumDeviceInterface (i, data); ++i)
             if (data.devicePath == path)
-                if (bhw::Ptr device = new bhw (bus, *set, data, &window); device->open())
+                if (Device::Ptr device = new Device (bus, *set, data, &window); device->open())
                     return device;
         return {};
     }
@@ -58,14 +58,14 @@ struct SysVolumeBusTest : BusTest
     uint32_t playbackGainCode (int channel) { return (uint32_t) (juce::int64) dump ("ARX-1")["mixer"]["playbackGain"][channel]; }
 };
 
-TEST_F (SysVolumeBusTest, AChangeFromAnotherProgramReachesTheDeviceAndIsAnnouncedInBothGenerations)
+TEST_F (SystemVolumeBusTest, AChangeFromAnotherProgramReachesTheDeviceAndIsAnnouncedInBothGenerations)
 {
     startDaemon ({ "arx:ARX-1" });
     for (bool isVista : { true, false })
     {
         SCOPED_TRACE (isVista ? "endpoint link" : "legacy mixer link");
         BusOfGeneration bus (dir, isVista);
-        Win32NotificationWindow window (bus);
+        NotificationWindow window (bus);
         auto device = open (bus, path ("ARX-1"), window);
         ASSERT_NE (device, nullptr);
         ChangeCounter counter;
@@ -85,14 +85,14 @@ TEST_F (SysVolumeBusTest, AChangeFromAnotherProgramReachesTheDeviceAndIsAnnounce
     EXPECT_EQ (cli ({ "endpoint", "ARX-1", "--channel", "0" }).first, 2);
 }
 
-TEST_F (SysVolumeBusTest, TheConsolesLevelsGoThroughTheEndpointWhereOneCarriesTheChannel)
+TEST_F (SystemVolumeBusTest, TheConsolesLevelsGoThroughTheEndpointWhereOneCarriesTheChannel)
 {
     startDaemon ({ "arx:ARX-1", "arx:ARX-2" });
     BusOfGeneration bus (dir, true);
-    Win32NotificationWindow window (bus);
+    NotificationWindow window (bus);
     auto device = open (bus, path ("ARX-1"), window);
     ASSERT_NE (device, nullptr);
-    EXPECT_EQ (dynamic_cast<SysVolumeVista&> (*device->systemVolume()).endpointCount(), 2);
+    EXPECT_EQ (dynamic_cast<EndpointVolumeLink&> (*device->systemVolume()).endpointCount(), 2);
 
     ASSERT_EQ (device->setPlaybackGain (1, -9.0f), 0);
     ASSERT_EQ (device->setPlaybackMute (0, true), 0);
@@ -109,23 +109,23 @@ TEST_F (SysVolumeBusTest, TheConsolesLevelsGoThroughTheEndpointWhereOneCarriesTh
 }
 
 // The system's audio service goes away under a live link (here with the devices: one daemon).
-TEST_F (SysVolumeBusTest, ALinkWhoseServiceWentFallsBackInsteadOfWaiting)
+TEST_F (SystemVolumeBusTest, ALinkWhoseServiceWentFallsBackInsteadOfWaiting)
 {
     startDaemon ({ "arx:ARX-1" });
     BusOfGeneration bus (dir, true);
-    Win32NotificationWindow window (bus);
+    NotificationWindow window (bus);
     auto device = open (bus, path ("ARX-1"), window);
     ASSERT_NE (device, nullptr);
-    ASSERT_EQ (dynamic_cast<SysVolumeVista&> (*device->systemVolume()).endpointCount(), 2);
+    ASSERT_EQ (dynamic_cast<EndpointVolumeLink&> (*device->systemVolume()).endpointCount(), 2);
 
     ::kill (daemon, SIGTERM);
     int status = 0;
     ::waitpid (daemon, &status, 0);
     daemon = -1;
 
-    EXPECT_EQ (device->setPlaybackGain (0, -6.0f), bhw::resultTimeout); // the endpoint failed: dropped
-    EXPECT_EQ (device->setPlaybackGain (0, -6.0f), bhw::resultFailed);  // none found, the command fails
-    EXPECT_EQ (dynamic_cast<SysVolumeVista&> (*device->systemVolume()).endpointCount(), 0);
+    EXPECT_EQ (device->setPlaybackGain (0, -6.0f), Device::resultTimeout); // the endpoint failed: dropped
+    EXPECT_EQ (device->setPlaybackGain (0, -6.0f), Device::resultFailed);  // none found, the command fails
+    EXPECT_EQ (dynamic_cast<EndpointVolumeLink&> (*device->systemVolume()).endpointCount(), 0);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 // driver request so that tests can alter what comes back from the real simulated device.
 
 #include "console/ConsoleState.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 #include "sim/DeviceLab.h"
 #include "sim/InProcessPlatform.h"
 #include "sim/SimProfiles.h"
@@ -126,8 +126,8 @@ public:
     }
 
     // The device object of a plugged device, opened; null when the platform does not list it.
-    static bhw::Ptr openDevice (platform::Platform& platform, const juce::String& uniqueName,
-                                Win32NotificationWindow* window = nullptr)
+    static Device::Ptr openDevice (platform::Platform& platform, const juce::String& uniqueName,
+                                NotificationWindow* window = nullptr)
     {
         auto set = platform.getClassDevs (platform::ARX_INTERFACE_CLASS);
         platform::DeviceInterfaceData data;
@@ -136,7 +136,7 @@ public:
         {
             if (data.devicePath == sim::DeviceLab::devicePath (uniqueName))
             {
-                bhw::Ptr device (new bhw (platform, *set, data, window));
+                Device::Ptr device (new Device (platform, *set, data, window));
                 device->open();
                 return device;
             }
@@ -160,7 +160,7 @@ public:
     sim::InProcessPlatform inProcess { lab };
     HookedPlatform hooked { inProcess, hook };
     sim::SimDevice* sim = nullptr;
-    bhw::Ptr device;
+    Device::Ptr device;
 };
 
 } // namespace arx::test

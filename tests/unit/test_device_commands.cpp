@@ -68,7 +68,7 @@ protected:
         lab.sim->takeRequestLog();
     }
 
-    bhw& dev() { return *lab.device; }
+    Device& dev() { return *lab.device; }
 
     bool waitUntilReady()
     {
@@ -665,13 +665,13 @@ TEST (DeviceOpen, UnpluggedDeviceCannotBeOpened)
     lab.device = nullptr;
 }
 
-bhw::Ptr deviceFor (platform::Platform& platform, const sim::SimDevice& simDevice)
+Device::Ptr deviceFor (platform::Platform& platform, const sim::SimDevice& simDevice)
 {
     auto set = platform.getClassDevs (platform::ARX_INTERFACE_CLASS);
     platform::DeviceInterfaceData data;
     for (int i = 0; set != nullptr && set->enumDeviceInterface (i, data); ++i)
         if (data.devicePath == sim::DeviceLab::devicePath (simDevice.uniqueName()))
-            return bhw::Ptr (new bhw (platform, *set, data));
+            return Device::Ptr (new Device (platform, *set, data));
     return {};
 }
 

@@ -2,7 +2,7 @@
 // gain/pan codes shared by the device commands and the console state.
 
 #include "device/GainCode.h"
-#include "device/HwInfo.h"
+#include "device/HardwareInfo.h"
 #include "sim/SimProfiles.h"
 
 #include <gtest/gtest.h>
@@ -32,14 +32,14 @@ void putWord (std::vector<uint8_t>& bytes, size_t offset, uint32_t value)
     std::memcpy (bytes.data() + offset, &value, 4);
 }
 
-HwInfo decoded (const std::vector<uint8_t>& bytes)
+HardwareInfo decoded (const std::vector<uint8_t>& bytes)
 {
-    HwInfo info;
+    HardwareInfo info;
     EXPECT_TRUE (info.decode (bytes.data(), bytes.size()));
     return info;
 }
 
-TEST (HwInfo, DecodesTheDefaultProfile)
+TEST (HardwareInfo, DecodesTheDefaultProfile)
 {
     const auto profile = arxProfile();
     const auto info = decoded (profileBytes (profile));
@@ -59,7 +59,7 @@ TEST (HwInfo, DecodesTheDefaultProfile)
     EXPECT_TRUE (info.clockAvailable (3));
     EXPECT_FALSE (info.clockAvailable (2));
 
-    for (int ch = 0; ch < HwInfo::maxMappedChannels; ++ch)
+    for (int ch = 0; ch < HardwareInfo::maxMappedChannels; ++ch)
     {
         EXPECT_EQ (info.inputKind (ch), profile.inputKind (ch)) << ch;
         EXPECT_EQ (info.outputKind (ch), profile.outputKind (ch)) << ch;
@@ -69,7 +69,7 @@ TEST (HwInfo, DecodesTheDefaultProfile)
     EXPECT_EQ (info.outputGroupShortName (1), "H");
 }
 
-TEST (HwInfo, MapsNumberChannelsAcrossGroupsAndSkipEmptyGroups)
+TEST (HardwareInfo, MapsNumberChannelsAcrossGroupsAndSkipEmptyGroups)
 {
     auto profile = arxProfile();
     profile.inputGroups = { { 0, 2 }, { 7, 0 }, { 9, 3 } };
@@ -86,7 +86,7 @@ TEST (HwInfo, MapsNumberChannelsAcrossGroupsAndSkipEmptyGroups)
     EXPECT_EQ (info.inputKind (64), 0xFF);
 }
 
-TEST (HwInfo, MapsHoldAtMostSixtyFourChannels)
+TEST (HardwareInfo, MapsHoldAtMostSixtyFourChannels)
 {
     auto profile = arxProfile();
     profile.outputGroups = { { 0, 40 }, { 2, 40 } };
@@ -101,7 +101,7 @@ TEST (HwInfo, MapsHoldAtMostSixtyFourChannels)
     EXPECT_EQ (info.bytes()[452 + 63 * 3 + 2], 23);
 }
 
-TEST (HwInfo, GroupCountsAboveEightAreClamped)
+TEST (HardwareInfo, GroupCountsAboveEightAreClamped)
 {
     auto bytes = profileBytes (arxProfile());
     // The word after the eighth output group is the input group count: read as a ninth output
@@ -132,11 +132,11 @@ TEST (HwInfo, GroupCountsAboveEightAreClamped)
     EXPECT_EQ (mapped ([&] (int c) { return info.outputKind (c); }), stored (108));
 }
 
-TEST (HwInfo, ShortValueReadsZeroAndLongValueIsRejected)
+TEST (HardwareInfo, ShortValueReadsZeroAndLongValueIsRejected)
 {
     const auto bytes = profileBytes (arxProfile());
 
-    HwInfo shortInfo;
+    HardwareInfo shortInfo;
     ASSERT_TRUE (shortInfo.decode (bytes.data(), 16));
     EXPECT_EQ (shortInfo.vendorId(), 0x75Bu);
     EXPECT_EQ (shortInfo.inputCount(), 0);
@@ -145,12 +145,12 @@ TEST (HwInfo, ShortValueReadsZeroAndLongValueIsRejected)
 
     std::vector<uint8_t> tooLong (bytes);
     tooLong.push_back (0);
-    HwInfo longInfo;
+    HardwareInfo longInfo;
     EXPECT_FALSE (longInfo.decode (tooLong.data(), tooLong.size()));
     EXPECT_EQ (longInfo.vendorId(), 0u);
 }
 
-TEST (HwInfo, ModelNameWithoutTerminatorStopsAtThirtyTwoBytes)
+TEST (HardwareInfo, ModelNameWithoutTerminatorStopsAtThirtyTwoBytes)
 {
     auto bytes = profileBytes (arxProfile());
     std::memset (bytes.data() + 52, 'M', 32);
@@ -163,7 +163,7 @@ TEST (HwInfo, ModelNameWithoutTerminatorStopsAtThirtyTwoBytes)
     EXPECT_EQ (decoded (bytes).modelName(), juce::String::charToString (juce::juce_wchar (0xE9)));
 }
 
-TEST (HwInfo, PlaybackCountFollowsTheRate)
+TEST (HardwareInfo, PlaybackCountFollowsTheRate)
 {
     auto profile = arxProfile();
     profile.playbackCount1x = 10;
@@ -177,7 +177,7 @@ TEST (HwInfo, PlaybackCountFollowsTheRate)
     EXPECT_EQ (info.playbackCount (100001), 2);
 }
 
-TEST (HwInfo, ClocksAndSpdif)
+TEST (HardwareInfo, ClocksAndSpdif)
 {
     auto profile = arxProfile();
     profile.clockMask = 0x43; // Internal, FireWire and bit 6 only
@@ -186,33 +186,33 @@ TEST (HwInfo, ClocksAndSpdif)
     EXPECT_FALSE (info.hasExternalClocks());
     EXPECT_FALSE (info.hasSpdifOutput());
 
-    EXPECT_EQ (HwInfo::clockName (0), "Internal");
-    EXPECT_EQ (HwInfo::clockName (5), "ADAT B");
-    EXPECT_EQ (HwInfo::clockName (6), "");
+    EXPECT_EQ (HardwareInfo::clockName (0), "Internal");
+    EXPECT_EQ (HardwareInfo::clockName (5), "ADAT B");
+    EXPECT_EQ (HardwareInfo::clockName (6), "");
 }
 
-TEST (HwInfo, KindNames)
+TEST (HardwareInfo, KindNames)
 {
-    EXPECT_EQ (HwInfo::inputKindShortName (9), "S");
-    EXPECT_EQ (HwInfo::inputKindShortName (1), "S");
-    EXPECT_EQ (HwInfo::inputKindName (9), "String");
-    EXPECT_EQ (HwInfo::inputKindName (8), "Piezo");
-    EXPECT_EQ (HwInfo::inputKindShortName (6), "");
-    EXPECT_EQ (HwInfo::inputKindShortName (5), "In");
-    EXPECT_EQ (HwInfo::inputKindName (42), "Input");
-    EXPECT_EQ (HwInfo::outputKindName (5), "Headphones");
-    EXPECT_EQ (HwInfo::outputKindShortName (6), "");
-    EXPECT_EQ (HwInfo::outputKindShortName (7), "Out");
-    EXPECT_EQ (HwInfo::outputKindName (2), "ADAT");
+    EXPECT_EQ (HardwareInfo::inputKindShortName (9), "S");
+    EXPECT_EQ (HardwareInfo::inputKindShortName (1), "S");
+    EXPECT_EQ (HardwareInfo::inputKindName (9), "String");
+    EXPECT_EQ (HardwareInfo::inputKindName (8), "Piezo");
+    EXPECT_EQ (HardwareInfo::inputKindShortName (6), "");
+    EXPECT_EQ (HardwareInfo::inputKindShortName (5), "In");
+    EXPECT_EQ (HardwareInfo::inputKindName (42), "Input");
+    EXPECT_EQ (HardwareInfo::outputKindName (5), "Headphones");
+    EXPECT_EQ (HardwareInfo::outputKindShortName (6), "");
+    EXPECT_EQ (HardwareInfo::outputKindShortName (7), "Out");
+    EXPECT_EQ (HardwareInfo::outputKindName (2), "ADAT");
 }
 
-TEST (HwInfo, VersionText)
+TEST (HardwareInfo, VersionText)
 {
-    EXPECT_EQ (HwInfo::versionText (0x03020100), "3.2.1");
-    EXPECT_EQ (HwInfo::versionText (0x0302001E), "3.2.1E");
-    EXPECT_EQ (HwInfo::versionText (0x01000000), "1.0");
-    EXPECT_EQ (HwInfo::versionText (0x0502030D), "5.2.3"); // build kind 13 adds nothing
-    EXPECT_EQ (HwInfo::versionText (0xFF0A0C2E), "255.10.12.2E");
+    EXPECT_EQ (HardwareInfo::versionText (0x03020100), "3.2.1");
+    EXPECT_EQ (HardwareInfo::versionText (0x0302001E), "3.2.1E");
+    EXPECT_EQ (HardwareInfo::versionText (0x01000000), "1.0");
+    EXPECT_EQ (HardwareInfo::versionText (0x0502030D), "5.2.3"); // build kind 13 adds nothing
+    EXPECT_EQ (HardwareInfo::versionText (0xFF0A0C2E), "255.10.12.2E");
 }
 
 TEST (GainCode, ConvertsBothWays)

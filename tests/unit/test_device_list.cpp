@@ -1,9 +1,9 @@
 // The device list, the notification window and the change notifier against the in-process lab.
 
-#include "device/CDevChangeNotify.h"
+#include "device/DeviceChangeNotifier.h"
 #include "device/DeviceChangeMessage.h"
 #include "device/DeviceList.h"
-#include "device/Win32NotificationWindow.h"
+#include "device/NotificationWindow.h"
 #include "sim/DeviceLab.h"
 #include "sim/InProcessPlatform.h"
 
@@ -62,7 +62,7 @@ protected:
     juce::ScopedJuceInitialiser_GUI juce;
     sim::DeviceLab lab;
     sim::InProcessPlatform platform { lab };
-    Win32NotificationWindow window { platform };
+    NotificationWindow window { platform };
 };
 
 TEST_F (DeviceListTest, NewestDeviceFirstAndOnlyTheWantedVendor)
@@ -141,24 +141,24 @@ TEST_F (DeviceListTest, DuplicateArrivalPostsNothing)
     lab.plug ({ .uniqueName = "Dup" });
     DeviceList list (platform, window, DeviceList::supportedVendor);
     RecordingListener listener;
-    CDevChangeNotify notifier (ARX_INTERFACE_CLASS, list, window);
+    DeviceChangeNotifier notifier (ARX_INTERFACE_CLASS, list, window);
     EXPECT_TRUE (notifier.isRegistered());
     notifier.setListener (&listener);
 
     DevBroadcastDeviceInterface broadcast;
     broadcast.name = pathOf ("Dup");
-    notifier.handleWin32Message (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, intptr_t (&broadcast));
-    notifier.handleWin32Message (WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVEFAILED, intptr_t (&broadcast));
-    notifier.handleWin32Message (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    notifier.handleNotification (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, intptr_t (&broadcast));
+    notifier.handleNotification (WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVEFAILED, intptr_t (&broadcast));
+    notifier.handleNotification (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
     broadcast.deviceType = 3;
-    notifier.handleWin32Message (WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, intptr_t (&broadcast));
+    notifier.handleNotification (WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, intptr_t (&broadcast));
     dispatchPending();
 
     EXPECT_TRUE (listener.posted.empty());
     EXPECT_EQ (list.deviceCount(), 1);
 }
 
-class OrderListener : public Win32MessageListener
+class OrderListener : public NotificationListener
 {
 public:
     OrderListener (int tag, std::vector<std::pair<int, uint32_t>>& log, juce::CriticalSection& lock)
@@ -166,7 +166,7 @@ public:
     {
     }
 
-    void handleWin32Message (uint32_t message, uintptr_t, intptr_t) override
+    void handleNotification (uint32_t message, uintptr_t, intptr_t) override
     {
         const juce::ScopedLock sl (seenLock);
         seen.push_back ({ id, message });
@@ -254,7 +254,7 @@ TEST_F (DeviceListTest, WindowClosedRightAfterStartEndsItsThread)
     WatchedWindowPlatform watched (lab);
     for (int i = 0; i < 20; ++i)
     {
-        Win32NotificationWindow shortLived (watched);
+        NotificationWindow shortLived (watched);
     }
     EXPECT_EQ (watched.made.load(), 20);
     EXPECT_EQ (watched.closed.load(), watched.made.load());
@@ -271,7 +271,7 @@ public:
 TEST_F (DeviceListTest, NoWindowMeansNoNotificationButAWorkingList)
 {
     NoWindowPlatform bare (lab);
-    Win32NotificationWindow windowless (bare);
+    NotificationWindow windowless (bare);
     EXPECT_EQ (windowless.windowHandle(), nullptr);
 
     lab.plug ({ .uniqueName = "Still" });

@@ -73,7 +73,7 @@ protected:
         lab = std::make_unique<LabDevice> (options);
         ASSERT_NE (lab->device, nullptr);
         lab->hook.before = [this] (uint32_t code, const uint32_t* in) {
-            if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash)
+            if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == Device::catFlash)
             {
                 const juce::ScopedLock sl (commandLock);
                 const uint32_t length = in[1]; // 6 + parameters: status requests carry none
@@ -176,7 +176,7 @@ TEST_F (FlashThreadTest, AnOutOfDateDeviceGetsBothImagesItsSettingsErasedAndIsCu
     // The description follows the flash once the device powers up again.
     auto* again = lab->lab.powerCycle ("Studio");
     ASSERT_NE (again, nullptr);
-    HwInfo info;
+    HardwareInfo info;
     const auto* caps = again->hwinfoValue();
     ASSERT_NE (caps, nullptr);
     ASSERT_TRUE (info.decode (caps->getData(), caps->getSize()));
@@ -273,7 +273,7 @@ TEST_F (FlashThreadTest, ADeviceThatStopsAnsweringFailsTheUpdateInsteadOfComplet
     // watchdog, which must not count as success.
     const auto files = labImages (0x05020000);
     lab->hook.before = [this] (uint32_t code, const uint32_t* in) {
-        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash && in[packetCommand] == 0)
+        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == Device::catFlash && in[packetCommand] == 0)
         {
             sim::SimFaults f;
             f.ntStatus = platform::STATUS_TIMEOUT;
@@ -293,12 +293,12 @@ TEST_F (FlashThreadTest, ADifferenceFoundWhenVerifyingFailsTheImage)
     plug ("arx-old");
     std::atomic<bool> written { false };
     lab->hook.before = [&] (uint32_t code, const uint32_t* in) {
-        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash && in[packetCommand] == 2)
+        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == Device::catFlash && in[packetCommand] == 2)
             written = true;
     };
     // The flash reads back one bit off once the image is written.
     lab->hook.after = [&] (uint32_t code, const uint32_t* in, uint32_t* out, uint32_t& returned) {
-        if (written && code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash
+        if (written && code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == Device::catFlash
             && in[packetCommand] == 1 && returned >= 40)
             out[9] ^= 1u;
     };
@@ -323,7 +323,7 @@ TEST_F (FlashThreadTest, AFlashThatStaysBusyOrAnUpdateThatIsStoppedFailsInPlainW
     FlashThread thread (lab->device, progress, labImages (0x05020000), [&done] { done.signal(); });
     std::atomic<int> writes { 0 };
     lab->hook.before = [&] (uint32_t code, const uint32_t* in) {
-        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash && in[packetCommand] == 2)
+        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == Device::catFlash && in[packetCommand] == 2)
             if (++writes == 20)
                 thread.signalThreadShouldExit();
     };
@@ -352,7 +352,7 @@ TEST_F (FlashThreadTest, AnUnplugInTheMiddleEndsWithTheStepThatFailed)
     plug ("arx-old");
     int writes = 0;
     lab->hook.before = [&] (uint32_t code, const uint32_t* in) {
-        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == bhw::catFlash
+        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[packetCategory] == Device::catFlash
             && in[packetCommand] == 2 && ++writes == 50)
             lab->lab.unplug ("Studio");
     };
@@ -378,7 +378,7 @@ TEST_F (FlashThreadTest, ARejectedImageIsNeitherErasedNorWrittenAndTheSettingsSt
 TEST (FirmwareCheck, QuestionsFollowTheVersionsTheLockBitAndTheForceFlag)
 {
     auto check = [] (std::function<void (sim::SimProfile&)> change, bool force, const juce::String& question = {}) {
-        HwInfo info;
+        HardwareInfo info;
         const auto caps = test::hwinfoWith (std::move (change));
         EXPECT_TRUE (info.decode (caps.getData(), caps.getSize()));
         return FirmwareCheck::of (info, force, question);
@@ -403,7 +403,7 @@ TEST (FirmwareCheck, QuestionsFollowTheVersionsTheLockBitAndTheForceFlag)
 
     // With the flash lock in use the DSP version is not judged; without it, it is.
     EXPECT_FALSE (check ([] (auto& p) { p.dspVersion = 0; }, false).ask);
-    EXPECT_TRUE (check ([] (auto& p) { p.dspVersion = 0; p.flags |= HwInfo::flagNoFlashLock; }, false).ask);
+    EXPECT_TRUE (check ([] (auto& p) { p.dspVersion = 0; p.flags |= HardwareInfo::flagNoFlashLock; }, false).ask);
     EXPECT_TRUE (check ([] (auto& p) { p.armVersion = 0x0501FFFF; }, false).ask);
 }
 

@@ -35,7 +35,7 @@ protected:
     // The guitar's three status bits as a meter poll reports them.
     uint32_t bits()
     {
-        EXPECT_EQ (lab.device->pollMeters(), bhw::resultOk);
+        EXPECT_EQ (lab.device->pollMeters(), Device::resultOk);
         return lab.device->statusBits() & (chargingBit | connectedBit | hexBit);
     }
 
@@ -48,7 +48,7 @@ protected:
 
 TEST_F (SimGuitarTest, StatusBitsFollowTheCableThePlayerAndCharging)
 {
-    ASSERT_EQ (lab.device->setGuitarState (false, true, 300), bhw::resultOk);
+    ASSERT_EQ (lab.device->setGuitarState (false, true, 300), Device::resultOk);
     EXPECT_EQ (bits(), connectedBit);
 
     // Not played for the charge delay: it charges by itself; a strum stops that.
@@ -60,15 +60,15 @@ TEST_F (SimGuitarTest, StatusBitsFollowTheCableThePlayerAndCharging)
     EXPECT_EQ (bits(), connectedBit);
 
     // Without automatic charging it only charges on request, and then a strum changes nothing.
-    ASSERT_EQ (lab.device->setGuitarState (false, false, 300), bhw::resultOk);
+    ASSERT_EQ (lab.device->setGuitarState (false, false, 300), Device::resultOk);
     command ("guitar Bench idle 10000");
     EXPECT_EQ (bits(), connectedBit);
-    ASSERT_EQ (lab.device->setGuitarState (true, false, 300), bhw::resultOk);
+    ASSERT_EQ (lab.device->setGuitarState (true, false, 300), Device::resultOk);
     command ("guitar Bench strum");
     EXPECT_EQ (bits(), connectedBit | chargingBit);
     bool charging = false, automatic = true;
     uint32_t delay = 0;
-    ASSERT_EQ (lab.device->getGuitarState (charging, automatic, delay), bhw::resultOk);
+    ASSERT_EQ (lab.device->getGuitarState (charging, automatic, delay), Device::resultOk);
     EXPECT_TRUE (charging);
     EXPECT_FALSE (automatic);
     EXPECT_EQ (delay, 300u);
@@ -80,7 +80,7 @@ TEST_F (SimGuitarTest, StatusBitsFollowTheCableThePlayerAndCharging)
     EXPECT_EQ (bits(), 0u);
     bool accepted = true;
     const uint8_t text[] = { ':', 'X', '\n' };
-    EXPECT_EQ (lab.device->guitarSend (text, 3, accepted), bhw::resultOk);
+    EXPECT_EQ (lab.device->guitarSend (text, 3, accepted), Device::resultOk);
     EXPECT_FALSE (accepted);
     command ("guitar Bench connect");
     EXPECT_EQ (bits(), connectedBit);
@@ -91,9 +91,9 @@ TEST_F (SimGuitarTest, StatusBitsFollowTheCableThePlayerAndCharging)
 
 TEST_F (SimGuitarTest, HexModeFollowsTheDeviceCommandAfterAMomentAndTheDvxAtOnce)
 {
-    ASSERT_EQ (lab.device->setGuitarControl (2), bhw::resultOk);
+    ASSERT_EQ (lab.device->setGuitarControl (2), Device::resultOk);
     EXPECT_TRUE (eventually ([&] { return (bits() & hexBit) != 0; }));
-    ASSERT_EQ (lab.device->setGuitarControl (0), bhw::resultOk);
+    ASSERT_EQ (lab.device->setGuitarControl (0), Device::resultOk);
     EXPECT_EQ (bits() & hexBit, 0u);
 
     command ("guitar Bench mode hex");
@@ -122,7 +122,7 @@ TEST_F (SimGuitarTest, APowerCycleReadsTheVersionsFromTheImagesInFlash)
     // An image whose end mark is gone leaves the device on backup code.
     const auto* arm = sim::SimFirmware::findImage ("arxarm");
     ASSERT_NE (arm, nullptr);
-    ASSERT_EQ (lab.device->flashErase (arm->address), bhw::resultOk);
+    ASSERT_EQ (lab.device->flashErase (arm->address), Device::resultOk);
     EXPECT_TRUE (command ("power-cycle Bench").startsWith ("ok"));
     auto* cycled = lab.lab.find ("Bench");
     ASSERT_NE (cycled, nullptr);

@@ -6,10 +6,10 @@
 
 #include "device/DeviceList.h"
 #include "device/GainCode.h"
-#include "device/Win32NotificationWindow.h"
+#include "device/NotificationWindow.h"
 #include "sim/SimEndpoints.h"
-#include "sysvolume/SysVolumeMixerAPI.h"
-#include "sysvolume/SysVolumeVista.h"
+#include "sysvolume/LegacyMixerVolumeLink.h"
+#include "sysvolume/EndpointVolumeLink.h"
 
 #include <gtest/gtest.h>
 
@@ -28,25 +28,25 @@ public:
     int count = 0;
 };
 
-class SysVolumeTest : public ::testing::Test
+class SystemVolumeTest : public ::testing::Test
 {
 protected:
     juce::ScopedJuceInitialiser_GUI juce;
     sim::DeviceLab lab;
     sim::InProcessPlatform platform { lab };
-    Win32NotificationWindow window { platform };
+    NotificationWindow window { platform };
 
     sim::SimEndpoints& system() { return lab.endpoints(); }
 
-    bhw::Ptr plugAndOpen (const juce::String& name, const juce::String& profile = "arx")
+    Device::Ptr plugAndOpen (const juce::String& name, const juce::String& profile = "arx")
     {
         lab.plug ({ .profile = profile, .uniqueName = name });
         return LabDevice::openDevice (platform, name, &window);
     }
 
-    SysVolumeVista& vista (bhw& device)
+    EndpointVolumeLink& vista (Device& device)
     {
-        auto* link = dynamic_cast<SysVolumeVista*> (device.systemVolume());
+        auto* link = dynamic_cast<EndpointVolumeLink*> (device.systemVolume());
         EXPECT_NE (link, nullptr);
         return *link;
     }
@@ -75,7 +75,7 @@ protected:
     }
 };
 
-TEST_F (SysVolumeTest, CarriedChannelsGoThroughTheirEndpointTheOthersByDeviceCommand)
+TEST_F (SystemVolumeTest, CarriedChannelsGoThroughTheirEndpointTheOthersByDeviceCommand)
 {
     platform.setVistaOrLater (true);
     auto device = plugAndOpen ("ARX-1");
@@ -107,7 +107,7 @@ TEST_F (SysVolumeTest, CarriedChannelsGoThroughTheirEndpointTheOthersByDeviceCom
     EXPECT_NEAR (readBack, sim::SimEndpoints::minLevelDb, 0.01);
 }
 
-TEST_F (SysVolumeTest, OwnLevelChangesAreNotAnnouncedOwnMutesAndOtherProgramsChangesAre)
+TEST_F (SystemVolumeTest, OwnLevelChangesAreNotAnnouncedOwnMutesAndOtherProgramsChangesAre)
 {
     platform.setVistaOrLater (true);
     auto device = plugAndOpen ("ARX-1");
@@ -119,7 +119,7 @@ TEST_F (SysVolumeTest, OwnLevelChangesAreNotAnnouncedOwnMutesAndOtherProgramsCha
     EXPECT_EQ (counter.count, 0);
     // The change did reach the endpoint's clients, with the console's context.
     ASSERT_FALSE (system().changeLog().empty());
-    EXPECT_TRUE (system().changeLog().back().second == SysVolumeVista::ownEventContext);
+    EXPECT_TRUE (system().changeLog().back().second == EndpointVolumeLink::ownEventContext);
 
     ASSERT_EQ (device->setPlaybackMute (0, true), 0);
     EXPECT_TRUE (waitFor (counter, 1));
@@ -132,7 +132,7 @@ TEST_F (SysVolumeTest, OwnLevelChangesAreNotAnnouncedOwnMutesAndOtherProgramsCha
     device->removeVolumeListener (&counter);
 }
 
-TEST_F (SysVolumeTest, AnotherDevicesEndpointsAreIgnored)
+TEST_F (SystemVolumeTest, AnotherDevicesEndpointsAreIgnored)
 {
     platform.setVistaOrLater (true);
     lab.plug ({ .uniqueName = "ARX-2" });
@@ -154,7 +154,7 @@ TEST_F (SysVolumeTest, AnotherDevicesEndpointsAreIgnored)
     device->removeVolumeListener (&counter);
 }
 
-TEST_F (SysVolumeTest, WithoutEndpointsOrEnumeratorChangesGoByDeviceCommand)
+TEST_F (SystemVolumeTest, WithoutEndpointsOrEnumeratorChangesGoByDeviceCommand)
 {
     platform.setVistaOrLater (true);
 
@@ -186,24 +186,24 @@ TEST_F (SysVolumeTest, WithoutEndpointsOrEnumeratorChangesGoByDeviceCommand)
     EXPECT_EQ (commands ("ARX-2", "6/0"), 1);
 }
 
-TEST_F (SysVolumeTest, AChangeMeetingARemovedDeviceIsRepeatedOnceThenFailsByCommand)
+TEST_F (SystemVolumeTest, AChangeMeetingARemovedDeviceIsRepeatedOnceThenFailsByCommand)
 {
     platform.setVistaOrLater (true);
     auto device = plugAndOpen ("ARX-1");
     lab.unplug ("ARX-1");
 
     // The endpoint has gone: the table is dropped and the hardware thread may try again ...
-    EXPECT_EQ (device->setPlaybackGain (0, -5.0f), bhw::resultTimeout);
+    EXPECT_EQ (device->setPlaybackGain (0, -5.0f), Device::resultTimeout);
     EXPECT_EQ (system().registrationCount(), 0);
     // ... which finds no endpoint and sends the command, which the absent device refuses.
-    EXPECT_EQ (device->setPlaybackGain (0, -5.0f), bhw::resultFailed);
+    EXPECT_EQ (device->setPlaybackGain (0, -5.0f), Device::resultFailed);
 }
 
-TEST_F (SysVolumeTest, LegacyLinkAnnouncesAControlChangeOnAnyMixerItOpened)
+TEST_F (SystemVolumeTest, LegacyLinkAnnouncesAControlChangeOnAnyMixerItOpened)
 {
     auto first = plugAndOpen ("ARX-1");
     auto second = plugAndOpen ("ARX-2");
-    auto* link = dynamic_cast<SysVolumeMixerAPI*> (first->systemVolume());
+    auto* link = dynamic_cast<LegacyMixerVolumeLink*> (first->systemVolume());
     ASSERT_NE (link, nullptr);
     EXPECT_EQ (link->openMixerCount(), 2); // "ARX-1 out 1-2" and "ARX-1 out 3-4"
     EXPECT_EQ (system().openMixerCount ("ARX-1 out 1-2"), 1);
@@ -229,7 +229,7 @@ TEST_F (SysVolumeTest, LegacyLinkAnnouncesAControlChangeOnAnyMixerItOpened)
     second->removeVolumeListener (&secondCounter);
 }
 
-TEST_F (SysVolumeTest, ADeviceReleasedWhileChangesArriveLeavesNothingRegistered)
+TEST_F (SystemVolumeTest, ADeviceReleasedWhileChangesArriveLeavesNothingRegistered)
 {
     lab.plug ({ .uniqueName = "ARX-1" });
     for (bool isVista : { true, false })
@@ -258,7 +258,7 @@ TEST_F (SysVolumeTest, ADeviceReleasedWhileChangesArriveLeavesNothingRegistered)
 
 // A device that arrives is made on the notification thread, inside the message's dispatch:
 // its legacy link registers with the window there and hears later changes.
-TEST_F (SysVolumeTest, LegacyLinkOfAnArrivingDeviceHearsItsMixers)
+TEST_F (SystemVolumeTest, LegacyLinkOfAnArrivingDeviceHearsItsMixers)
 {
     struct Ignore : juce::MessageListener
     {

@@ -4,14 +4,14 @@
 // command, a mixer's control change still reaches it, and the callback object keeps COM's
 // reference rules.
 
-#include "device/Win32NotificationWindow.h"
+#include "device/NotificationWindow.h"
 #include "platform/win32/Win32AudioEndpoints.h"
 #include "platform/win32/Win32EndpointVolume.h"
 #include "platform/win32/Win32LegacyMixers.h"
 #include "platform/win32/Win32Platform.h"
-#include "sysvolume/CVolumeNotification.h"
-#include "sysvolume/SysVolumeMixerAPI.h"
-#include "sysvolume/SysVolumeVista.h"
+#include "sysvolume/EndpointChangeCallback.h"
+#include "sysvolume/LegacyMixerVolumeLink.h"
+#include "sysvolume/EndpointVolumeLink.h"
 #include "unit/test_console_fixture.h"
 #include "win32_test_support.h"
 
@@ -75,7 +75,7 @@ TEST (Win32AudioEndpoints, EnumeratorFromAnyThreadOutlivedByWhatItHandsOut)
             EXPECT_EQ (endpoint->getId (id), S_OK);
             EXPECT_TRUE (id.isNotEmpty());
             ArxEndpointProperty property {};
-            EXPECT_FALSE (SysVolumeVista::readDriverProperty (*fromMessageThread, *endpoint, property)) << id; // no driver of ours
+            EXPECT_FALSE (EndpointVolumeLink::readDriverProperty (*fromMessageThread, *endpoint, property)) << id; // no driver of ours
         }
         std::unique_ptr<MMDevice> past;
         EXPECT_TRUE (FAILED (endpoints->item (count, past)));
@@ -89,13 +89,13 @@ TEST (Win32AudioEndpoints, WithoutEndpointsOfTheDeviceTheLinkSendsTheDeviceComma
     test::LabDevice lab;
     ASSERT_NE (lab.device, nullptr);
     win32::Win32Platform system;
-    SysVolumeVista link (*lab.device, system);
+    EndpointVolumeLink link (*lab.device, system);
     EXPECT_TRUE (link.hasEnumerator());
     EXPECT_EQ (link.endpointCount(), 0);
 
     lab.sim->takeRequestLog();
-    EXPECT_EQ (link.setPlaybackGain (0, -6.0f), bhw::resultOk);
-    EXPECT_EQ (link.setPlaybackMute (1, true), bhw::resultOk);
+    EXPECT_EQ (link.setPlaybackGain (0, -6.0f), Device::resultOk);
+    EXPECT_EQ (link.setPlaybackMute (1, true), Device::resultOk);
     EXPECT_EQ (lab.sim->requestCount ("6/0"), 1);
     EXPECT_EQ (lab.sim->requestCount ("6/2"), 1);
     EXPECT_TRUE (lab.sim->mixer().playbackMute[1]);
@@ -105,12 +105,12 @@ TEST (Win32VolumeCallback, KeepsCountsAndPassesOthersChangesOn)
 {
     test::LabDevice lab;
     ASSERT_NE (lab.device, nullptr);
-    SysVolume link (*lab.device);
+    SystemVolumeLink link (*lab.device);
     ChangeCounter changes;
     link.addChangeListener (&changes);
 
-    const Guid own = SysVolumeVista::ownEventContext;
-    auto* notification = new CVolumeNotification (link, own);
+    const Guid own = EndpointVolumeLink::ownEventContext;
+    auto* notification = new EndpointChangeCallback (link, own);
     auto* callback = new win32::Win32VolumeCallback (*notification);
     // The callback object holds the notification: 1 + its own, seen through a probe reference.
     EXPECT_EQ (notification->addRef(), 3u);
@@ -160,7 +160,7 @@ TEST (Win32VolumeCallback, KeepsCountsAndPassesOthersChangesOn)
 TEST (Win32Mixers, NoMixerOfOursOpensAndAControlChangeStillReachesTheLink)
 {
     win32::Win32Platform system;
-    Win32NotificationWindow window (system);
+    NotificationWindow window (system);
     ASSERT_NE (window.windowHandle(), nullptr);
 
     // Past the last mixer: refused, nothing handed out.
@@ -185,7 +185,7 @@ TEST (Win32Mixers, NoMixerOfOursOpensAndAControlChangeStillReachesTheLink)
     // a mixer posts to the notification window, whichever mixer and control it is.
     test::LabDevice lab;
     ASSERT_NE (lab.device, nullptr);
-    SysVolumeMixerAPI link (*lab.device, system, &window);
+    LegacyMixerVolumeLink link (*lab.device, system, &window);
     ChangeCounter changes;
     link.addChangeListener (&changes);
     window.windowHandle()->postMessage (MM_MIXM_LINE_CHANGE, 0x1234, 7);

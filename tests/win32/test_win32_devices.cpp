@@ -4,7 +4,7 @@
 
 #include "device/DeviceChangeMessage.h"
 #include "device/DeviceList.h"
-#include "device/Win32NotificationWindow.h"
+#include "device/NotificationWindow.h"
 #include "platform/win32/Win32DeviceHandle.h"
 #include "platform/win32/Win32MessageWindow.h"
 #include "platform/win32/Win32Platform.h"
@@ -63,7 +63,7 @@ TEST (Win32Devices, NoDevicePresent)
     EXPECT_EQ (platform.createFile (data.devicePath), nullptr);
     EXPECT_EQ (platform.createFile ({}), nullptr);
 
-    Win32NotificationWindow window (platform);
+    NotificationWindow window (platform);
     DeviceList list (platform, window, DeviceList::supportedVendor);
     EXPECT_EQ (list.deviceCount(), 0);
 }
@@ -88,7 +88,7 @@ TEST (Win32Devices, RegisteredInterfaceIsEnumeratedWithItsRegistryValues)
     EXPECT_TRUE (paths[0].startsWith ("\\\\?\\")) << paths[0];
     EXPECT_TRUE (paths[0].containsIgnoreCase ("{8e0985ca-509a-4718-a8a5-ef0cfc99ee87}")) << paths[0];
 
-    Win32NotificationWindow window (platform);
+    NotificationWindow window (platform);
     DeviceList list (platform, window, DeviceList::supportedVendor);
     ASSERT_EQ (list.deviceCount(), 1);
     auto device = list.device (0);

@@ -2,7 +2,7 @@
 // end, device-interface broadcasts) reach the listeners before their sender goes on, and whose
 // posted messages follow in order, all on the window's own thread.
 
-#include "device/Win32NotificationWindow.h"
+#include "device/NotificationWindow.h"
 #include "platform/win32/Win32MessageWindow.h"
 #include "platform/win32/Win32Platform.h"
 #include "win32_test_support.h"
@@ -26,10 +26,10 @@ struct Heard
     DWORD thread;
 };
 
-class Recorder : public Win32MessageListener
+class Recorder : public NotificationListener
 {
 public:
-    void handleWin32Message (uint32_t message, uintptr_t wParam, intptr_t lParam) override
+    void handleNotification (uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {
         Heard h { message, wParam, lParam, {}, ::GetCurrentThreadId() };
         if (message == WM_DEVICECHANGE && lParam != 0)
@@ -54,16 +54,16 @@ private:
     std::vector<Heard> heard;
 };
 
-HWND hwndOf (Win32NotificationWindow& window)
+HWND hwndOf (NotificationWindow& window)
 {
     auto* w = dynamic_cast<win32::Win32MessageWindow*> (window.windowHandle());
     return w != nullptr ? w->windowHandle() : nullptr;
 }
 
-TEST (Win32NotificationWindow, AHiddenTopLevelWindowThatTakesTheDeviceRegistration)
+TEST (NotificationWindow, AHiddenTopLevelWindowThatTakesTheDeviceRegistration)
 {
     win32::Win32Platform platform;
-    Win32NotificationWindow window (platform);
+    NotificationWindow window (platform);
     const HWND h = hwndOf (window);
     ASSERT_NE (h, nullptr);
     EXPECT_FALSE (::IsWindowVisible (h));
@@ -81,10 +81,10 @@ TEST (Win32NotificationWindow, AHiddenTopLevelWindowThatTakesTheDeviceRegistrati
     EXPECT_TRUE (w->registerDeviceNotification (ARX_INTERFACE_CLASS)); // released again by the window
 }
 
-TEST (Win32NotificationWindow, SentMessagesAreHeardBeforeTheSenderGoesOnPostedOnesInOrder)
+TEST (NotificationWindow, SentMessagesAreHeardBeforeTheSenderGoesOnPostedOnesInOrder)
 {
     win32::Win32Platform platform;
-    Win32NotificationWindow window (platform);
+    NotificationWindow window (platform);
     Recorder recorder;
     window.addListener (&recorder);
     const HWND h = hwndOf (window);
@@ -121,12 +121,12 @@ TEST (Win32NotificationWindow, SentMessagesAreHeardBeforeTheSenderGoesOnPostedOn
     window.removeListener (&recorder);
 }
 
-TEST (Win32NotificationWindow, ClosingDestroysTheWindow)
+TEST (NotificationWindow, ClosingDestroysTheWindow)
 {
     win32::Win32Platform platform;
     HWND h = nullptr;
     {
-        Win32NotificationWindow window (platform);
+        NotificationWindow window (platform);
         h = hwndOf (window);
         ASSERT_NE (h, nullptr);
         ASSERT_TRUE (window.windowHandle()->registerDeviceNotification (ARX_INTERFACE_CLASS));

@@ -1,9 +1,9 @@
 #include "mixer/strips/ChannelFader.h"
 
 #include "console/ConsoleState.h"
-#include "console/hwthread.h"
+#include "console/HardwareThread.h"
 #include "device/GainCode.h"
-#include "device/bhw.h"
+#include "device/Device.h"
 
 namespace arx
 {
@@ -67,53 +67,53 @@ void ChannelFader::showStateLevel()
 }
 
 //==============================================================================
-PlayFader::PlayFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel)
+PlaybackFader::PlaybackFader (MixerHost& mixerHost, int channel) : ChannelFader (mixerHost, channel)
 {
     setName (juce::String::formatted ("play fader %d", channel));
 }
 
-void PlayFader::selectBank (int channel)
+void PlaybackFader::selectBank (int channel)
 {
     ChannelFader::selectBank (channel);
     getThread().queueGet (*this);
 }
 
-uint32_t PlayFader::stateCode (const ConsoleState& state, int channel) const { return state.playbackGainCode (channel); }
+uint32_t PlaybackFader::stateCode (const ConsoleState& state, int channel) const { return state.playbackGainCode (channel); }
 
-void PlayFader::setStateCode (ConsoleState& state, int channel, uint32_t code) const
+void PlaybackFader::setStateCode (ConsoleState& state, int channel, uint32_t code) const
 {
     state.setPlaybackGainCode (channel, code);
 }
 
-int PlayFader::readDevice (bhw& device, int channel, uint32_t& code) const
+int PlaybackFader::readDevice (Device& device, int channel, uint32_t& code) const
 {
     return device.getPlaybackGainCode (channel, code);
 }
 
-int PlayFader::writeDevice (bhw& device, int channel, uint32_t code) const
+int PlaybackFader::writeDevice (Device& device, int channel, uint32_t code) const
 {
     return device.setPlaybackGainCode (channel, code);
 }
 
 //==============================================================================
-MasterFader::MasterFader (MixerHost& mixerHost, int place) : ChannelFader (mixerHost, place)
+OutputFader::OutputFader (MixerHost& mixerHost, int place) : ChannelFader (mixerHost, place)
 {
     setName (juce::String::formatted ("master fader %d", place));
 }
 
-uint32_t MasterFader::stateCode (const ConsoleState& state, int channel) const { return state.outputGainCode (channel); }
+uint32_t OutputFader::stateCode (const ConsoleState& state, int channel) const { return state.outputGainCode (channel); }
 
-void MasterFader::setStateCode (ConsoleState& state, int channel, uint32_t code) const
+void OutputFader::setStateCode (ConsoleState& state, int channel, uint32_t code) const
 {
     state.setOutputGainCode (channel, code);
 }
 
-int MasterFader::readDevice (bhw& device, int channel, uint32_t& code) const
+int OutputFader::readDevice (Device& device, int channel, uint32_t& code) const
 {
     return device.getOutputGainCode (channel, code);
 }
 
-int MasterFader::writeDevice (bhw& device, int channel, uint32_t code) const
+int OutputFader::writeDevice (Device& device, int channel, uint32_t code) const
 {
     return device.setOutputGainCode (channel, code);
 }

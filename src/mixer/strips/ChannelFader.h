@@ -8,7 +8,7 @@
 namespace arx
 {
 
-class bhw;
+class Device;
 
 // A fader of one playback channel or one output: its bank is the channel. The console state
 // holds the level as a gain code, and that code goes to the device and comes back from it
@@ -39,8 +39,8 @@ protected:
 
     virtual uint32_t stateCode (const ConsoleState& state, int channel) const = 0;
     virtual void setStateCode (ConsoleState& state, int channel, uint32_t code) const = 0;
-    virtual int readDevice (bhw& device, int channel, uint32_t& code) const = 0;
-    virtual int writeDevice (bhw& device, int channel, uint32_t code) const = 0;
+    virtual int readDevice (Device& device, int channel, uint32_t& code) const = 0;
+    virtual int writeDevice (Device& device, int channel, uint32_t code) const = 0;
 
 private:
     void showStateLevel();
@@ -51,10 +51,10 @@ private:
 // "play fader %d": the level of playback channel c, playbackGain(c). It is written through the
 // system volume link; when the link reports a change made outside the console the fader reads
 // the device again.
-class PlayFader : public ChannelFader
+class PlaybackFader : public ChannelFader
 {
 public:
-    PlayFader (MixerHost& host, int channel);
+    PlaybackFader (MixerHost& host, int channel);
 
     // Shows the new channel's level from the state at once and reads it from the device, which
     // other programs may have changed.
@@ -63,29 +63,29 @@ public:
 protected:
     uint32_t stateCode (const ConsoleState& state, int channel) const override;
     void setStateCode (ConsoleState& state, int channel, uint32_t code) const override;
-    int readDevice (bhw& device, int channel, uint32_t& code) const override;
-    int writeDevice (bhw& device, int channel, uint32_t code) const override;
+    int readDevice (Device& device, int channel, uint32_t& code) const override;
+    int writeDevice (Device& device, int channel, uint32_t code) const override;
 
 private:
     VolumeFollower follower { *this };
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlayFader)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlaybackFader)
 };
 
 // "master fader %d" with its place q: the level of output o, outputGain(o).
-class MasterFader : public ChannelFader
+class OutputFader : public ChannelFader
 {
 public:
-    MasterFader (MixerHost& host, int place);
+    OutputFader (MixerHost& host, int place);
 
 protected:
     uint32_t stateCode (const ConsoleState& state, int channel) const override;
     void setStateCode (ConsoleState& state, int channel, uint32_t code) const override;
-    int readDevice (bhw& device, int channel, uint32_t& code) const override;
-    int writeDevice (bhw& device, int channel, uint32_t code) const override;
+    int readDevice (Device& device, int channel, uint32_t& code) const override;
+    int writeDevice (Device& device, int channel, uint32_t code) const override;
 
 private:
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MasterFader)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OutputFader)
 };
 
 } // namespace arx

@@ -1,11 +1,11 @@
 #include "mixer/strips/MonitorFlagButton.h"
 
 #include "console/ConsoleState.h"
-#include "console/hwthread.h"
-#include "device/bhw.h"
-#include "mixer/strips/instrip.h"
-#include "mixer/strips/instripbox.h"
-#include "mixer/widgets/RudeSolo.h"
+#include "console/HardwareThread.h"
+#include "device/Device.h"
+#include "mixer/strips/InputStrip.h"
+#include "mixer/strips/InputStripBox.h"
+#include "mixer/widgets/SoloWarning.h"
 
 namespace arx
 {
@@ -35,52 +35,52 @@ void MonitorFlagButton::reset()
 juce::Array<CtrlGroupedButton*> MonitorFlagButton::group()
 {
     juce::Array<CtrlGroupedButton*> buttons;
-    if (auto* box = findParentComponentOfClass<instripbox>())
+    if (auto* box = findParentComponentOfClass<InputStripBox>())
         for (int k = 0; k < box->getNumStrips(); ++k)
             buttons.add (&counterpart (*box->getStrip (k)));
     return buttons;
 }
 
 //==============================================================================
-monmute::monmute (MixerHost& mixerHost, int inputIndex) : MonitorFlagButton (mixerHost, inputIndex)
+MonitorMuteButton::MonitorMuteButton (MixerHost& mixerHost, int inputIndex) : MonitorFlagButton (mixerHost, inputIndex)
 {
     setName ("mon mute");
     setImages (mixerHost.getSkin().muteImages());
 }
 
-MonitorFlagButton& monmute::counterpart (instrip& strip) const { return strip.getMute(); }
+MonitorFlagButton& MonitorMuteButton::counterpart (InputStrip& strip) const { return strip.getMute(); }
 
-bool monmute::stateFlag (const ConsoleState& state, int bank) const { return state.monitorMute (input, bank); }
+bool MonitorMuteButton::stateFlag (const ConsoleState& state, int bank) const { return state.monitorMute (input, bank); }
 
-void monmute::setStateFlag (ConsoleState& state, int bank, bool on) const { state.setMonitorMute (input, bank, on); }
+void MonitorMuteButton::setStateFlag (ConsoleState& state, int bank, bool on) const { state.setMonitorMute (input, bank, on); }
 
-bool monmute::resetFlag (const ConsoleState& state, int bank) const
+bool MonitorMuteButton::resetFlag (const ConsoleState& state, int bank) const
 {
     return state.isMonitorMutedByDefault (input, bank);
 }
 
-int monmute::readDevice (bhw& device, int bank, bool& on) const { return device.getMonitorMute (input, bank, on); }
+int MonitorMuteButton::readDevice (Device& device, int bank, bool& on) const { return device.getMonitorMute (input, bank, on); }
 
-int monmute::writeDevice (bhw& device, int bank, bool on) const { return device.setMonitorMute (input, bank, on); }
+int MonitorMuteButton::writeDevice (Device& device, int bank, bool on) const { return device.setMonitorMute (input, bank, on); }
 
 //==============================================================================
-MonSolo::MonSolo (MixerHost& mixerHost, int inputIndex) : MonitorFlagButton (mixerHost, inputIndex)
+MonitorSoloButton::MonitorSoloButton (MixerHost& mixerHost, int inputIndex) : MonitorFlagButton (mixerHost, inputIndex)
 {
     setName (juce::String::formatted ("mon solo %d", inputIndex));
     setImages (mixerHost.getSkin().soloImages());
 }
 
-MonitorFlagButton& MonSolo::counterpart (instrip& strip) const { return strip.getSolo(); }
+MonitorFlagButton& MonitorSoloButton::counterpart (InputStrip& strip) const { return strip.getSolo(); }
 
-bool MonSolo::stateFlag (const ConsoleState& state, int bank) const { return state.monitorSolo (input, bank); }
+bool MonitorSoloButton::stateFlag (const ConsoleState& state, int bank) const { return state.monitorSolo (input, bank); }
 
-void MonSolo::setStateFlag (ConsoleState& state, int bank, bool on) const { state.setMonitorSolo (input, bank, on); }
+void MonitorSoloButton::setStateFlag (ConsoleState& state, int bank, bool on) const { state.setMonitorSolo (input, bank, on); }
 
-int MonSolo::readDevice (bhw& device, int bank, bool& on) const { return device.getMonitorSolo (input, bank, on); }
+int MonitorSoloButton::readDevice (Device& device, int bank, bool& on) const { return device.getMonitorSolo (input, bank, on); }
 
-int MonSolo::writeDevice (bhw& device, int bank, bool on) const { return device.setMonitorSolo (input, bank, on); }
+int MonitorSoloButton::writeDevice (Device& device, int bank, bool on) const { return device.setMonitorSolo (input, bank, on); }
 
-void MonSolo::flagsChanged()
+void MonitorSoloButton::flagsChanged()
 {
     if (auto* warning = host.getSoloWarning())
         warning->recount();

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "mixer/widgets/ToggleBanked.h"
+#include "mixer/widgets/BankedToggle.h"
 
 namespace arx
 {
 
-class instrip;
+class InputStrip;
 
 // A monitor mute or solo of input i for the shown output pair: one bit of monitorFlags[i][bank]
 // and [i][bank + 1] in the console state.
 //
-// Threads: as ToggleBanked.
+// Threads: as BankedToggle.
 class MonitorFlagButton : public CtrlGroupedButton
 {
 public:
@@ -25,7 +25,7 @@ protected:
     MonitorFlagButton (MixerHost& host, int input);
 
     // The same button of another strip.
-    virtual MonitorFlagButton& counterpart (instrip& strip) const = 0;
+    virtual MonitorFlagButton& counterpart (InputStrip& strip) const = 0;
 
     virtual bool resetFlag (const ConsoleState& state, int bank) const = 0;
     bool skipsHeldBanks() const noexcept override { return true; }
@@ -35,33 +35,33 @@ protected:
 
 // "mon mute": bit 0. Reset mutes every route except an analog input pair into the analog output
 // pair with the same numbers.
-class monmute : public MonitorFlagButton
+class MonitorMuteButton : public MonitorFlagButton
 {
 public:
-    monmute (MixerHost& host, int input);
+    MonitorMuteButton (MixerHost& host, int input);
 
 protected:
-    MonitorFlagButton& counterpart (instrip& strip) const override;
+    MonitorFlagButton& counterpart (InputStrip& strip) const override;
     bool stateFlag (const ConsoleState& state, int bank) const override;
     void setStateFlag (ConsoleState& state, int bank, bool on) const override;
     bool resetFlag (const ConsoleState& state, int bank) const override;
-    int readDevice (bhw& device, int bank, bool& on) const override;
-    int writeDevice (bhw& device, int bank, bool on) const override;
+    int readDevice (Device& device, int bank, bool& on) const override;
+    int writeDevice (Device& device, int bank, bool on) const override;
 };
 
 // "mon solo %d": bit 1. Every change makes the solo warning count again.
-class MonSolo : public MonitorFlagButton
+class MonitorSoloButton : public MonitorFlagButton
 {
 public:
-    MonSolo (MixerHost& host, int input);
+    MonitorSoloButton (MixerHost& host, int input);
 
 protected:
-    MonitorFlagButton& counterpart (instrip& strip) const override;
+    MonitorFlagButton& counterpart (InputStrip& strip) const override;
     bool stateFlag (const ConsoleState& state, int bank) const override;
     void setStateFlag (ConsoleState& state, int bank, bool on) const override;
     bool resetFlag (const ConsoleState&, int) const override { return false; }
-    int readDevice (bhw& device, int bank, bool& on) const override;
-    int writeDevice (bhw& device, int bank, bool on) const override;
+    int readDevice (Device& device, int bank, bool& on) const override;
+    int writeDevice (Device& device, int bank, bool on) const override;
     void flagsChanged() override;
 };
 

@@ -1,12 +1,12 @@
 #include "mixer/strips/VolumeFollower.h"
 
-#include "console/HwCtrl.h"
-#include "console/hwthread.h"
+#include "console/DeviceControl.h"
+#include "console/HardwareThread.h"
 
 namespace arx
 {
 
-VolumeFollower::VolumeFollower (HwCtrl& c) : control (c), device (&c.getThread().getDevice())
+VolumeFollower::VolumeFollower (DeviceControl& c) : control (c), device (&c.getThread().getDevice())
 {
     device->addVolumeListener (this);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "device/bhw.h"
+#include "device/Device.h"
 
 #include <juce_events/juce_events.h>
 
 namespace arx
 {
 
-class HwCtrl;
+class DeviceControl;
 
 // Makes a playback control read the device again whenever the system volume of its device
 // changes, which other programs do behind the console's back. Holds the device itself: the
@@ -18,14 +18,14 @@ class VolumeFollower : private juce::ChangeListener
 {
 public:
     // `control` must be bound to its hardware thread already.
-    explicit VolumeFollower (HwCtrl& control);
+    explicit VolumeFollower (DeviceControl& control);
     ~VolumeFollower() override;
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
 
-    HwCtrl& control;
-    bhw::Ptr device;
+    DeviceControl& control;
+    Device::Ptr device;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VolumeFollower)
 };

@@ -1,8 +1,8 @@
 #include "mixer/widgets/Fader.h"
 
-#include "console/hwthread.h"
+#include "console/HardwareThread.h"
 #include "mixer/widgets/FaderTextBox.h"
-#include "mixer/widgets/Gang.h"
+#include "mixer/widgets/GangButton.h"
 #include "mixer/widgets/LightField.h"
 
 #include <cmath>
@@ -10,7 +10,7 @@
 namespace arx
 {
 
-Fader::Fader (MixerHost& mixerHost, int bank) : HwCtrlBanked (mixerHost), host (mixerHost), shown (bank, 0.0f)
+Fader::Fader (MixerHost& mixerHost, int bank) : BankedDeviceControl (mixerHost), host (mixerHost), shown (bank, 0.0f)
 {
     acceptMessagesFromOtherThreads (*this);
 }
@@ -67,7 +67,7 @@ void Fader::selectBank (int bank)
     refresh (state, false);
 }
 
-void Fader::setGang (Gang* gangButton, Fader* partnerFader) noexcept
+void Fader::setGang (GangButton* gangButton, Fader* partnerFader) noexcept
 {
     gang = gangButton;
     partner = partnerFader;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/HwCtrlBanked.h"
+#include "console/BankedDeviceControl.h"
 #include "mixer/widgets/MixerHost.h"
 #include "mixer/widgets/ShownValue.h"
 
@@ -12,7 +12,7 @@ namespace arx
 {
 
 class FaderTextBox;
-class Gang;
+class GangButton;
 
 // A level fader in dB (-60 to 0, 0.1 steps, skewed towards the top) with its value box. A user
 // edit stores the level into the console state and queues the fader on the hardware thread; a
@@ -21,7 +21,7 @@ class Gang;
 //
 // Threads: message thread, except get() and set() (hardware thread) and store(), which runs on
 // whichever thread queues the fader and reads only shownLevel().
-class Fader : public juce::Slider, public HwCtrlBanked
+class Fader : public juce::Slider, public BankedDeviceControl
 {
 public:
     static constexpr double minDb = -60.0;
@@ -52,7 +52,7 @@ public:
 
     // A partner follows this fader while `gangButton` is on: during a drag it keeps the level
     // difference it had when the drag began; a change outside a drag moves it by the same step.
-    void setGang (Gang* gangButton, Fader* partnerFader) noexcept;
+    void setGang (GangButton* gangButton, Fader* partnerFader) noexcept;
     double getDragStartValue() const noexcept { return dragStartValue; }
 
     // Typed text from the value box: its leading number, clamped and snapped, stored and sent;
@@ -89,7 +89,7 @@ private:
     ShownValue shown;
     double dragStartValue = 0.0;
     bool dragging = false;
-    Gang* gang = nullptr;
+    GangButton* gang = nullptr;
     Fader* partner = nullptr;
     std::unique_ptr<FaderTextBox> textBox;
 

@@ -54,7 +54,7 @@ FaderTextBox* FaderTextBox::nextShowing (bool forwards) const
 
 std::unique_ptr<juce::ComponentTraverser> FaderTextBox::createKeyboardFocusTraverser()
 {
-    return std::make_unique<FtbTraverser> (*this);
+    return std::make_unique<FaderTextBoxTraverser> (*this);
 }
 
 void FaderTextBox::editorShown (juce::TextEditor* textEditor)
@@ -70,7 +70,7 @@ void FaderTextBox::textWasEdited()
     fader.applyTypedText (getText());
 }
 
-std::vector<juce::Component*> FtbTraverser::getAllComponents (juce::Component*)
+std::vector<juce::Component*> FaderTextBoxTraverser::getAllComponents (juce::Component*)
 {
     std::vector<juce::Component*> ring { &owner };
     for (auto* box = owner.getNextBox(); box != &owner; box = box->getNextBox())

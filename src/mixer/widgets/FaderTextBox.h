@@ -51,10 +51,10 @@ private:
 
 // Tab and Shift+Tab from a value box (or from its editor) go to the next or previous box of the
 // ring, across strips.
-class FtbTraverser : public juce::KeyboardFocusTraverser
+class FaderTextBoxTraverser : public juce::KeyboardFocusTraverser
 {
 public:
-    explicit FtbTraverser (FaderTextBox& box) : owner (box) {}
+    explicit FaderTextBoxTraverser (FaderTextBox& box) : owner (box) {}
 
     juce::Component* getDefaultComponent (juce::Component*) override { return &owner; }
     juce::Component* getNextComponent (juce::Component*) override { return owner.nextShowing (true); }
@@ -64,7 +64,7 @@ public:
 private:
     FaderTextBox& owner;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FtbTraverser)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FaderTextBoxTraverser)
 };
 
 } // namespace arx

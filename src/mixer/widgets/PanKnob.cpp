@@ -1,6 +1,6 @@
 #include "mixer/widgets/PanKnob.h"
 
-#include "console/hwthread.h"
+#include "console/HardwareThread.h"
 #include "look/ConsoleSkin.h"
 
 #include <cmath>
@@ -8,7 +8,7 @@
 namespace arx
 {
 
-PanKnob::PanKnob (MixerHost& host, juce::Component& parent) : HwCtrlBanked (host)
+PanKnob::PanKnob (MixerHost& host, juce::Component& parent) : BankedDeviceControl (host)
 {
     acceptMessagesFromOtherThreads (*this);
     setName ("pan");

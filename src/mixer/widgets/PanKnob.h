@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/HwCtrlBanked.h"
+#include "console/BankedDeviceControl.h"
 #include "mixer/widgets/MixerHost.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -16,7 +16,7 @@ namespace arx
 //
 // Threads: message thread, except get() and set() on the hardware thread. The knob writes the
 // state itself when it changes, so its store() has nothing to do.
-class PanKnob : public juce::Slider, public HwCtrlBanked
+class PanKnob : public juce::Slider, public BankedDeviceControl
 {
 public:
     static constexpr float startAngle = 3.9269907f; // 5π/4: lower left

@@ -4,7 +4,7 @@
 // requests. When the device goes away, the failing request closes the handle at once, so that
 // the driver can let the device go; every later request fails.
 //
-// Threads: any; requests on one handle follow one another (bhw serialises them anyway, except
+// Threads: any; requests on one handle follow one another (Device serialises them anyway, except
 // for the driver's rate requests).
 
 #include "platform/win32/Win32Api.h"

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace arx
+{
+
+class ConsoleState;
+class DeviceControl;
+class HardwareThread;
+
+// What a control binds to: the window content, which owns the hardware thread and keeps the
+// list of every control that talks to the device.
+class DeviceControlHost
+{
+public:
+    virtual ~DeviceControlHost() = default;
+
+    virtual HardwareThread& getHardwareThread() = 0;
+
+    // Push `control` onto the head of the list (newest first), e.g. with
+    // control.setNextInWindow (head); head = &control;
+    virtual void addControl (DeviceControl& control) = 0;
+};
+
+// The base of everything that talks to the device on a console window's behalf. A control
+// never sends anything itself: it queues itself on the window's HardwareThread, which later runs its
+// get() or set() on the hardware thread.
+//
+// Threads: get() and set() run on the hardware thread; refresh(), reset() and user edits on the
+// message thread; store() on whichever thread queues the control for set.
+class DeviceControl
+{
+public:
+    explicit DeviceControl (DeviceControlHost& host);
+    explicit DeviceControl (HardwareThread& owningThread);
+    virtual ~DeviceControl() = default;
+
+    virtual void get() = 0;
+    virtual void set() = 0;
+    virtual void refresh (ConsoleState& state, bool markAll) = 0;
+    virtual void store (ConsoleState& state) = 0;
+    virtual void reset() = 0;
+
+    HardwareThread& getThread() const noexcept { return *thread; }
+
+    DeviceControl* getNextInWindow() const noexcept { return nextInWindow; }
+    void setNextInWindow (DeviceControl* next) noexcept { nextInWindow = next; }
+
+protected:
+    // Hardware thread. 0: tell `component` (if any) to show the new value; a hard error is
+    // logged and dropped; a time-out sleeps 60 ms and queues the get again.
+    void onGetResult (int code, juce::Component* component);
+
+    // Hardware thread. A time-out sleeps 60 ms and queues the set again; a hard error is logged
+    // and the value stays unsent in the console state.
+    void onSetResult (int code);
+
+private:
+    friend class HardwareThread;
+
+    // Queue links and flags: touched only under the thread's queue lock.
+    DeviceControl* nextGet = nullptr;
+    DeviceControl* nextSet = nullptr;
+    DeviceControl* nextInWindow = nullptr;
+    bool inSetQueue = false;
+    bool inGetQueue = false;
+    HardwareThread* thread;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceControl)
+};
+
+// Component::postCommandMessage takes a weak reference to the component, and the first weak
+// reference of a component is made lazily and without a lock. Components that the hardware
+// thread posts to make it on the message thread when they are built.
+inline void acceptMessagesFromOtherThreads (juce::Component& component)
+{
+    [[maybe_unused]] juce::WeakReference<juce::Component> first (&component);
+}
+
+} // namespace arx

@@ -1,0 +1,247 @@
+#include "mixer/ConsoleContent.h"
+
+#include "app/ConsoleApp.h"
+#include "console/ConsolePreferences.h"
+#include "console/ConsoleState.h"
+#include "look/ConsoleLookAndFeel.h"
+#include "look/ConsoleSkin.h"
+#include "mixer/ConsoleTabBar.h"
+#include "mixer/StatusPoller.h"
+#include "mixer/MixerPagePanels.h"
+#include "mixer/MixerPage.h"
+#include "mixer/strips/InputStripBox.h"
+#include "mixer/widgets/NameLabel.h"
+#include "mixer/widgets/FaderTextBox.h"
+#include "mixer/widgets/GangButton.h"
+#include "mixer/widgets/SoloWarning.h"
+#include "session/SessionController.h"
+#include "settings/AboutBox.h"
+#include "settings/SettingsPage.h"
+
+namespace arx
+{
+
+ConsoleContent::ConsoleContent (ConsoleSkin& consoleSkin, Device& dev, ConsoleState& consoleState, bool vistaOrLater)
+    : skin (consoleSkin), device (dev), state (consoleState), vista (vistaOrLater)
+{
+    setName (device.uniqueName());
+    setOpaque (true);
+    acceptMessagesFromOtherThreads (*this);
+}
+
+ConsoleContent::~ConsoleContent()
+{
+    // The thread's destructor detaches it from the window before it waits, so a thread that has
+    // not finished yet never waits for this, the message thread. The poller and the controls
+    // of the strips and the settings page may sit in the thread's queues: they go after the
+    // thread.
+    thread.reset();
+    poller.reset();
+    session.reset();
+    mixerPage.reset();
+    settingsPage.reset();
+}
+
+void ConsoleContent::initialise (HardwareThread::Owner& owner, juce::PropertiesFile& preferences)
+{
+    thread = std::make_unique<HardwareThread> (device, state, &owner);
+    poller = std::make_unique<StatusPoller> (*this, device, *this);
+
+    tabBar = std::make_unique<ConsoleTabBar> (*this, state.info(), getWidth());
+    addAndMakeVisible (*tabBar);
+    mixerPage = std::make_unique<MixerPage> (*this, *this);
+    buildSessionBox();
+    logoBox = std::make_unique<LogoBox> (skin, *mixerPage);
+    settingsPage = std::make_unique<SettingsPage> (*this, device, skin.pageBounds(), vista);
+    settingsPage->setAboutHandler ([this] { openAboutBox(); });
+    addChildComponent (*settingsPage);
+
+    for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
+        control->refresh (state, false);
+
+    const int storedTab = validTab (preferences.getIntValue (prefs::tab, 0), pairTabCount());
+    selectPage (storedTab == settingsTab ? settingsTab : 2 * storedTab);
+    thread->startThread();
+}
+
+int ConsoleContent::pairTabCount() const noexcept
+{
+    return state.outputCount() / 2;
+}
+
+int ConsoleContent::validTab (int stored, int pairTabs) noexcept
+{
+    if (stored == settingsTab || pairTabs <= 0)
+        return settingsTab;
+    return (stored >= 0 && stored < pairTabs) ? stored : 0;
+}
+
+InputStripBox* ConsoleContent::getInputStrips() noexcept
+{
+    return mixerPage != nullptr ? &mixerPage->getInputStrips() : nullptr;
+}
+
+SoloWarning* ConsoleContent::getSoloWarning()
+{
+    return mixerPage != nullptr ? &mixerPage->getSoloWarning() : nullptr;
+}
+
+uint32_t ConsoleContent::outputLevel (int output) const
+{
+    return device.outputMeter (output);
+}
+
+void ConsoleContent::buildSessionBox()
+{
+    session = std::make_unique<SessionController> (state, *this, skin, commands, vista);
+    auto& box = session->getSessionBox();
+    box.setBounds (skin.sessionBoxBounds());
+    mixerPage->addAndMakeVisible (box);
+}
+
+void ConsoleContent::openAboutBox()
+{
+    auto* top = getTopLevelComponent();
+    if (top == nullptr)
+        return;
+    // The box rests the application's poll while a firmware update runs; without the
+    // application (tests) there is none to rest.
+    auto* app = ConsoleApp::getInstance();
+    AboutBox::open (*top, &device, app != nullptr ? &app->getPollTimer() : nullptr, top->isOnDesktop());
+}
+
+void ConsoleContent::selectPage (int bank)
+{
+    const int newTab = bank < 0 ? settingsTab : bank / 2;
+    if (pageSelected && newTab == tab)
+        return;
+    pageSelected = true;
+    tab = newTab;
+
+    if (mixerPage != nullptr)
+    {
+        mixerPage->setVisible (bank >= 0);
+        if (bank >= 0)
+            mixerPage->selectBank (bank & ~1);
+    }
+    if (settingsPage != nullptr)
+        settingsPage->setVisible (bank < 0);
+    if (tabBar != nullptr)
+        tabBar->showSelected (tab);
+}
+
+void ConsoleContent::pollTick()
+{
+    if (auto* warning = getSoloWarning())
+        warning->tick();
+    if (thread != nullptr && poller != nullptr)
+        thread->queueGet (*poller);
+}
+
+void ConsoleContent::windowActivated()
+{
+    if (thread != nullptr && poller != nullptr)
+        thread->queueSet (*poller);
+}
+
+void ConsoleContent::stopHardwareThread()
+{
+    if (thread != nullptr)
+        thread->requestStop();
+}
+
+void ConsoleContent::deviceRemoved()
+{
+    if (thread != nullptr)
+    {
+        thread->abandonWriteBack();
+        thread->detachWindow();
+        thread->requestStop();
+    }
+}
+
+void ConsoleContent::addControl (DeviceControl& control)
+{
+    control.setNextInWindow (controlHead);
+    controlHead = &control;
+}
+
+void ConsoleContent::addTextBox (FaderTextBox& box)
+{
+    if (textBoxHead == nullptr)
+        textBoxHead = &box;
+    else
+        box.insertBefore (*textBoxHead);
+}
+
+//==============================================================================
+void ConsoleContent::getAllCommands (juce::Array<juce::CommandID>& ids)
+{
+    SessionController::getAllCommands (ids);
+}
+
+void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
+{
+    SessionController::getCommandInfo (id, info);
+}
+
+bool ConsoleContent::perform (const InvocationInfo& info)
+{
+    if (session == nullptr || ! session->perform (info.commandID))
+        return false;
+    repaint();
+    return true;
+}
+
+void ConsoleContent::applyToControls()
+{
+    forEachNamed (*this, GangButton::componentName, [] (juce::Component& c) {
+        if (auto* gang = dynamic_cast<GangButton*> (&c))
+            gang->refreshFromState();
+    });
+    forEachNamed (*this, "alias", [] (juce::Component& c) {
+        if (auto* alias = dynamic_cast<NameLabel*> (&c))
+            alias->updateText();
+    });
+    refreshAndQueueAll (controlHead, state);
+    repaint();
+}
+
+void ConsoleContent::resetControls()
+{
+    forEachNamed (*this, "alias", [] (juce::Component& c) {
+        if (auto* alias = dynamic_cast<NameLabel*> (&c))
+        {
+            alias->resetName();
+            alias->updateText();
+        }
+    });
+    resetAndQueueAll (controlHead);
+    repaint();
+}
+
+//==============================================================================
+void ConsoleContent::handleCommandMessage (int)
+{
+    if (poller == nullptr || ! poller->isDataValid())
+        return;
+
+    // No shortcut on unchanged values here: a strip made or switched since the last poll must
+    // show this one. Each display compares with what it shows and repaints only what moved;
+    // the settings page queues its own reads from what the poll brought.
+    if (mixerPage != nullptr)
+        mixerPage->refreshMeters();
+    if (tabBar != nullptr)
+        tabBar->refreshLights();
+    if (settingsPage != nullptr)
+        settingsPage->updateStatus();
+}
+
+//==============================================================================
+void ConsoleContent::paint (juce::Graphics& g)
+{
+    // The tab bar and the pages cover everything.
+    g.fillAll (ConsoleLookAndFeel::backgroundColour());
+}
+
+} // namespace arx

@@ -1,0 +1,143 @@
+#pragma once
+
+// The console window's content: owns the window's hardware thread, its status poller and every
+// control bound to the device; shows the tab bar over the mixer page or the settings page.
+//
+// Threads: message thread, except where noted. The hardware thread only reaches this component
+// through posted command messages.
+
+#include "console/DeviceControl.h"
+#include "console/HardwareThread.h"
+#include "device/Device.h"
+#include "mixer/TabBar.h"
+#include "mixer/widgets/MixerHost.h"
+#include "session/SessionHost.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+namespace arx
+{
+
+class ConsoleTabBar;
+class ConsoleSkin;
+class ConsoleState;
+class StatusPoller;
+class LogoBox;
+class SessionController;
+class SettingsPage;
+class MixerPage;
+class InputStripBox;
+
+class ConsoleContent : public juce::Component,
+                  public juce::ApplicationCommandTarget,
+                  public MixerHost,
+                  public SessionHost,
+                  public TabBarHost
+{
+public:
+    static constexpr int settingsTab = -1;
+
+    // `vistaOrLater` picks the settings page's behaviour.
+    ConsoleContent (ConsoleSkin& skin, Device& device, ConsoleState& state, bool vistaOrLater = false);
+    // Stops the hardware thread before the controls go; a write-back it owes completes first.
+    ~ConsoleContent() override;
+
+    // Creates the hardware thread (owned by `owner`'s window), the poller and the pages, shows
+    // every control's value from the state, shows the stored tab and starts the thread.
+    void initialise (HardwareThread::Owner& owner, juce::PropertiesFile& preferences);
+
+    // Output pair tabs the device has (none with fewer than two outputs); the settings tab
+    // comes on top of these.
+    int pairTabCount() const noexcept;
+
+    // The tab shown: a pair index, or settingsTab.
+    int currentTab() const noexcept { return tab; }
+    // TabBarHost. bank >= 0 shows the mixer page at output pair bank / 2, bank < 0 the settings
+    // page; the tab bar follows. The first selection always shows its page.
+    void selectPage (int bank) override;
+    uint32_t outputLevel (int output) const override;
+
+    // A stored tab value as the window may open on: -1 stays, anything outside the pair tabs
+    // becomes pair tab 0; without pair tabs only the settings tab is left.
+    static int validTab (int stored, int pairTabs) noexcept;
+
+    // Application timer, every 100 ms for visible windows only: the solo warning blinks and a
+    // status poll is queued.
+    void pollTick();
+
+    // The window became the active one: tells the device, through the hardware thread.
+    void windowActivated();
+
+    // The window is closing: the thread finishes, writes the session back if it changed and
+    // tells its owner.
+    void stopHardwareThread();
+    // The device has gone: the thread stops at once, without (or ending) its write-back.
+    void deviceRemoved();
+
+    HardwareThread* getHardwareThreadIfMade() noexcept { return thread.get(); }
+    StatusPoller* getPoller() noexcept { return poller.get(); }
+    SettingsPage* getSettingsPage() noexcept { return settingsPage.get(); }
+    // Null before initialise().
+    SessionController* getSessionController() noexcept { return session.get(); }
+    DeviceControl* firstControl() const noexcept { return controlHead; }
+    juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
+
+    // The mixer page (the session box joins it) and what it holds; null before initialise().
+    MixerPage* getMixerPage() noexcept { return mixerPage.get(); }
+    InputStripBox* getInputStrips() noexcept;
+    ConsoleTabBar* getTabBar() noexcept { return tabBar.get(); }
+    LogoBox* getLogoBox() noexcept { return logoBox.get(); }
+    // The first value box of the Tab ring; null before any.
+    FaderTextBox* firstTextBox() const noexcept { return textBoxHead; }
+
+    // MixerHost
+    HardwareThread& getHardwareThread() override { return *thread; }
+    void addControl (DeviceControl& control) override;
+    ConsoleSkin& getSkin() override { return skin; }
+    void addTextBox (FaderTextBox& box) override;
+    SoloWarning* getSoloWarning() override;
+
+    // Component
+    void paint (juce::Graphics&) override;
+    // After every good status poll: every display of polled values shows the new ones (each
+    // repaints only what changed).
+    void handleCommandMessage (int commandId) override;
+
+    // ApplicationCommandTarget: the session commands; the content is the last target.
+    juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
+    void getAllCommands (juce::Array<juce::CommandID>&) override;
+    void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override;
+    bool perform (const InvocationInfo&) override;
+
+    // SessionHost
+    void applyToControls() override;
+    void resetControls() override;
+
+private:
+    void buildSessionBox();
+    void openAboutBox();
+
+    ConsoleSkin& skin;
+    Device& device;
+    ConsoleState& state;
+    const bool vista;
+    std::unique_ptr<HardwareThread> thread;
+    std::unique_ptr<StatusPoller> poller;
+    std::unique_ptr<SettingsPage> settingsPage;
+    std::unique_ptr<SessionController> session;
+    DeviceControl* controlHead = nullptr;
+    FaderTextBox* textBoxHead = nullptr;
+    juce::ApplicationCommandManager commands;
+    int tab = 0;
+    bool pageSelected = false;
+
+    std::unique_ptr<ConsoleTabBar> tabBar;
+    std::unique_ptr<MixerPage> mixerPage;
+    std::unique_ptr<LogoBox> logoBox;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleContent)
+};
+
+} // namespace arx

@@ -1,0 +1,70 @@
+#include "mixer/strips/MonitorFader.h"
+
+#include "console/ConsoleState.h"
+#include "console/HardwareThread.h"
+#include "device/GainCode.h"
+#include "device/Device.h"
+
+namespace arx
+{
+
+MonitorFader::MonitorFader (MixerHost& mixerHost, int inputIndex) : Fader (mixerHost, 0), input (inputIndex)
+{
+    setName (juce::String::formatted ("mon fader %d", input));
+}
+
+void MonitorFader::get()
+{
+    const int bank = getBank();
+    uint32_t gain = 0;
+    const int code = getThread().getDevice().getMonitorGainCode (input, bank, gain);
+    if (code == 0)
+        getThread().getState().setMonitorGainCode (input, bank, gain);
+    forgetDeviceValue (bank);
+    onGetResult (code, this);
+}
+
+void MonitorFader::set()
+{
+    auto& state = getThread().getState();
+    auto& device = getThread().getDevice();
+    sendNextChangedBank ([&] (int bank) { return state.monitorGainCode (input, bank); },
+                         [&] (int bank, uint32_t code) { return device.setMonitorGainCode (input, bank, code); });
+}
+
+void MonitorFader::refresh (ConsoleState& state, bool markAll)
+{
+    setValueAndText (state.monitorGain (input, getBank()), juce::dontSendNotification);
+    store (state);
+    if (markAll)
+        markBanks (0, state.outputCount(), 2);
+}
+
+void MonitorFader::store (ConsoleState& state)
+{
+    // Showing a level below -60 dB, or off the 0.1 grid, must not change it: only a move does.
+    const auto level = shownLevel();
+    if (wouldOnlyRound (state.monitorGain (input, level.bank), level.value))
+        return;
+    state.setMonitorGain (input, level.bank, level.value);
+    state.setMonitorGain (input, level.bank + 1, level.value);
+}
+
+void MonitorFader::reset()
+{
+    auto& state = getThread().getState();
+    for (int bank = 0; bank < state.outputCount(); bank += 2)
+    {
+        state.setMonitorGain (input, bank, 0.0f);
+        state.setMonitorGain (input, bank + 1, 0.0f);
+        markBank (bank);
+    }
+    setValueAndText (state.monitorGain (input, getBank()), juce::dontSendNotification);
+}
+
+void MonitorFader::handleCommandMessage (int)
+{
+    setValueAndText (getThread().getState().monitorGain (input, getBank()), juce::dontSendNotification);
+}
+
+} // namespace arx

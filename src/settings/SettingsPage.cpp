@@ -1,0 +1,184 @@
+#include "settings/SettingsPage.h"
+
+#include "console/HardwareThread.h"
+#include "device/Device.h"
+#include "guitar/GuitarInputMode.h"
+#include "look/ConsoleLookAndFeel.h"
+#include "settings/BufferSize.h"
+#include "settings/ClockSource.h"
+#include "settings/SampleRate.h"
+#include "settings/SampleRateDisplay.h"
+#include "settings/SpdifFormat.h"
+
+namespace arx
+{
+
+// Sets device flag bit 0 once, when the page is built. It stays out of the content's list of
+// controls: a session load or a reset has nothing to send for it.
+class SettingsPage::DeviceFlag : public DeviceControl
+{
+public:
+    explicit DeviceFlag (HardwareThread& owningThread) : DeviceControl (owningThread) {}
+
+    void get() override {}
+    void refresh (ConsoleState&, bool) override {}
+    void store (ConsoleState&) override {}
+    void reset() override {}
+
+    // Hardware thread: repeated while the device times out, for at most two seconds.
+    void set() override
+    {
+        const auto start = juce::Time::getMillisecondCounter();
+        for (;;)
+        {
+            const int code = getThread().getDevice().changeFlags (1, 0);
+            if (code >= 0)
+            {
+                onSetResult (code);
+                return;
+            }
+            if (juce::Time::getMillisecondCounter() - start >= juce::uint32 (deviceFlagWindowMs)
+                || getThread().threadShouldExit())
+            {
+                juce::Logger::outputDebugString ("Console - device flag not set, the device kept timing out");
+                return;
+            }
+            juce::Thread::sleep (HardwareThread::retryDelayMs);
+        }
+    }
+};
+
+//==============================================================================
+SettingsPage::SettingsPage (DeviceControlHost& host, Device& dev, juce::Rectangle<int> bounds, bool vistaOrLater)
+    : device (dev), vista (vistaOrLater)
+{
+    setName ("dx settings");
+    setBounds (bounds);
+    setOpaque (true);
+
+    const auto showRate = [this] {
+        if (bufferSize != nullptr)
+            bufferSize->refreshText();
+    };
+
+    if (vista)
+    {
+        rateDisplay = std::make_unique<SampleRateDisplay> (host, showRate);
+        addAndMakeVisible (*rateDisplay);
+    }
+    sampleRate = std::make_unique<SampleRate> (host, vista, showRate, [this] { rateChosenOnVista(); });
+    addAndMakeVisible (*sampleRate);
+    rateWatcher = rateDisplay != nullptr ? static_cast<SampleRateBase*> (rateDisplay.get()) : sampleRate.get();
+
+    if (device.info().hasExternalClocks())
+    {
+        clockSource = std::make_unique<ClockSource> (host);
+        addAndMakeVisible (*clockSource);
+    }
+
+    bufferSize = std::make_unique<BufferSize> (host);
+    addAndMakeVisible (*bufferSize);
+
+    if (device.info().hasSpdifOutput())
+    {
+        spdifFormat = std::make_unique<SpdifFormat> (host);
+        addAndMakeVisible (*spdifFormat);
+    }
+
+    guitar = std::make_unique<GuitarInputMode> (host, *this);
+
+    about.setClickingTogglesState (false);
+    about.setBounds ((getWidth() - 80) / 2, getHeight() - 42, 80, 22);
+    about.addListener (this);
+    addAndMakeVisible (about);
+
+    layOut();
+
+    // Off the message thread: the device may take its time.
+    deviceFlag = std::make_unique<DeviceFlag> (host.getHardwareThread());
+    host.getHardwareThread().queueSet (*deviceFlag);
+}
+
+SettingsPage::~SettingsPage()
+{
+    stopTimer();
+    about.removeListener (this);
+}
+
+void SettingsPage::layOut()
+{
+    constexpr int top = 16, gap = 12, guitarGap = 24;
+    const int width = getWidth();
+    int y = top;
+    const auto place = [width, &y] (juce::Component* control, int column, int columns) {
+        if (control == nullptr)
+            return;
+        control->setTopLeftPosition ((width / columns - control->getWidth()) / 2 + column * width / columns, y);
+        y = control->getBottom() + gap;
+    };
+
+    place (rateDisplay.get(), 0, 2);
+    place (sampleRate.get(), 0, 2);
+    place (clockSource.get(), 0, 2);
+    const int leftColumnEnd = y;
+
+    y = top;
+    place (spdifFormat.get(), 1, 2);
+    place (bufferSize.get(), 1, 2);
+    const int rightColumnEnd = y;
+
+    // The guitar panel goes across the page below the left column. Where that would run into
+    // the "About" button (a device with many rates) it goes below the right column if it fits
+    // there beside the left one.
+    const int limit = about.getY() - gap;
+    const bool fitsBelowLeft = leftColumnEnd + guitarGap + guitar->getHeight() <= limit;
+    const bool fitsBelowRight = rightColumnEnd + guitar->getHeight() <= limit && guitar->getWidth() <= width / 2;
+    if (fitsBelowLeft || ! fitsBelowRight)
+    {
+        y = leftColumnEnd + guitarGap;
+        place (guitar.get(), 0, 1);
+    }
+    else
+    {
+        y = rightColumnEnd;
+        place (guitar.get(), 1, 2);
+    }
+}
+
+//==============================================================================
+void SettingsPage::updateStatus()
+{
+    const auto status = device.statusBits();
+
+    rateWatcher->update();
+    if (clockSource != nullptr)
+        clockSource->updateAvailability (status);
+    bufferSize->checkDriverSize();
+    guitar->updateFromStatus (status);
+}
+
+void SettingsPage::rateChosenOnVista()
+{
+    // The driver restarts its streams at the new rate: nothing else may change meanwhile.
+    setEnabled (false);
+    startTimer (vistaRateChangePauseMs);
+}
+
+void SettingsPage::timerCallback()
+{
+    stopTimer();
+    setEnabled (true);
+}
+
+void SettingsPage::buttonClicked (juce::Button* clicked)
+{
+    if (clicked == &about && aboutHandler)
+        aboutHandler();
+}
+
+void SettingsPage::paint (juce::Graphics& g)
+{
+    g.fillAll (ConsoleLookAndFeel::backgroundColour());
+}
+
+} // namespace arx

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "console/DeviceControl.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <memory>
+
+namespace arx
+{
+
+class Device;
+class BufferSize;
+class ClockSource;
+class GuitarInputMode;
+class SampleRate;
+class SampleRateBase;
+class SampleRateDisplay;
+class SpdifFormat;
+
+// The settings page of a console window: the sample rate, the clock source, the S/PDIF format,
+// the buffer size, the guitar's mode and the "About" button. It behaves in one of two ways,
+// fixed when it is built: on Vista and later the rate buttons choose the audio driver's rate and
+// the device's own rate is only shown; before Vista they set the device's clock, which can be
+// locked.
+//
+// The window content owns the page, adds it hidden, shows it for the settings tab and runs
+// updateStatus after every good status poll. Build it before the hardware thread starts and
+// destroy it after the thread stopped: its controls sit in the thread's queues.
+//
+// Threads: message thread. Its controls' get and set run on the hardware thread.
+class SettingsPage : public juce::Component, private juce::Button::Listener, public juce::Timer
+{
+public:
+    static constexpr int vistaRateChangePauseMs = 2000;
+    static constexpr int deviceFlagWindowMs = 2000;
+
+    SettingsPage (DeviceControlHost& host, Device& device, juce::Rectangle<int> bounds, bool vistaOrLater);
+    ~SettingsPage() override;
+
+    // After every good status poll: the device's rate, the clock inputs' signals, the driver's
+    // buffer size and the guitar.
+    void updateStatus();
+
+    // What the "About" button opens; the content supplies it. Without one the button does nothing.
+    void setAboutHandler (std::function<void()> handler) { aboutHandler = std::move (handler); }
+
+    bool isVistaOrLater() const noexcept { return vista; }
+    SampleRate& getSampleRate() noexcept { return *sampleRate; }
+    BufferSize& getBufferSize() noexcept { return *bufferSize; }
+    GuitarInputMode& getGuitarPanel() noexcept { return *guitar; }
+    juce::Button& getAboutButton() noexcept { return about; }
+    // Null where the device or the OS behaviour has none.
+    SampleRateDisplay* getSampleRateDisplay() noexcept { return rateDisplay.get(); }
+    ClockSource* getClockSource() noexcept { return clockSource.get(); }
+    SpdifFormat* getSpdifFormat() noexcept { return spdifFormat.get(); }
+
+    void paint (juce::Graphics&) override;
+
+    // The pause after a rate change on Vista is over.
+    void timerCallback() override;
+
+private:
+    class DeviceFlag;
+
+    void buttonClicked (juce::Button*) override;
+    void rateChosenOnVista();
+    void layOut();
+
+    Device& device;
+    const bool vista;
+    std::unique_ptr<DeviceFlag> deviceFlag;
+    std::unique_ptr<SampleRateDisplay> rateDisplay;
+    std::unique_ptr<SampleRate> sampleRate;
+    SampleRateBase* rateWatcher = nullptr;
+    std::unique_ptr<ClockSource> clockSource;
+    std::unique_ptr<BufferSize> bufferSize;
+    std::unique_ptr<SpdifFormat> spdifFormat;
+    std::unique_ptr<GuitarInputMode> guitar;
+    juce::ToggleButton about { "About" };
+    std::function<void()> aboutHandler;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SettingsPage)
+};
+
+} // namespace arx

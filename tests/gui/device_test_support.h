@@ -1,0 +1,221 @@
+#pragma once
+
+// Helpers for tests of the hardware thread: small real controls that send real commands to a
+// device of the in-process lab, an owner that hands out a real progress window, and a way to
+// read back which commands reached the device.
+
+#include "console/ConsoleState.h"
+#include "console/DeviceControl.h"
+#include "console/BankedDeviceControl.h"
+#include "console/HardwareThread.h"
+#include "device/Device.h"
+#include "firmware/FlashProgressWindow.h"
+#include "unit/test_console_fixture.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace arx::test
+{
+
+// Runs the message loop until `done` holds or `limitMs` pass; the limit only keeps a broken
+// build from hanging.
+inline bool pumpUntil (const std::function<bool()>& done, int limitMs = 10000)
+{
+    const auto start = juce::Time::getMillisecondCounter();
+    while (! done())
+    {
+        if (juce::Time::getMillisecondCounter() - start > (juce::uint32) limitMs)
+            return false;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+    return true;
+}
+
+// One command as the device received it.
+struct SentCommand
+{
+    uint32_t category = 0, command = 0;
+    std::vector<uint32_t> params;
+    double atMs = 0.0; // when the device received it
+};
+
+inline std::vector<SentCommand> takeCommands (sim::SimDevice& device)
+{
+    std::vector<SentCommand> result;
+    for (const auto& request : device.takeRequestLog())
+    {
+        if (request.code != platform::IOCTL_ARX_GWC_TRANSACTION || request.input.size() < 28)
+            continue;
+
+        std::vector<uint32_t> words (request.input.size() / 4);
+        std::memcpy (words.data(), request.input.data(), words.size() * 4);
+        SentCommand c;
+        c.category = words[packetCategory];
+        c.command = words[packetCommand];
+        c.params.assign (words.begin() + packetParam0, words.end());
+        c.atMs = request.atMs;
+        result.push_back (c);
+    }
+    return result;
+}
+
+inline bool isCommand (const SentCommand& c, uint32_t category, uint32_t command)
+{
+    return c.category == category && c.command == command;
+}
+
+// A progress window that remembers what it was told, beyond its own lifetime.
+struct ProgressRecord
+{
+    juce::StringArray statuses;
+    std::vector<float> minimumSteps;
+    float lastProgress = -1.0f;
+    int created = 0;
+    int deleted = 0;
+};
+
+class RecordingProgressWindow : public FlashProgressWindow
+{
+public:
+    explicit RecordingProgressWindow (ProgressRecord& r) : FlashProgressWindow (nullptr, false, false), record (r)
+    {
+        ++record.created;
+    }
+    ~RecordingProgressWindow() override { ++record.deleted; }
+
+    void setStatus (const juce::String& text) override
+    {
+        FlashProgressWindow::setStatus (text);
+        const juce::ScopedLock sl (recordLock);
+        record.statuses.add (text);
+    }
+    void setMinimumStep (float step) override
+    {
+        FlashProgressWindow::setMinimumStep (step);
+        const juce::ScopedLock sl (recordLock);
+        record.minimumSteps.push_back (step);
+    }
+    void setProgress (float value) override
+    {
+        FlashProgressWindow::setProgress (value);
+        record.lastProgress = getProgress();
+    }
+
+private:
+    ProgressRecord& record;
+    juce::CriticalSection recordLock;
+};
+
+class TestOwner : public HardwareThread::Owner
+{
+public:
+    std::unique_ptr<FlashProgress> createFlashProgress() override
+    {
+        createdOnMessageThread = juce::MessageManager::getInstance()->isThisTheMessageThread();
+        return std::make_unique<RecordingProgressWindow> (progress);
+    }
+    void hardwareThreadFinished() override { ++finished; }
+
+    ProgressRecord progress;
+    std::atomic<int> finished { 0 };
+    bool createdOnMessageThread = false;
+};
+
+// A single-value control: the mute of one output.
+class OutputMuteCtrl : public juce::Component, public DeviceControl
+{
+public:
+    OutputMuteCtrl (HardwareThread& t, int outputChannel) : DeviceControl (t), channel (outputChannel) {}
+
+    void get() override
+    {
+        bool on = false;
+        const int code = getThread().getDevice().getOutputMute (channel, on);
+        if (code == 0)
+            getThread().getState().setOutputMute (channel, on);
+        onGetResult (code, this);
+    }
+    void set() override
+    {
+        ++sets;
+        onSetResult (getThread().getDevice().setOutputMute (channel, getThread().getState().outputMute (channel)));
+    }
+    void refresh (ConsoleState&, bool) override {}
+    void store (ConsoleState& state) override
+    {
+        ++stores;
+        state.setOutputMute (channel, shown);
+    }
+    void reset() override {}
+    void handleCommandMessage (int) override { ++shownUpdates; }
+
+    const int channel;
+    bool shown = true;
+    std::atomic<int> sets { 0 }, stores { 0 };
+    int shownUpdates = 0;
+};
+
+// A banked control: output levels, one bank per output channel.
+class OutputGainCtrl : public juce::Component, public BankedDeviceControl
+{
+public:
+    explicit OutputGainCtrl (HardwareThread& t) : BankedDeviceControl (t) {}
+
+    void get() override {}
+    void set() override
+    {
+        sendNextBank ([this] (int b) {
+            return getThread().getDevice().setOutputGain (b, getThread().getState().outputGain (b));
+        });
+    }
+    void refresh (ConsoleState&, bool) override {}
+    void store (ConsoleState& state) override
+    {
+        if (bank >= 0)
+            state.setOutputGain (bank, shownDb.load());
+    }
+    void reset() override {}
+
+    // What the fader shows, for the bank it shows.
+    std::atomic<float> shownDb { 0.0f };
+    int bank = -1;
+};
+
+// A device of the lab with a console state read from it and a hardware thread on both.
+struct DeviceRig
+{
+    explicit DeviceRig (sim::PlugOptions options = {}, bool withOwner = true)
+        : lab (options), state (lab.device.get())
+    {
+        readResult = state.readFromDevice();
+        thread = std::make_unique<HardwareThread> (*lab.device, state, withOwner ? &owner : nullptr);
+    }
+
+    ~DeviceRig()
+    {
+        thread.reset();
+        // Let posted messages of the thread run against live objects, as the app would.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+
+    void start()
+    {
+        thread->startThread();
+        thread->notify();
+    }
+
+    sim::SimDevice& device() { return *lab.sim; }
+
+    LabDevice lab;
+    ConsoleState state;
+    TestOwner owner;
+    std::unique_ptr<HardwareThread> thread;
+    int readResult = -99;
+};
+
+} // namespace arx::test

@@ -1,0 +1,92 @@
+// The console window's status poller against a device of the in-process lab.
+
+#include "device_test_support.h"
+#include "mixer/StatusPoller.h"
+
+#include <gtest/gtest.h>
+
+namespace arx::test
+{
+namespace
+{
+
+class CountingContent : public juce::Component
+{
+public:
+    void handleCommandMessage (int) override { ++messages; }
+    int messages = 0;
+};
+
+struct PollerRig : DeviceRig
+{
+    PollerRig() { start(); }
+    // The thread goes before the poller it may still be running.
+    ~PollerRig() { thread.reset(); }
+
+    // Queues one poll and waits until the device has answered all of it.
+    void poll (int expectedMessages)
+    {
+        device().takeRequestLog();
+        thread->queueGet (poller);
+        ASSERT_TRUE (pumpUntil ([&] { return ! thread->isThreadRunning() || sentAll(); }));
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+        EXPECT_EQ (content.messages, expectedMessages);
+    }
+
+    bool sentAll()
+    {
+        for (const auto& r : device().takeRequestLog())
+            if (r.code == platform::IOCTL_ARX_DRIVER_REQUEST
+                || (r.code == platform::IOCTL_ARX_GWC_TRANSACTION && failMeters))
+                return true;
+        return false;
+    }
+
+    CountingContent content;
+    StatusPoller poller { *thread, *lab.device, content };
+    bool failMeters = false;
+};
+
+TEST (StatusPoller, GoodPollTellsTheContentAndFailuresClearTheFlag)
+{
+    PollerRig rig;
+    rig.poll (1);
+    EXPECT_TRUE (rig.poller.isDataValid());
+
+    // Driver information fails: no message, flag cleared.
+    auto* device = &rig.device();
+    rig.lab.hook.before = [device] (uint32_t code, const uint32_t*) {
+        if (code == platform::IOCTL_ARX_DRIVER_REQUEST)
+        {
+            sim::SimFaults fail;
+            fail.failCount = 1;
+            device->addFault (fail);
+        }
+    };
+    rig.poll (1);
+    EXPECT_FALSE (rig.poller.isDataValid());
+    rig.lab.hook.before = nullptr;
+
+    rig.poll (2);
+    EXPECT_TRUE (rig.poller.isDataValid());
+
+    // The meter poll fails: the driver is not even asked.
+    sim::SimFaults error;
+    error.errorRetval = 2;
+    error.errorCount = 1;
+    rig.device().addFault (error);
+    rig.failMeters = true;
+    rig.poll (2);
+    EXPECT_FALSE (rig.poller.isDataValid());
+}
+
+TEST (StatusPoller, SetTellsTheDeviceTheWindowIsActive)
+{
+    PollerRig rig;
+    rig.device().takeRequestLog();
+    rig.thread->queueSet (rig.poller);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.device().requestCount ("3/5") == 1; }));
+}
+
+} // namespace
+} // namespace arx::test
