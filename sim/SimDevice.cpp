@@ -61,6 +61,7 @@ juce::var SimFaults::toVar() const
     o->setProperty ("errorCount", errorCount);
     o->setProperty ("failCount", failCount);
     o->setProperty ("refuseBufferSize", refuseBufferSize);
+    o->setProperty ("silentMeters", silentMeters);
     o->setProperty ("unplugAfter", unplugAfter);
     o->setProperty ("signalLost", (juce::int64) signalLost);
     return juce::var (o);
@@ -625,7 +626,10 @@ void SimDevice::fillMeters (Packet& p)
 
     // A slow swell per channel, each with its own phase and speed, so levels keep moving.
     const double t = (juce::Time::getMillisecondCounterHiRes() - startMs) / 1000.0;
-    auto level = [t] (int channel) {
+    const bool silent = faultState.silentMeters;
+    auto level = [t, silent] (int channel) {
+        if (silent)
+            return 0u;
         const double phase = channel * 0.7;
         const double speed = 1.3 + 0.17 * channel;
         const double amplitude = 0.5 + 0.45 * std::sin (t * speed + phase);

@@ -46,6 +46,7 @@ struct SimFaults
     bool refuseBufferSize = false; // driver request 9 answers a refusal
     int unplugAfter = 0;           // the device goes away after N more requests
     uint32_t signalLost = 0;       // clock sources (bit = source index) whose input has no signal
+    bool silentMeters = false;     // every meter reads silence: an idle console with nothing to show
 
     juce::var toVar() const;
 };
