@@ -32,11 +32,6 @@ void ConsoleAppListener::handleMessage (const juce::Message& message)
     app.handleAppMessage (message);
 }
 
-void ConsoleAppTimer::timerCallback()
-{
-    app.pollWindows();
-}
-
 //==============================================================================
 ConsoleApp::ConsoleApp() = default;
 ConsoleApp::ConsoleApp (Setup s) : setup (std::move (s)) {}
@@ -135,7 +130,6 @@ void ConsoleApp::createTrayIcon()
 
 void ConsoleApp::shutdown()
 {
-    timer.stopTimer();
     {
         const juce::ScopedLock sl (sessionEndLock);
         shutDown = true;
@@ -248,7 +242,6 @@ void ConsoleApp::quitProgram()
     if (quitting)
         return;
     quitting = true;
-    timer.stopTimer();
     endMessageLoop();
 }
 
@@ -366,9 +359,6 @@ void ConsoleApp::openConsole (Device::Ptr device)
     window->setTopLeftPosition (previous != nullptr ? nextCascadePosition (previous->getPosition(), area)
                                                     : firstCascadePosition (area));
     window->restorePosition();
-
-    if (windowCount == 1)
-        timer.startTimer (pollIntervalMs);
 }
 
 ConsoleWindow* ConsoleApp::findConsole (const Device* device) const
@@ -412,7 +402,6 @@ void ConsoleApp::unlinkFromRing (ConsoleWindow* window)
     if (window->next == window)
     {
         firstWindow = nullptr;
-        timer.stopTimer();
     }
     else
     {
@@ -463,14 +452,6 @@ void ConsoleApp::showAllWindows()
     for (int i = 0; i < windowCount; ++i, w = w->next)
         if (! w->isClosing())
             w->toFront (true);
-}
-
-void ConsoleApp::pollWindows()
-{
-    auto* w = firstWindow;
-    for (int i = 0; i < windowCount; ++i, w = w->next)
-        if (w->isShownOnScreen())
-            w->pollTick();
 }
 
 void ConsoleApp::saveAllPreferences()

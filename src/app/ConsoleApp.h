@@ -44,23 +44,9 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleAppListener)
 };
 
-// Every 100 ms: the poll of every visible window.
-class ConsoleAppTimer : public juce::Timer
-{
-public:
-    explicit ConsoleAppTimer (ConsoleApp& application) : app (application) {}
-    void timerCallback() override;
-
-private:
-    ConsoleApp& app;
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleAppTimer)
-};
-
 class ConsoleApp : public juce::JUCEApplication, public NotificationListener, private ConsoleTrayIcon::Host
 {
 public:
-    static constexpr int pollIntervalMs = 100;
-
     // Where the program's parts come from; the defaults are the real ones.
     struct Setup
     {
@@ -102,7 +88,6 @@ public:
     void removeConsole (ConsoleWindow* window, bool quitIfLast);
     void arrangeWindows();
     void showAllWindows() override;
-    void pollWindows();
     void saveAllPreferences();
 
     // Quit, "Exit": every window closes with its write-back; the program ends once the last one
@@ -118,9 +103,6 @@ public:
     ConsoleWindow* getFirstWindow() const noexcept { return firstWindow; }
     DeviceList* getDeviceList() noexcept { return deviceList.get(); }
     juce::MessageListener* getListener() noexcept { return listener.get(); }
-    // The 100 ms poll of the visible windows; a firmware update started from the About box
-    // stops it meanwhile and starts it again.
-    juce::Timer& getPollTimer() noexcept { return timer; }
 
 protected:
     // Ends the message loop; the program then shuts down.
@@ -152,7 +134,6 @@ private:
     int windowCount = 0;
     std::unique_ptr<platform::NamedMutex> instanceLock;
     std::unique_ptr<ConsoleAppListener> listener;
-    ConsoleAppTimer timer { *this };
 
     std::unique_ptr<ConsoleLookAndFeel> lookAndFeel;
     std::unique_ptr<juce::Logger> logger;

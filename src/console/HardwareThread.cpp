@@ -51,6 +51,14 @@ void logDebug (const char* format, int value)
     juce::Logger::outputDebugString (juce::String::formatted (format, value));
 }
 
+std::atomic<int> pollPauses { 0 };
+
+// Millisecond counters wrap: compare by their signed difference.
+int msFromTo (juce::uint32 from, juce::uint32 to) noexcept
+{
+    return (int) (to - from);
+}
+
 } // namespace
 
 HardwareThread::HardwareThread (Device& dev, ConsoleState& consoleState, Owner* owner)
@@ -155,6 +163,56 @@ bool HardwareThread::isQueuedForSet (const DeviceControl& ctrl) const
     return ctrl.inSetQueue;
 }
 
+//==============================================================================
+void HardwareThread::setPoller (DeviceControl& control, int intervalMs)
+{
+    jassert (! isThreadRunning());
+    poller = &control;
+    pollIntervalMs = juce::jmax (1, intervalMs);
+}
+
+void HardwareThread::setPolling (bool on)
+{
+    if (polling.exchange (on) == on)
+        return;
+    if (on)
+        nextPollMs = juce::Time::getMillisecondCounter();
+    notify();
+}
+
+HardwareThread::PollPause::PollPause() { ++pollPauses; }
+HardwareThread::PollPause::~PollPause() { --pollPauses; }
+bool HardwareThread::arePollsPaused() noexcept { return pollPauses.load() > 0; }
+
+int HardwareThread::msUntilPoll() const
+{
+    if (poller == nullptr || ! polling)
+        return -1;
+    return juce::jmax (0, msFromTo (juce::Time::getMillisecondCounter(), nextPollMs.load()));
+}
+
+void HardwareThread::queuePollIfDue()
+{
+    if (poller == nullptr || ! polling)
+        return;
+
+    const auto now = juce::Time::getMillisecondCounter();
+    auto due = nextPollMs.load();
+    if (msFromTo (now, due) > 0)
+        return;
+
+    // A late poll does not bunch up the ones after it.
+    due += (juce::uint32) pollIntervalMs;
+    if (msFromTo (now, due) <= 0)
+        due = now + (juce::uint32) pollIntervalMs;
+    nextPollMs = due;
+
+    if (arePollsPaused())
+        return;
+    const juce::ScopedLock sl (queueLock);
+    getQueue.append (*poller);
+}
+
 void HardwareThread::requestStop()
 {
     signalThreadShouldExit();
@@ -178,7 +236,8 @@ void HardwareThread::run()
 {
     while (! threadShouldExit())
     {
-        wait (-1);
+        wait (msUntilPoll());
+        queuePollIfDue();
         drain (setQueue, &DeviceControl::set);
         drain (getQueue, &DeviceControl::get);
     }

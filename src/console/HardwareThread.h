@@ -75,6 +75,24 @@ public:
     // Any thread: whether `ctrl` waits in the set queue now.
     bool isQueuedForSet (const DeviceControl& ctrl) const;
 
+    // The window's status poll: the thread queues `poller` for a read every `intervalMs` while
+    // polling is on, so nothing but this thread wakes for it. Set once, before the thread
+    // starts; polling starts off.
+    void setPoller (DeviceControl& poller, int intervalMs);
+    // Any thread. Turning polling on polls at once.
+    void setPolling (bool on);
+    bool isPolling() const noexcept { return polling.load(); }
+
+    // While one of these lives, no thread polls: a firmware update has the device to itself.
+    class PollPause
+    {
+    public:
+        PollPause();
+        ~PollPause();
+        JUCE_DECLARE_NON_COPYABLE (PollPause)
+    };
+    static bool arePollsPaused() noexcept;
+
     // The window closes: finish serving, write the session back if it changed, then tell the
     // owner.
     void requestStop();
@@ -118,6 +136,8 @@ private:
 
     void run() override;
     void enqueue (ControlQueue& queue, DeviceControl& ctrl);
+    int msUntilPoll() const;
+    void queuePollIfDue();
     void drain (ControlQueue& queue, void (DeviceControl::*serve)());
     bool mayServe() const;
 
@@ -144,6 +164,11 @@ private:
     std::unique_ptr<FlashProgress> progress;
     juce::CriticalSection queueLock;
     uint32_t sessionBase = 0;
+
+    DeviceControl* poller = nullptr;
+    int pollIntervalMs = 0;
+    std::atomic<bool> polling { false };
+    std::atomic<juce::uint32> nextPollMs { 0 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HardwareThread)
 };

@@ -10,7 +10,7 @@ juce::CriticalSection processWindowLock;
 } // namespace
 
 NotificationWindow::NotificationWindow (platform::Platform& p)
-    : juce::Thread ("notification thread"), platform (p)
+    : juce::Thread ("Notifications"), platform (p)
 {
     startThread();
 }

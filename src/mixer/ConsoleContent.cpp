@@ -1,11 +1,11 @@
 #include "mixer/ConsoleContent.h"
 
-#include "app/ConsoleApp.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/ConsoleTabBar.h"
+#include "mixer/ConsoleWindow.h"
 #include "mixer/StatusPoller.h"
 #include "mixer/MixerPagePanels.h"
 #include "mixer/MixerPage.h"
@@ -46,6 +46,7 @@ void ConsoleContent::initialise (HardwareThread::Owner& owner, juce::PropertiesF
 {
     thread = std::make_unique<HardwareThread> (device, state, &owner);
     poller = std::make_unique<StatusPoller> (*this, device, *this);
+    thread->setPoller (*poller, StatusPoller::intervalMs);
 
     tabBar = std::make_unique<ConsoleTabBar> (*this, state.info(), getWidth());
     addAndMakeVisible (*tabBar);
@@ -104,10 +105,7 @@ void ConsoleContent::openAboutBox()
     auto* top = getTopLevelComponent();
     if (top == nullptr)
         return;
-    // The box rests the application's poll while a firmware update runs; without the
-    // application (tests) there is none to rest.
-    auto* app = ConsoleApp::getInstance();
-    AboutBox::open (*top, &device, app != nullptr ? &app->getPollTimer() : nullptr, top->isOnDesktop());
+    AboutBox::open (*top, &device, top->isOnDesktop());
 }
 
 void ConsoleContent::selectPage (int bank)
@@ -130,10 +128,14 @@ void ConsoleContent::selectPage (int bank)
         tabBar->showSelected (tab);
 }
 
-void ConsoleContent::pollTick()
+void ConsoleContent::setPolling (bool on)
 {
-    if (auto* warning = getSoloWarning())
-        warning->tick();
+    if (thread != nullptr)
+        thread->setPolling (on);
+}
+
+void ConsoleContent::pollNow()
+{
     if (thread != nullptr && poller != nullptr)
         thread->queueGet (*poller);
 }
@@ -225,6 +227,17 @@ void ConsoleContent::handleCommandMessage (int)
 {
     if (poller == nullptr || ! poller->isDataValid())
         return;
+
+    // The window system may take the window off the screen without a word to JUCE: the poll
+    // results are where the window looks again, a few times a second (each look asks the X
+    // server twice).
+    const auto now = juce::Time::getMillisecondCounter();
+    if (now - lastScreenCheckMs >= screenCheckMs)
+    {
+        lastScreenCheckMs = now;
+        if (auto* window = findParentComponentOfClass<ConsoleWindow>())
+            window->updatePolling();
+    }
 
     // No shortcut on unchanged values here: a strip made or switched since the last poll must
     // show this one. Each display compares with what it shows and repaints only what moved;

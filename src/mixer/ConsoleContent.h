@@ -63,9 +63,11 @@ public:
     // becomes pair tab 0; without pair tabs only the settings tab is left.
     static int validTab (int stored, int pairTabs) noexcept;
 
-    // Application timer, every 100 ms for visible windows only: the solo warning blinks and a
-    // status poll is queued.
-    void pollTick();
+    // The hardware thread polls the device's status every 100 ms while this is on (the window
+    // is on the screen).
+    void setPolling (bool on);
+    // Queues one status poll now.
+    void pollNow();
 
     // The window became the active one: tells the device, through the hardware thread.
     void windowActivated();
@@ -136,6 +138,9 @@ private:
     std::unique_ptr<ConsoleTabBar> tabBar;
     std::unique_ptr<MixerPage> mixerPage;
     std::unique_ptr<LogoBox> logoBox;
+
+    static constexpr juce::uint32 screenCheckMs = 200;
+    juce::uint32 lastScreenCheckMs = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleContent)
 };

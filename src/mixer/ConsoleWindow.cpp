@@ -7,6 +7,7 @@
 #include "firmware/FlashProgressWindow.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/ConsoleContent.h"
+#include "mixer/OnDemandPainter.h"
 #include "mixer/RepaintRate.h"
 
 namespace arx
@@ -114,10 +115,6 @@ void ConsoleWindow::savePreferences()
 }
 
 //==============================================================================
-void ConsoleWindow::pollTick()
-{
-    content->pollTick();
-}
 
 void ConsoleWindow::deviceRemoved()
 {
@@ -137,6 +134,7 @@ void ConsoleWindow::closeButtonPressed()
 
 void ConsoleWindow::activeWindowStatusChanged()
 {
+    OnDemandPainter::attachTo (*this);
     if (isActiveWindow())
         content->windowActivated();
 }

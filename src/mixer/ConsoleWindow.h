@@ -57,8 +57,9 @@ public:
     juce::PropertiesFile* getPreferences() noexcept { return preferences.get(); }
     int readResult() const noexcept { return stateReadResult; }
 
-    // Application timer, visible windows only.
-    void pollTick();
+    // Polls the device's status while the window is on the desktop and on the screen; called
+    // whenever that may have changed.
+    void updatePolling();
 
     // Visible and actually on the screen: not minimised, and not unmapped behind JUCE's back
     // (the window system may hide a window without telling the component).
@@ -76,6 +77,12 @@ public:
     void closeButtonPressed() override;
     void userTriedToCloseWindow() override { closeButtonPressed(); }
     void activeWindowStatusChanged() override;
+    void visibilityChanged() override;
+    void minimisationStateChanged (bool isNowMinimised) override;
+    void broughtToFront() override;
+    void parentHierarchyChanged() override;
+    void moved() override;
+    void resized() override;
 
     // HardwareThread::Owner
     std::unique_ptr<FlashProgress> createFlashProgress() override;

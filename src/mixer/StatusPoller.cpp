@@ -31,8 +31,26 @@ void StatusPoller::get()
         return;
     }
 
-    dataValid = true;
-    content.postCommandMessage (0);
+    const bool wasValid = dataValid.exchange (true);
+    if (takeNews() || ! wasValid)
+        content.postCommandMessage (0);
+}
+
+bool StatusPoller::takeNews()
+{
+    Values now {};
+    for (int word = 0; word < Device::meterReplyWords; ++word)
+        now[(size_t) word] = device.meterReplyWord (word);
+    for (int word = 0; word < Device::driverInfoWords; ++word)
+        now[(size_t) (Device::meterReplyWords + word)] = device.driverInfo (word);
+
+    const auto nowMs = juce::Time::getMillisecondCounter();
+    if (now == reported && nowMs - reportedAtMs < (juce::uint32) unchangedReportMs)
+        return false;
+
+    reported = now;
+    reportedAtMs = nowMs;
+    return true;
 }
 
 void StatusPoller::set()

@@ -15,4 +15,16 @@ bool isSystemTrayAvailable();
 // component hearing of it.
 bool isWindowShown (juce::ComponentPeer& peer);
 
+// Slows the peer's frame timer, which on X11 wakes the program at the display's refresh rate
+// to paint whatever waits, even when nothing does, to once a second: then it only catches
+// what the window system itself asked to repaint (a region uncovered), and the caller paints
+// its own repaints with paintPendingNow. False where the window system paints on its own
+// request (Windows): no timer to slow. A move or resize of the window sets the timer back to
+// the display's rate; calling this again slows it again.
+bool idleFrameTimer (juce::ComponentPeer& peer);
+
+// Paints the peer's pending repaints now, as its frame timer would. False while the window
+// system still copies the last frame: nothing painted, try again shortly.
+bool paintPendingNow (juce::ComponentPeer& peer);
+
 } // namespace arx::platform::desktop

@@ -252,12 +252,14 @@ public:
 
     void unregisterDeviceNotification() override
     {
-        const std::lock_guard<std::mutex> guard (lock);
-        if (inotifyFd >= 0)
         {
+            const std::lock_guard<std::mutex> guard (lock);
+            if (inotifyFd < 0)
+                return;
             ::close (inotifyFd);
             inotifyFd = -1;
         }
+        wake();
     }
 
 private:
@@ -284,8 +286,8 @@ private:
         pollfd fds[3] = { { wakeFd, POLLIN, 0 },
                           { SessionEndSignal::pollFd(), POLLIN, 0 },
                           { watchFd, POLLIN, 0 } };
-        // A bounded wait, so that a watch registered meanwhile is picked up.
-        const int ready = ::poll (fds, watchFd >= 0 ? 3 : 2, 200);
+        // A watch registered or dropped meanwhile wakes the wait.
+        const int ready = ::poll (fds, watchFd >= 0 ? 3 : 2, -1);
         if (ready <= 0)
             return;
         if ((fds[0].revents & POLLIN) != 0)

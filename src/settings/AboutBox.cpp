@@ -18,13 +18,13 @@ AboutBox::~AboutBox()
     finish (false);
 }
 
-AboutBox* AboutBox::open (juce::Component& consoleWindow, Device::Ptr device, juce::Timer* appTimer, bool onDesktop)
+AboutBox* AboutBox::open (juce::Component& consoleWindow, Device::Ptr device, bool onDesktop)
 {
     auto* top = consoleWindow.getTopLevelComponent();
     top->setEnabled (false);
 
     auto* box = new AboutBox (*top, onDesktop);
-    box->content = new AboutBoxContent (std::move (device), appTimer);
+    box->content = new AboutBoxContent (std::move (device));
     box->setContentNonOwned (box->content, true);
     box->placeOver (*top);
     box->showModally();

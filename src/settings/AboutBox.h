@@ -4,7 +4,7 @@
 // while the box is open.
 //
 // To open it (the settings page's "About" button):
-//     AboutBox::open (consoleWindow, device, &applicationPollTimer);
+//     AboutBox::open (consoleWindow, device);
 //
 // Threads: message thread.
 
@@ -22,10 +22,8 @@ class AboutBox : public juce::DocumentWindow
 public:
     // Disables the console window's top-level component, shows the box centred over it and
     // returns; when the box closes, the content goes, the console window is enabled again and
-    // the box deletes itself. `appTimer` may be null. `onDesktop` is false only where no
-    // display may be used (tests).
-    static AboutBox* open (juce::Component& consoleWindow, Device::Ptr device, juce::Timer* appTimer,
-                           bool onDesktop = true);
+    // the box deletes itself. `onDesktop` is false only where no display may be used (tests).
+    static AboutBox* open (juce::Component& consoleWindow, Device::Ptr device, bool onDesktop = true);
 
     // Detaches the content and ends the box (close button, "Close", Escape, after an update).
     void close();

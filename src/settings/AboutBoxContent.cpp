@@ -1,5 +1,7 @@
 #include "settings/AboutBoxContent.h"
 
+#include "console/HardwareThread.h"
+
 #include "firmware/FirmwareUpdate.h"
 #include "guitar/GuitarUpdate.h"
 #include "look/ConsoleSkin.h"
@@ -15,8 +17,8 @@ const char* const updateArxQuestion =
 const char* const updateGuitarQuestion = "\nThis will write the current firmware to your guitar.  Would you like to continue?";
 } // namespace
 
-AboutBoxContent::AboutBoxContent (Device::Ptr dev, juce::Timer* appTimer)
-    : device (std::move (dev)), timer (appTimer), logo (ConsoleSkin::loadImage (SkinImage::aboutLogo)),
+AboutBoxContent::AboutBoxContent (Device::Ptr dev)
+    : device (std::move (dev)), logo (ConsoleSkin::loadImage (SkinImage::aboutLogo)),
       versions (std::make_unique<VersionInfoGroup> (*device)),
       webLink ("www.vantrel.example", juce::URL (webAddress))
 {
@@ -94,17 +96,13 @@ void AboutBoxContent::updateArx()
     if (b != nullptr)
         b->suspend();
 
-    const bool timerWasRunning = timer != nullptr && timer->isTimerRunning();
-    const int interval = timerWasRunning ? timer->getTimerInterval() : 0;
-    if (timerWasRunning)
-        timer->stopTimer();
-
-    checkFirmware (*device, true, updateArxQuestion);
+    {
+        const HardwareThread::PollPause noPolls;
+        checkFirmware (*device, true, updateArxQuestion);
+    }
 
     if (b != nullptr)
         b->close();
-    if (timerWasRunning)
-        timer->startTimer (interval);
 }
 
 void AboutBoxContent::updateGuitarFirmware()

@@ -26,9 +26,8 @@ public:
     static constexpr int leftWidth = width - VersionInfoGroup::width - 15;
     static constexpr const char* webAddress = "https://www.vantrel.example/";
 
-    // `appTimer`, the application's poll timer, may be null; it rests while a firmware update
-    // runs.
-    AboutBoxContent (Device::Ptr device, juce::Timer* appTimer);
+    // Every window's status poll rests while a firmware update started here runs.
+    explicit AboutBoxContent (Device::Ptr device);
     ~AboutBoxContent() override;
 
     void paint (juce::Graphics& g) override;
@@ -48,7 +47,6 @@ private:
     AboutBox* box() const;
 
     Device::Ptr device;
-    juce::Timer* timer;
     juce::Image logo;
     std::unique_ptr<VersionInfoGroup> versions;
     juce::HyperlinkButton webLink;

@@ -1,5 +1,8 @@
-// Start-up time, idle CPU cost and memory of the real console against the device lab, under X:
-// full mixer windows (every strip, meters moving with the lab's signal, tab lights).
+// Start-up time, idle CPU cost, wake-ups and memory of the real console against the device lab,
+// under X: full mixer windows (every strip, meters moving with the lab's signal, tab lights),
+// and one window whose meters the lab holds at silence.
+// Goals: one window with moving meters under 0.3% of a core, four under 1%, a still one under
+// 0.1%.
 // Run by hand: build/bin/bench_console_startup (starts its own Xvfb when DISPLAY is unset).
 // The table at the end puts the figures side by side.
 
@@ -68,17 +71,18 @@ double cpuSeconds (pid_t pid)
     return tickSeconds (pid);
 }
 
-// Voluntary context switches of the process's thread named `name` (JUCE's timer thread wakes
-// for every tick of every timer, the windows' repaint timers among them), or -1.
-double switchesOf (pid_t pid, const juce::String& name)
+// Voluntary context switches of the process's threads named `name`, or of all its threads
+// when `name` is empty: each is one wake-up of a thread that had gone to sleep.
+double switchesOf (pid_t pid, const juce::String& name = {})
 {
+    double sum = 0;
     const juce::File tasks ("/proc/" + juce::String (pid) + "/task");
     for (const auto& task : tasks.findChildFiles (juce::File::findDirectories, false))
-        if (task.getChildFile ("comm").loadFileAsString().trim() == name)
+        if (name.isEmpty() || task.getChildFile ("comm").loadFileAsString().trim() == name)
             for (const auto& line : juce::StringArray::fromLines (task.getChildFile ("status").loadFileAsString()))
                 if (line.startsWith ("voluntary_ctxt_switches:"))
-                    return line.fromFirstOccurrenceOf (":", false, false).trim().getDoubleValue();
-    return -1.0;
+                    sum += line.fromFirstOccurrenceOf (":", false, false).trim().getDoubleValue();
+    return sum;
 }
 
 // A line of /proc/PID/status in kB ("VmHWM", "VmRSS"), or -1.
@@ -115,17 +119,22 @@ void closeAll (ConsoleRig& rig, const std::vector<std::string>& names, int conso
         rig.console (console).stop (2000);
 }
 
-void BM_StartupToFirstWindow (benchmark::State& state)
+// Start to every one of state.range(0) windows showing its full mixer (one device each).
+void BM_StartupToFullWindows (benchmark::State& state)
 {
-    double toLog = 0, toWindow = 0, toMixer = 0;
+    const int windows = (int) state.range (0);
+    double toLog = 0, toWindow = 0, toMixer = 0, peakKb = 0;
     int runs = 0;
     for (auto _ : state)
     {
-        ConsoleRig rig ("bench.startup");
+        ConsoleRig rig ("bench.startup" + std::to_string (windows));
         rig.keepNoScreenshot();
         std::string error;
-        const auto name = rig.startLab (error) ? rig.plug() : std::string();
-        if (name.empty())
+        std::vector<std::string> names;
+        if (rig.startLab (error))
+            for (int i = 0; i < windows; ++i)
+                names.push_back (rig.plug());
+        if (names.empty() || names.back().empty())
         {
             state.SkipWithError ("the device lab did not start");
             return;
@@ -133,44 +142,53 @@ void BM_StartupToFirstWindow (benchmark::State& state)
         const auto start = Clock::now();
         const int c = rig.startConsole (error);
         double logged = -1, shown = -1, full = -1;
+        auto everyWindow = [&] (auto&& test) {
+            for (auto& n : names)
+            {
+                const auto found = rig.windowsOf (n);
+                if (found.empty() || ! test (found.front()))
+                    return false;
+            }
+            return true;
+        };
         const bool up = c >= 0 && ConsoleRig::waitUntil (
                                       [&] {
                                           if (logged < 0 && rig.consoleLog (c).find ("Creating window for") != std::string::npos)
                                               logged = secondsSince (start);
-                                          if (shown < 0)
-                                              if (const auto windows = rig.windowsOf (name); ! windows.empty())
-                                                  shown = secondsSince (start);
-                                          if (shown >= 0)
-                                              for (const auto& w : rig.windowsOf (name))
-                                                  if (showsFullMixer (rig.x(), w))
-                                                      full = secondsSince (start);
+                                          if (shown < 0 && everyWindow ([] (const WindowInfo&) { return true; }))
+                                              shown = secondsSince (start);
+                                          if (shown >= 0 && everyWindow ([&] (const WindowInfo& w) { return showsFullMixer (rig.x(), w); }))
+                                              full = secondsSince (start);
                                           return full >= 0;
                                       },
-                                      20000, 5);
+                                      30000, 5);
         if (! up)
         {
-            state.SkipWithError ("no full mixer window appeared");
+            state.SkipWithError ("not every full mixer window appeared");
             return;
         }
         state.SetIterationTime (full);
         toWindow += shown;
         toMixer += full;
         toLog += logged >= 0 ? logged : shown;
+        peakKb = std::max (peakKb, statusKb (rig.console (c).pid(), "VmHWM"));
         ++runs;
-        closeAll (rig, { name }, c);
+        closeAll (rig, names, c);
     }
-    state.counters["log_line_ms"] = 1000.0 * toLog / runs;
-    state.counters["window_shown_ms"] = 1000.0 * toWindow / runs;
     state.counters["full_mixer_ms"] = 1000.0 * toMixer / runs;
-    table()["start-up: start to \"Creating window for\" (ms)"] = format ("%.0f", 1000.0 * toLog / runs);
-    table()["start-up: start to window mapped (ms)"] = format ("%.0f", 1000.0 * toWindow / runs);
-    table()["start-up: start to full mixer window shown (ms)"] = format ("%.0f", 1000.0 * toMixer / runs);
+    const auto prefix = "start-up, " + std::to_string (windows) + " window(s): ";
+    table()[prefix + "start to \"Creating window for\" (ms)"] = format ("%.0f", 1000.0 * toLog / runs);
+    table()[prefix + "start to every window mapped (ms)"] = format ("%.0f", 1000.0 * toWindow / runs);
+    table()[prefix + "start to every full mixer window shown (ms)"] = format ("%.0f", 1000.0 * toMixer / runs);
+    table()[prefix + "console peak memory (MiB, VmHWM)"] = format ("%.1f", peakKb / 1024.0);
 }
 
-// CPU seconds per minute of one idle console with state.range(0) windows (one device each).
+// CPU seconds per minute of one idle console with state.range(0) windows (one device each);
+// state.range(1) = 1 holds every device's meter signal at silence, so nothing on the screen moves.
 void BM_IdleCpuPerMinute (benchmark::State& state)
 {
     const int windows = (int) state.range (0);
+    const bool silent = state.range (1) != 0;
     for (auto _ : state)
     {
         ConsoleRig rig ("bench.idle" + std::to_string (windows));
@@ -184,6 +202,12 @@ void BM_IdleCpuPerMinute (benchmark::State& state)
         std::vector<std::string> names;
         for (int i = 0; i < windows; ++i)
             names.push_back (rig.plug());
+        for (auto& n : names)
+            if (silent && ! rig.fault (n, { "--silent-meters", "on" }))
+            {
+                state.SkipWithError ("the lab took no silent-meters fault");
+                return;
+            }
         const int c = rig.startConsole (error);
         bool up = c >= 0;
         for (auto& n : names)
@@ -206,10 +230,12 @@ void BM_IdleCpuPerMinute (benchmark::State& state)
             return sum;
         };
         const int polls0 = polls();
-        const double cpu0 = cpuSeconds (pid), ticks0 = tickSeconds (pid), timer0 = switchesOf (pid, "JUCE Timer");
+        const double cpu0 = cpuSeconds (pid), ticks0 = tickSeconds (pid), timer0 = switchesOf (pid, "JUCE Timer"),
+                     wakes0 = switchesOf (pid);
         const auto start = Clock::now();
         std::this_thread::sleep_for (std::chrono::seconds (15));
-        const double cpu1 = cpuSeconds (pid), ticks1 = tickSeconds (pid), timer1 = switchesOf (pid, "JUCE Timer");
+        const double cpu1 = cpuSeconds (pid), ticks1 = tickSeconds (pid), timer1 = switchesOf (pid, "JUCE Timer"),
+                     wakes1 = switchesOf (pid);
         const double wall = secondsSince (start);
         const double perMinute = (cpu1 - cpu0) * 60.0 / wall;
         const double pollRate = (polls() - polls0) / wall / windows;
@@ -219,20 +245,27 @@ void BM_IdleCpuPerMinute (benchmark::State& state)
         // What top shows: the kernel charges whole ticks, which a process that wakes often
         // collects more of than it runs.
         state.counters["tick_percent"] = 100.0 * (ticks1 - ticks0) / wall;
-        const auto prefix = "idle, " + std::to_string (windows) + " window(s): ";
+        const auto prefix = "idle, " + std::to_string (windows) + " window(s)" + (silent ? ", meters still" : ", meters moving") + ": ";
         table()[prefix + "console CPU (s per minute)"] = format ("%.2f", perMinute);
         table()[prefix + "console CPU (% of a core, run time)"] = format ("%.2f", 100.0 * (cpu1 - cpu0) / wall);
         table()[prefix + "console CPU (% of a core, clock ticks)"] = format ("%.2f", 100.0 * (ticks1 - ticks0) / wall);
         table()[prefix + "meter polls per second per window"] = format ("%.1f", pollRate);
-        table()[prefix + "timer thread switches per second"] = format ("%.0f", (timer1 - timer0) / wall);
+        table()[prefix + "wake-ups per second, whole process"] = format ("%.0f", (wakes1 - wakes0) / wall);
+        table()[prefix + "wake-ups per second, JUCE's timer thread"] = format ("%.0f", (timer1 - timer0) / wall);
         table()[prefix + "console peak memory (MiB, VmHWM)"] = format ("%.1f", statusKb (pid, "VmHWM") / 1024.0);
         table()[prefix + "console resident memory (MiB, VmRSS)"] = format ("%.1f", statusKb (pid, "VmRSS") / 1024.0);
         closeAll (rig, names, c);
     }
 }
 
-BENCHMARK (BM_StartupToFirstWindow)->Iterations (5)->UseManualTime()->Unit (benchmark::kMillisecond);
-BENCHMARK (BM_IdleCpuPerMinute)->Arg (1)->Arg (4)->Iterations (1)->UseManualTime()->Unit (benchmark::kSecond);
+BENCHMARK (BM_StartupToFullWindows)->Arg (1)->Arg (4)->Iterations (5)->UseManualTime()->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_IdleCpuPerMinute)
+    ->Args ({ 1, 0 })
+    ->Args ({ 4, 0 })
+    ->Args ({ 1, 1 })
+    ->Iterations (1)
+    ->UseManualTime()
+    ->Unit (benchmark::kSecond);
 } // namespace
 
 int main (int argc, char** argv)

@@ -82,7 +82,7 @@ TEST (AboutBox, RowsShowTheDriverTheProgramAndTheFirmwareAndGoToTheClipboard)
 TEST (AboutBox, LayoutLinkAndPainting)
 {
     LabDevice lab;
-    AboutBoxContent content (lab.device, nullptr);
+    AboutBoxContent content (lab.device);
     EXPECT_EQ (content.getBounds(), juce::Rectangle<int> (0, 0, 530, 260));
     EXPECT_EQ (content.getVersions().getBounds(), juce::Rectangle<int> (295, 30, 220, 170));
     EXPECT_EQ (content.getWebLink().getBounds(), juce::Rectangle<int> (0, 125, 295, 20));

@@ -182,7 +182,7 @@ TEST (ConsoleContent, TheSettingsPageShowsForTheSettingsTabAndFollowsThePoll)
 
     // The poll's message reaches the page: the lab's guitar is connected.
     EXPECT_FALSE (page->getGuitarPanel().isVisible());
-    content.pollTick();
+    content.pollNow();
     ASSERT_TRUE (pumpUntil ([&] { return page->getGuitarPanel().isVisible(); }));
 }
 
@@ -197,13 +197,13 @@ TEST (ConsoleContent, EveryValidPollReachesTheMetersAlsoWhenItsValuesDidNotChang
     content.handleCommandMessage (0);
     EXPECT_EQ (meter.getLevelTop(), meter.getHeight());
 
-    content.pollTick();
+    content.pollNow();
     ASSERT_TRUE (pumpUntil ([&] { return meter.getLevelTop() == 36; }));
 
     // A display that shows something else since (a meter just made shows nothing) is right
     // after the next good poll, though the device reports the same levels.
     meter.setLevel (0);
-    content.pollTick();
+    content.pollNow();
     EXPECT_TRUE (pumpUntil ([&] { return meter.getLevelTop() == 36; }));
 }
 

@@ -144,7 +144,7 @@ TEST (SoloWarning, BlinksHalfASecondOnAndOffAndGoesDarkWithTheLastSolo)
 
     // No solo: ticks change nothing.
     for (int i = 0; i < 3; ++i)
-        rig.content().pollTick();
+        rig.content().pollNow();
     EXPECT_EQ (warning.getBlinkPhase(), 0);
     EXPECT_FALSE (warning.isLampLit());
 
@@ -171,6 +171,13 @@ TEST (SoloWarning, BlinksHalfASecondOnAndOffAndGoesDarkWithTheLastSolo)
     const auto shot = warning.createComponentSnapshot (warning.getLocalBounds());
     const auto& panel = rig.window->getSkin().warningPanelImage();
     EXPECT_EQ (shot.getPixelAt (12, 10).getARGB(), panel.getPixelAt (12, 10).getARGB());
+
+    // Left to itself the lamp blinks while a solo is on: it lights and goes dark again.
+    solo.setToggleState (true, juce::sendNotification);
+    ASSERT_TRUE (pumpUntil ([&] { return warning.isLampLit(); }));
+    ASSERT_TRUE (pumpUntil ([&] { return ! warning.isLampLit(); }));
+    solo.setToggleState (false, juce::sendNotification);
+    ASSERT_TRUE (pumpUntil ([&] { return warning.getSoloCount() == 0; }));
 }
 
 } // namespace

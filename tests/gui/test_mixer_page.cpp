@@ -479,7 +479,7 @@ TEST (MixerPage, OutputMetersAndTabLightsFollowEveryGoodPoll)
     auto& meter = outputs (rig).getMeter (1);
     EXPECT_EQ (meter.getLevelTop(), meter.getHeight());
 
-    content.pollTick();
+    content.pollNow();
     ASSERT_TRUE (pumpUntil ([&] { return meter.getLevelTop() == 36; })); // -6 dB
     EXPECT_EQ (outputs (rig).getMeter (0).getLevelTop(), meter.getHeight() - 1);
     auto& bar = *content.getTabBar();
@@ -489,7 +489,7 @@ TEST (MixerPage, OutputMetersAndTabLightsFollowEveryGoodPoll)
 
     // On pair 5-6 the right meter shows output 6, silent.
     content.selectPage (4);
-    content.pollTick();
+    content.pollNow();
     EXPECT_TRUE (pumpUntil ([&] { return outputs (rig).getMeter (0).getLevelTop() == 0; }));
     EXPECT_NE (meter.getLevelTop(), 36);
 }

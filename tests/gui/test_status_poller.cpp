@@ -80,6 +80,61 @@ TEST (StatusPoller, GoodPollTellsTheContentAndFailuresClearTheFlag)
     EXPECT_FALSE (rig.poller.isDataValid());
 }
 
+// The hardware thread paces the poll itself while polling is on, and the content hears only
+// of values that changed (and of unchanged ones once a second).
+struct PacedRig : DeviceRig
+{
+    static constexpr int intervalMs = 20;
+
+    PacedRig()
+    {
+        thread->setPoller (poller, intervalMs);
+        start();
+    }
+    ~PacedRig() { thread.reset(); }
+
+    int polls() { return device().requestCount ("0/1"); }
+    void setSilent (bool silent)
+    {
+        auto faults = device().faults();
+        faults.silentMeters = silent;
+        device().setFaults (faults);
+    }
+
+    CountingContent content;
+    StatusPoller poller { *thread, *lab.device, content };
+};
+
+TEST (StatusPoller, TheThreadPollsWhileOnAndTheContentHearsOnlyOfChanges)
+{
+    PacedRig rig;
+    rig.setSilent (true);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (5 * PacedRig::intervalMs);
+    EXPECT_EQ (rig.polls(), 0) << "polling starts off";
+
+    rig.thread->setPolling (true);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.polls() >= 8; }));
+    EXPECT_EQ (rig.content.messages, 1) << "still meters: only the first poll is news";
+
+    rig.setSilent (false);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.content.messages >= 4; }));
+
+    {
+        const HardwareThread::PollPause pause;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (2 * PacedRig::intervalMs);
+        const int before = rig.polls();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (6 * PacedRig::intervalMs);
+        EXPECT_EQ (rig.polls(), before) << "a firmware update has the device to itself";
+    }
+    ASSERT_TRUE (pumpUntil ([&, resumed = rig.polls()] { return rig.polls() >= resumed + 3; }));
+
+    rig.thread->setPolling (false);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (2 * PacedRig::intervalMs);
+    const int stopped = rig.polls();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (6 * PacedRig::intervalMs);
+    EXPECT_EQ (rig.polls(), stopped);
+}
+
 TEST (StatusPoller, SetTellsTheDeviceTheWindowIsActive)
 {
     PollerRig rig;

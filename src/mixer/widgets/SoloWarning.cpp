@@ -65,9 +65,20 @@ void SoloWarning::tick()
     if (getSoloCount() == 0)
         return;
 
-    repaint();
+    const bool wasLit = isLampLit();
     if (--blinkPhase < lastDarkPhase)
         blinkPhase = restartPhase;
+    if (isLampLit() != wasLit)
+        repaint();
+}
+
+void SoloWarning::handleCommandMessage (int)
+{
+    repaint();
+    if (getSoloCount() == 0)
+        stopTimer();
+    else if (! isTimerRunning())
+        startTimer (tickMs);
 }
 
 void SoloWarning::paint (juce::Graphics& g)

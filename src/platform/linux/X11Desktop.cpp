@@ -41,4 +41,53 @@ bool isWindowShown (juce::ComponentPeer& peer)
     return attributes.map_state == IsViewable;
 }
 
+// JUCE's X11 peer sets its frame timer from its display's refresh rate whenever it takes in
+// a ConfigureNotify. So the peer is handed one such event, synchronously, while every display
+// reports the idle rate.
+bool idleFrameTimer (juce::ComponentPeer& peer)
+{
+    auto* windowSystem = juce::XWindowSystem::getInstance();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    if (display == nullptr)
+        return false;
+
+    static bool idling = false; // the event calls back into the window's moved()
+    if (idling)
+        return true;
+    const juce::ScopedValueSetter<bool> guard (idling, true);
+
+    auto& displays = const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays());
+    std::vector<std::optional<double>> rates;
+    for (auto& d : displays.displays)
+    {
+        rates.push_back (d.verticalFrequencyHz);
+        d.verticalFrequencyHz = 1.0;
+    }
+
+    XEvent event {};
+    event.xconfigure.type = ConfigureNotify;
+    event.xconfigure.display = display;
+    event.xconfigure.event = event.xconfigure.window = (::Window) peer.getNativeHandle();
+    // Every peer on X11 is JUCE's LinuxComponentPeer, whose first base is ComponentPeer.
+    windowSystem->handleWindowMessage (reinterpret_cast<juce::LinuxComponentPeer*> (&peer), event);
+
+    for (size_t i = 0; i < rates.size() && i < (size_t) displays.displays.size(); ++i)
+        displays.displays.getReference ((int) i).verticalFrequencyHz = rates[i];
+    return true;
+}
+
+bool paintPendingNow (juce::ComponentPeer& peer)
+{
+    auto* windowSystem = juce::XWindowSystem::getInstance();
+    if (windowSystem == nullptr)
+        return true;
+
+    const auto window = (::Window) peer.getNativeHandle();
+    windowSystem->processPendingPaintsForWindow (window);
+    if (windowSystem->getNumPaintsPendingForWindow (window) > 0)
+        return false;
+    peer.performAnyPendingRepaintsNow();
+    return true;
+}
+
 } // namespace arx::platform::desktop

@@ -15,4 +15,16 @@ bool isWindowShown (juce::ComponentPeer& peer)
     return ::IsWindowVisible (static_cast<HWND> (peer.getNativeHandle())) != FALSE;
 }
 
+// Windows asks for paints itself (WM_PAINT): no timer runs for them.
+bool idleFrameTimer (juce::ComponentPeer&)
+{
+    return false;
+}
+
+bool paintPendingNow (juce::ComponentPeer& peer)
+{
+    peer.performAnyPendingRepaintsNow();
+    return true;
+}
+
 } // namespace arx::platform::desktop
