@@ -46,6 +46,8 @@ struct SimFaults
     bool refuseBufferSize = false; // driver request 9 answers a refusal
     int unplugAfter = 0;           // the device goes away after N more requests
     uint32_t signalLost = 0;       // clock sources (bit = source index) whose input has no signal
+    int64_t reportedSessionBase = -1; // 0 and up: the session base the device gives (a corrupt
+                                      // descriptor); its session stays where it is
 
     juce::var toVar() const;
 };

@@ -36,6 +36,7 @@ const char* usageText =
     "                   [--retval R --count N] [--fail --count N]\n"
     "                   [--refuse-buffer-size on|off] [--unplug-after N]\n"
     "                   [--no-signal SOURCE]... (the clock source's input loses its signal)\n"
+    "                   [--session-base ADDRESS] (the device reports this session base)\n"
     "  arx-devsim endpoint [--dir DIR] UNIQUE --channel C (--volume DB | --mute 0|1)\n"
     "                   another program sets the level (or the mute) of the system's\n"
     "                   endpoint that carries playback channel C of the device\n"
@@ -240,7 +241,8 @@ int main (int argc, char** argv)
             faultArgs.add (a.substring (2));
         else if (command == "fault"
                  && (a == "--latency" || a == "--nt-status" || a == "--count" || a == "--share" || a == "--retval"
-                     || a == "--refuse-buffer-size" || a == "--unplug-after" || a == "--no-signal"))
+                     || a == "--refuse-buffer-size" || a == "--unplug-after" || a == "--no-signal"
+                     || a == "--session-base"))
         {
             if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
                 return usage (a + " needs a value");

@@ -406,6 +406,9 @@ int ConsoleState::readStoredCrc()
     if (result != 0)
         return result;
 
+    if (! SessionImage::fitsFlashAt (base))
+        return 1;
+
     const auto start = juce::Time::getMillisecondCounter();
 
     do

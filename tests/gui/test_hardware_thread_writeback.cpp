@@ -1,6 +1,7 @@
 // The session write-back at the end of the hardware thread, checked in the device's flash.
 
 #include "device_test_support.h"
+#include "device/FlashLayout.h"
 #include "sim/SimSessionImage.h"
 
 #include <gtest/gtest.h>
@@ -251,6 +252,33 @@ TEST (HardwareThreadWriteBack, UnreadableSessionBaseIsShownAndNothingIsLocked)
     const auto sent = takeCommands (rig.device());
     EXPECT_EQ (indexOf (sent, cmdLock), -1);
     EXPECT_EQ (indexOf (sent, cmdErase), -1);
+}
+
+TEST (HardwareThreadWriteBack, ASessionBaseWithoutRoomForTheSessionIsShownAndNothingIsWritten)
+{
+    // Near the top of the address space (the write would wrap to address 0), and too close to
+    // the end of the flash for the whole session area.
+    for (const uint32_t reported : { 0xFFFFE000u, 0x001FE000u })
+    {
+        DeviceRig rig;
+        rig.state.setOutputGain (0, -4.0f);
+        sim::SimFaults faults;
+        faults.reportedSessionBase = reported;
+        rig.device().setFaults (faults);
+        const auto before = rig.device().readFlash (0, FlashLayout::bytes);
+        rig.device().takeRequestLog();
+        rig.start();
+
+        closeAndWait (rig);
+
+        EXPECT_TRUE (rig.owner.progress.statuses.contains (
+            juce::String::formatted ("Session base address 0x%08X is outside the flash memory", reported)));
+        const auto sent = takeCommands (rig.device());
+        for (const auto command : { cmdLock, cmdErase, cmdWrite })
+            EXPECT_EQ (indexOf (sent, command), -1) << command;
+        EXPECT_TRUE (rig.device().readFlash (0, FlashLayout::bytes) == before);
+        EXPECT_NE (rig.state.storedCrc(), rig.state.image().imageCrc) << "still unsaved";
+    }
 }
 
 TEST (HardwareThreadWriteBack, TornImageReadIsNeverWrittenBack)
