@@ -487,15 +487,21 @@ void ConsoleState::reverseStoredBytes() noexcept
 //==============================================================================
 float ConsoleState::defaultMonitorPan (int in) const noexcept
 {
+    auto channelInPair = in;
+
     if (auto* hw = info())
     {
         const auto kind = hw->inputKind (in);
 
         if (kind == 7 || kind == 8 || kind == 9)
             return 0.5f;
+
+        // Pairs count from the start of their group: a group may start on an odd input.
+        if (kind != HardwareInfo::unmapped)
+            channelInPair = hw->inputIndexInGroup (in);
     }
 
-    return (in & 1) != 0 ? 1.0f : 0.0f;
+    return (channelInPair & 1) != 0 ? 1.0f : 0.0f;
 }
 
 bool ConsoleState::isMonitorMutedByDefault (int in, int out) const noexcept
