@@ -1,6 +1,6 @@
 // Sessions in a real console against a separate device lab, driven through X: a mix saved with
 // the Save button and the file dialog, the mixer changed, the session loaded back with Ctrl+O,
-// Ctrl+S after the load, and the reset button.
+// Ctrl+S after the load, the question before a save replaces a file, and the reset button.
 
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
@@ -162,6 +162,17 @@ TEST_F (SessionsE2e, ASavedMixComesBackOnLoadAndCtrlSThenWritesTheLoadedFileWith
     click (muteButton (7));
     EXPECT_TRUE (deviceHas ("monitorMute", 7, 0, muted != 0 ? 0 : 1)) << "a dialog holds the window";
     EXPECT_EQ (sessionsFolder().findChildFiles (juce::File::findFiles, false).size(), 1);
+
+    // Saved with the name typed without its extension: the console asks before it replaces
+    // "gig.ARX session", and Cancel keeps the file as it was.
+    juce::MemoryBlock before, after;
+    ASSERT_TRUE (file.loadFileAsData (before));
+    answerFileDialog ([&] { click ({ sessionButtonX, saveButtonY }); }, "Save settings", "gig");
+    EXPECT_TRUE (rig->pressInWindow ("File already exists", "Escape")) << rig->consoleLog (console);
+    ASSERT_TRUE (file.loadFileAsData (after));
+    EXPECT_EQ (after, before);
+    click (muteButton (7));
+    EXPECT_TRUE (deviceHas ("monitorMute", 7, 0, muted)) << "the question let the window go";
 }
 
 TEST_F (SessionsE2e, TheResetButtonSendsTheDefaults)
