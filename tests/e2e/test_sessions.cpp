@@ -187,13 +187,14 @@ TEST_F (SessionsE2e, TheResetButtonSendsTheDefaults)
     click ({ sessionButtonX, resetButtonY });
 
     // Unity gains, no solos, analog inputs 1 and 2 heard on outputs 1 and 2 only, the stereo
-    // inputs panned apart and the guitar's inputs (3 to 11) in the centre.
+    // pairs (analog 1 and 2, S/PDIF 1 and 2) panned left and right and the guitar's inputs
+    // (3 to 11) in the centre.
     const auto defaults = [] (const DeviceDump& d) {
         for (int i = 0; i < inputs; ++i)
             for (int o = 0; o < 6; o += 2)
             {
                 const bool guitar = i >= 2 && i <= 10;
-                const auto pan = guitar ? 128 : (i % 2 == 0 ? 0 : 255);
+                const auto pan = guitar ? 128 : (i == 1 || i == inputs - 1 ? 255 : 0);
                 const auto mute = (i < 2 && o == 0) ? 0 : 1;
                 if (d.monitor ("monitorGain", i, o) != unityGainCode || d.monitor ("monitorSolo", i, o) != 0
                     || d.monitor ("monitorPan", i, o) != pan || d.monitor ("monitorMute", i, o) != mute)
