@@ -635,6 +635,7 @@ juce::String BusServer::handleControlLine (const juce::String& line)
     // fault NAME [clear] [latency MS] [nt-status S] [share X] [retval R] [fail] [count N]
     //            [refuse-buffer-size on|off] [unplug-after N] [no-signal SOURCE]...
     //            [silent-meters on|off]
+    //            [session-base ADDRESS]
     auto f = device->faults();
     enum class Kind { none, nt, retval, fail } kind = Kind::none;
     uint32_t retval = 0;
@@ -663,6 +664,8 @@ juce::String BusServer::handleControlLine (const juce::String& line)
             f.unplugAfter = (int) v;
         else if (key == "no-signal" && number() && v >= 1 && v <= 31)
             f.signalLost |= 1u << (int) v;
+        else if (key == "session-base" && number() && v >= 0 && v <= 0xFFFFFFFF)
+            f.reportedSessionBase = (int64_t) v;
         else if (key == "refuse-buffer-size" && i + 1 < args.size() && (args[i + 1] == "on" || args[i + 1] == "off"))
             f.refuseBufferSize = args[++i] == "on";
         else if (key == "silent-meters" && i + 1 < args.size() && (args[i + 1] == "on" || args[i + 1] == "off"))

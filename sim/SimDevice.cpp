@@ -64,6 +64,7 @@ juce::var SimFaults::toVar() const
     o->setProperty ("silentMeters", silentMeters);
     o->setProperty ("unplugAfter", unplugAfter);
     o->setProperty ("signalLost", (juce::int64) signalLost);
+    o->setProperty ("reportedSessionBase", (juce::int64) reportedSessionBase);
     return juce::var (o);
 }
 
@@ -156,6 +157,8 @@ void SimDevice::addFault (const SimFaults& f)
     if (f.unplugAfter != 0)
         faultState.unplugAfter = f.unplugAfter;
     faultState.signalLost |= f.signalLost;
+    if (f.reportedSessionBase >= 0)
+        faultState.reportedSessionBase = f.reportedSessionBase;
 }
 
 SimFaults SimDevice::faults() const
@@ -429,7 +432,10 @@ uint32_t SimDevice::flashCommand (Packet& p)
             return 0;
         }
         case 3: return flash->isBusy() ? retvalBusy : 0;
-        case 4: p.results.push_back (prof.sessionBase); return 0;
+        case 4:
+            p.results.push_back (faultState.reportedSessionBase >= 0 ? (uint32_t) faultState.reportedSessionBase
+                                                                     : prof.sessionBase);
+            return 0;
         case 5:
             if (! p.hasParams (1))
                 return retvalBadParameter;

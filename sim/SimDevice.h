@@ -47,6 +47,8 @@ struct SimFaults
     int unplugAfter = 0;           // the device goes away after N more requests
     uint32_t signalLost = 0;       // clock sources (bit = source index) whose input has no signal
     bool silentMeters = false;     // every meter reads silence: an idle console with nothing to show
+    int64_t reportedSessionBase = -1; // 0 and up: the session base the device gives (a corrupt
+                                      // descriptor); its session stays where it is
 
     juce::var toVar() const;
 };

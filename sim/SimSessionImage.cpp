@@ -20,6 +20,19 @@ uint32_t get32 (const uint8_t* p)
 }
 
 constexpr uint32_t unityGain = 0x01000000;
+
+// The channel's place in its input group; past the last group, its own number.
+int indexInGroup (const SimProfile& p, int channel)
+{
+    int first = 0;
+    for (const auto& group : p.inputGroups)
+    {
+        if (channel < first + group.channels)
+            return channel - first;
+        first += group.channels;
+    }
+    return channel;
+}
 } // namespace
 
 uint32_t SimSessionImage::crc32 (const uint8_t* data, size_t length, uint32_t crc)
@@ -82,10 +95,12 @@ std::vector<uint8_t> SimSessionImage::factory (const SimProfile& p)
         }
     }
 
+    // The first channel of each pair in its group left, the second right; guitar, piezo and
+    // strings centred.
     for (int i = 0; i < n; ++i)
     {
         const auto kind = p.inputKind (i);
-        const uint8_t pan = (kind == 7 || kind == 8 || kind == 9) ? 128 : ((i & 1) ? 255 : 0);
+        const uint8_t pan = (kind == 7 || kind == 8 || kind == 9) ? 128 : ((indexInGroup (p, i) & 1) ? 255 : 0);
         for (int o = 0; o < n; ++o)
             d[monitorPanAt + (uint32_t) (n * i + o)] = pan;
     }

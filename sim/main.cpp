@@ -37,6 +37,7 @@ const char* usageText =
     "                   [--refuse-buffer-size on|off] [--unplug-after N]\n"
     "                   [--no-signal SOURCE]... (the clock source's input loses its signal)\n"
     "                   [--silent-meters on|off] (every meter reads silence)\n"
+    "                   [--session-base ADDRESS] (the device reports this session base)\n"
     "  arx-devsim endpoint [--dir DIR] UNIQUE --channel C (--volume DB | --mute 0|1)\n"
     "                   another program sets the level (or the mute) of the system's\n"
     "                   endpoint that carries playback channel C of the device\n"
@@ -242,7 +243,7 @@ int main (int argc, char** argv)
         else if (command == "fault"
                  && (a == "--latency" || a == "--nt-status" || a == "--count" || a == "--share" || a == "--retval"
                      || a == "--refuse-buffer-size" || a == "--unplug-after" || a == "--no-signal"
-                     || a == "--silent-meters"))
+                     || a == "--silent-meters" || a == "--session-base"))
         {
             if (! value (v) || v.isEmpty() || v.containsAnyOf (" \t\n\""))
                 return usage (a + " needs a value");

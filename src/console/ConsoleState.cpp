@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace arx
 {
@@ -340,12 +341,16 @@ int ConsoleState::readFromDevice()
     readStoredCrc();
 
     // The block reads run even when the stored CRC could not be read.
-    const auto result = readImageBlocks();
+    uint32_t arrived = 0;
+    const auto result = readImageBlocks (arrived);
+    reverseStoredBytes (arrived);
 
     if (result != 0)
+    {
+        fillUnreadFromResetValues (arrived);
         return result;
+    }
 
-    reverseStoredBytes();
     imageWhole = true;
 
     if (! holdsStoredSession())
@@ -398,6 +403,20 @@ void ConsoleState::startFromResetValues()
     computeCrc();
 }
 
+// What never arrived must not reach the flash as zeros once a load or a reset makes the image
+// whole again: it takes the reset values. Without even a valid length word, nothing that
+// arrived is known to be a session either.
+void ConsoleState::fillUnreadFromResetValues (uint32_t arrivedQuadlets)
+{
+    if (session.imageLength != SessionImage::quadletCount)
+        arrivedQuadlets = 0;
+
+    const auto arrived = std::make_unique<SessionImage> (session);
+    startFromResetValues();
+    std::memcpy (session.bytes(), arrived->bytes(), size_t (arrivedQuadlets) * 4);
+    imageWhole = false;
+}
+
 int ConsoleState::readStoredCrc()
 {
     uint32_t base = 0;
@@ -405,6 +424,9 @@ int ConsoleState::readStoredCrc()
 
     if (result != 0)
         return result;
+
+    if (! SessionImage::fitsFlashAt (base))
+        return 1;
 
     const auto start = juce::Time::getMillisecondCounter();
 
@@ -420,10 +442,10 @@ int ConsoleState::readStoredCrc()
     return result;
 }
 
-int ConsoleState::readImageBlocks()
+int ConsoleState::readImageBlocks (uint32_t& offset)
 {
     auto* destination = session.quadlets();
-    uint32_t offset = 0;
+    offset = 0;
     uint32_t remaining = SessionImage::quadletCount;
     int lastTimeout = 0;
     auto windowStart = juce::Time::getMillisecondCounter();
@@ -470,11 +492,12 @@ int ConsoleState::readImageBlocks()
     return 0;
 }
 
-void ConsoleState::reverseStoredBytes() noexcept
+void ConsoleState::reverseStoredBytes (uint32_t arrivedQuadlets) noexcept
 {
     auto* bytes = session.bytes();
+    const auto end = size_t (arrivedQuadlets) * 4;
 
-    for (auto i = SessionImage::reversedRegionStart; i < SessionImage::byteCount; i += 4)
+    for (auto i = SessionImage::reversedRegionStart; i < end; i += 4)
     {
         std::swap (bytes[i], bytes[i + 3]);
         std::swap (bytes[i + 1], bytes[i + 2]);
@@ -484,15 +507,21 @@ void ConsoleState::reverseStoredBytes() noexcept
 //==============================================================================
 float ConsoleState::defaultMonitorPan (int in) const noexcept
 {
+    auto channelInPair = in;
+
     if (auto* hw = info())
     {
         const auto kind = hw->inputKind (in);
 
         if (kind == 7 || kind == 8 || kind == 9)
             return 0.5f;
+
+        // Pairs count from the start of their group: a group may start on an odd input.
+        if (kind != HardwareInfo::unmapped)
+            channelInPair = hw->inputIndexInGroup (in);
     }
 
-    return (in & 1) != 0 ? 1.0f : 0.0f;
+    return (channelInPair & 1) != 0 ? 1.0f : 0.0f;
 }
 
 bool ConsoleState::isMonitorMutedByDefault (int in, int out) const noexcept

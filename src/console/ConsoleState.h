@@ -149,7 +149,8 @@ public:
     // short), the negative time-out code when the device kept timing out for 2000 ms, or the
     // hard error code (1 or 2) of a failed block. Without a valid session the state starts from
     // the reset values (empty names, the device's current clock) and differs from the flash, so
-    // closing writes a valid image back. Message thread, at window creation, with the device open.
+    // closing writes a valid image back. A read that stops part-way keeps what arrived and takes
+    // the reset values for the rest. Message thread, at window creation, with the device open.
     int readFromDevice();
 
     // CRC of bytes 8..13391, stored into imageCrc and returned.
@@ -162,8 +163,8 @@ public:
 
     // Whether the image may replace the device's stored session: true after a complete image
     // read, after resetToDefaults() and after markImageReplaced(); false from construction and
-    // after a read that stopped part-way (an error or a time-out), whose image is a torn mix of
-    // the device's session and zeros.
+    // after a read that stopped part-way (an error or a time-out), whose image is what arrived of
+    // the device's session (the byte records in memory order) and the reset values after it.
     bool isSafeToWriteBack() const noexcept { return imageWhole; }
 
     // Called by whatever replaces the whole state (a session load): the image is the user's
@@ -207,11 +208,13 @@ public:
 
 private:
     int readStoredCrc();
-    int readImageBlocks(); // 0 once every quadlet has arrived
+    int readImageBlocks (uint32_t& arrivedQuadlets); // 0 once every quadlet has arrived
     bool holdsStoredSession() noexcept;
     void startFromResetValues();
+    void fillUnreadFromResetValues (uint32_t arrivedQuadlets);
 
-    void reverseStoredBytes() noexcept;
+    // The byte records among the first `arrivedQuadlets` into memory order.
+    void reverseStoredBytes (uint32_t arrivedQuadlets) noexcept;
 
     static void setGangBit (uint32_t& mask, int channel, bool on) noexcept;
     static bool testGangBit (uint32_t mask, int channel) noexcept;

@@ -4,6 +4,7 @@
 #include "console/DeviceControl.h"
 #include "console/BankedDeviceControl.h"
 #include "device/Device.h"
+#include "device/FlashLayout.h"
 
 
 #include <functional>
@@ -13,8 +14,6 @@ namespace arx
 
 namespace
 {
-constexpr uint32_t smallBlockBytes = 8192;
-constexpr uint32_t largeBlockBytes = 0x10000;
 constexpr float progressPerBlock = 1.0f / 55.0f;
 constexpr int messageWaitSliceMs = 10;
 
@@ -344,6 +343,13 @@ void HardwareThread::writeSessionToFlash (FlashProgress& sink)
         sink.setStatus ("Unable to read session base address");
         return;
     }
+    // Erasing from a base without room for the area would hit other data, or wrap to address 0.
+    if (! SessionImage::fitsFlashAt (sessionBase))
+    {
+        sink.setStatus (juce::String::formatted ("Session base address 0x%08X is outside the flash memory", sessionBase));
+        juce::Logger::outputDebugString ("Console - session base outside the flash, nothing written");
+        return;
+    }
 
     const int lockCode = device.flashLock (1);
     int code = lockCode;
@@ -409,7 +415,7 @@ int HardwareThread::eraseSession (FlashProgress& sink, float& value)
 
     while (address < end)
     {
-        const uint32_t blockBytes = address < 0x10000 ? smallBlockBytes : largeBlockBytes;
+        const uint32_t blockBytes = FlashLayout::sectorSize (address);
         const uint32_t block = address - address % blockBytes;
 
         if (const int code = repeatWhileTimingOut ([&] { return device.flashErase (block); }); code != 0)

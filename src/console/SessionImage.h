@@ -4,6 +4,8 @@
 // (behind their 64-byte header) and at the start of every ConsoleState. Read and written as laid
 // out in memory: little-endian 32-bit words, then byte records.
 
+#include "device/FlashLayout.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -60,6 +62,9 @@ struct SessionImage
     uint8_t monitorFlags[maxChannels][maxChannels]; // [input][output], mute and solo bits
     ChannelRecord playbackChannel[maxChannels];
     ChannelRecord outputChannel[maxChannels];
+
+    // Whether a session area at `base` lies wholly inside the flash.
+    static constexpr bool fitsFlashAt (uint32_t base) noexcept { return FlashLayout::holds (base, byteCount); }
 
     uint8_t* bytes() noexcept { return reinterpret_cast<uint8_t*> (this); }
     const uint8_t* bytes() const noexcept { return reinterpret_cast<const uint8_t*> (this); }

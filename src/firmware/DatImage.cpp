@@ -180,6 +180,9 @@ bool DatImage::checkHeader (const juce::String& path, juce::String& error) const
         error = framed (path, "\n\nStart address is past physical end of flash memory.");
     else if ((int64_t) count != (int64_t) total - headerQuads)
         error = framed (path, "\n\nHeader quad count does not match file size.");
+    // An erase takes the whole sector: what lies in it before the image would be lost.
+    else if (! FlashLayout::startsSector (start))
+        error = framed (path, juce::String::formatted ("\n\nStart address 0x%08X is not at the start of a flash sector.", start));
     else
         return true;
     return false;

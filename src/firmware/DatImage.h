@@ -6,6 +6,8 @@
 //
 // Threads: used by one thread at a time (the flash thread).
 
+#include "device/FlashLayout.h"
+
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
@@ -20,7 +22,7 @@ public:
     static constexpr int headerQuads = 64;
     static constexpr int maxDataQuads = 98304;
     static constexpr int maxQuads = headerQuads + maxDataQuads;
-    static constexpr uint32_t flashBytes = 0x200000;
+    static constexpr uint32_t flashBytes = FlashLayout::bytes;
 
     // Header quads
     enum HeaderField

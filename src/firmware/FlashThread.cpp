@@ -1,5 +1,8 @@
 #include "firmware/FlashThread.h"
 
+#include "console/SessionImage.h"
+#include "device/FlashLayout.h"
+
 #include <algorithm>
 
 namespace arx
@@ -52,14 +55,14 @@ void FlashThread::run()
 {
     const bool opened = device->open();
 
-    int code = 0;
-    for (int i = 0; i < files.size() && code == 0; ++i)
-        code = flashImage (i, files.size());
+    int code = loadImages();
+    for (int i = 0; i < (int) images.size() && code == 0; ++i)
+        code = flashImage (i);
 
     if (code == 0)
     {
-        eraseSettings();
-        setResultText (completeText);
+        const auto settingsNote = eraseSettings();
+        setResultText (settingsNote.isEmpty() ? juce::String (completeText) : completeText + ("\n\n" + settingsNote));
         complete = true;
     }
 
@@ -69,18 +72,30 @@ void FlashThread::run()
         finishedCallback();
 }
 
-int FlashThread::flashImage (int index, int count)
+// A file refused after another image went in would leave the device with firmware of two
+// versions: every file is checked before anything is erased.
+int FlashThread::loadImages()
 {
-    window.setTitle (device->uniqueName() + juce::String::formatted (" - Updating image %d of %d", index + 1, count));
+    for (const auto& file : files)
+    {
+        auto image = std::make_unique<DatImage>();
+        juce::String error;
+        if (! image->load (file, error))
+            return fail (1, error);
+        images.push_back (std::move (image));
+    }
+    return 0;
+}
 
-    image = std::make_unique<DatImage>();
-    juce::String error;
-    if (! image->load (files[index], error))
-        return fail (1, error);
+int FlashThread::flashImage (int index)
+{
+    window.setTitle (device->uniqueName()
+                     + juce::String::formatted (" - Updating image %d of %d", index + 1, (int) images.size()));
 
-    window.setDescription (image->description());
-    progressStep = image->progressStep();
-    return updateImage ({ image->startAddress(), (uint32_t) image->quadCount(), image->data() });
+    const auto& image = *images[(size_t) index];
+    window.setDescription (image.description());
+    progressStep = image.progressStep();
+    return updateImage ({ image.startAddress(), (uint32_t) image.quadCount(), image.data() });
 }
 
 int FlashThread::updateImage (const Range& range)
@@ -120,11 +135,19 @@ int FlashThread::updateImage (const Range& range)
 }
 
 // The device starts with its default mixer: the sector holding the stored settings is erased.
-void FlashThread::eraseSettings()
+// A base that leaves no room for the session area is a fault of the device's, and the sector it
+// names may hold anything (near the top of the address space the next sector is address 0).
+juce::String FlashThread::eraseSettings()
 {
     uint32_t base = 0;
-    if (device->getSessionBase (base) == Device::resultOk)
-        erasePass ({ base, 1, nullptr });
+    if (device->getSessionBase (base) != Device::resultOk)
+        return {};
+    if (! SessionImage::fitsFlashAt (base))
+        return juce::String::formatted ("The stored mixer settings were not erased: the ARX reports them at 0x%08X, "
+                                        "outside its flash memory.",
+                                        base);
+    erasePass ({ base, 1, nullptr });
+    return {};
 }
 
 //==============================================================================
@@ -242,7 +265,7 @@ int FlashThread::erasePass (const Range& range)
 
     for (uint64_t address = range.address; address < end;)
     {
-        const uint32_t size = address < smallSectorLimit ? smallSector : largeSector;
+        const uint32_t size = FlashLayout::sectorSize (address);
         const auto sector = (uint32_t) (address - address % size);
 
         if (const int code = attempt ([&] { return device->flashErase (sector); }, "Unable to erase flash memory");

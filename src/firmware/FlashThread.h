@@ -2,9 +2,11 @@
 
 // Rewrites the device's flash from DAT files, one image after the other: each image is compared
 // with the flash and, where it differs, its sectors are erased and checked blank, the image is
-// written and read back. After the last image the stored mixer settings are erased so that the
-// device starts with its defaults. Every step that fails ends the update with a message for the
-// user; a step that the device leaves unanswered for 2000 ms fails too.
+// written and read back. Every file is read and checked before the first erase. After the last
+// image the stored mixer settings are erased so that the device starts with its defaults, unless
+// the device places them where their erase would hit other data (the result text says so). Every
+// step that fails ends the update with a message for the user; a step that the device leaves
+// unanswered for 2000 ms fails too.
 //
 // Threads: constructed, started and deleted on the message thread; run() and every device
 // transaction on this thread; the progress sink is fed from this thread (it locks its texts);
@@ -19,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace arx
 {
@@ -30,9 +33,6 @@ public:
     static constexpr int erasePollMs = 100;
     static constexpr int writePollMs = 2;
     static constexpr int maxBusyEstimateMs = 50;
-    static constexpr uint32_t smallSectorLimit = 0x10000;
-    static constexpr uint32_t smallSector = 8192;
-    static constexpr uint32_t largeSector = 65536;
 
     FlashThread (Device::Ptr device, FlashProgress& window, juce::Array<juce::File> imageFiles,
                  std::function<void()> finished);
@@ -52,8 +52,10 @@ private:
     };
 
     void run() override;
-    int flashImage (int index, int count);
-    void eraseSettings();
+    int loadImages();
+    int flashImage (int index);
+    // Empty when the settings were erased, else what the user is told.
+    juce::String eraseSettings();
     int updateImage (const Range& range);
 
     int comparePass (const Range& range, bool& identical);
@@ -78,7 +80,7 @@ private:
     const juce::Array<juce::File> files;
     std::function<void()> finishedCallback;
 
-    std::unique_ptr<DatImage> image;
+    std::vector<std::unique_ptr<DatImage>> images;
     uint32_t readBuffer[Device::maxBlockQuadlets] {};
     float progressValue = 0.0f;
     float progressStep = 1.0f / 1024.0f;

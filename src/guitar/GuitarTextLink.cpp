@@ -12,6 +12,8 @@ bool expired (juce::uint32 since) noexcept
 }
 } // namespace
 
+// A send the device fails is tried again like one it times out or the guitar refuses: one
+// failure is no lost guitar, only the whole bound running out is.
 bool GuitarTextLink::send (const uint8_t* bytes, int count)
 {
     const auto start = juce::Time::getMillisecondCounter();
@@ -21,7 +23,7 @@ bool GuitarTextLink::send (const uint8_t* bytes, int count)
         const int code = dev.guitarSend (bytes, count, accepted);
         if (code == Device::resultOk && accepted)
             return true;
-        if (code > 0 || expired (start))
+        if (expired (start))
             return false;
         juce::Thread::sleep (30);
     }

@@ -18,7 +18,8 @@ public:
 
     explicit GuitarTextLink (Device& device) : dev (device) {}
 
-    // Until the device accepts the bytes (true), refuses them or 2000 ms pass (false).
+    // Until the device accepts the bytes (true) or 2000 ms pass (false), retrying refusals,
+    // time-outs and failures alike.
     bool send (const uint8_t* bytes, int count);
     bool send (const juce::String& text);
 

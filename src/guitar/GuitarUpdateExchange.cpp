@@ -196,15 +196,14 @@ bool GuitarUpdateExchange::detect()
     return false;
 }
 
+// A poll that fails (the device has gone) waits like one that did not see hex mode, so that
+// detection never turns into requests one after the other.
 bool GuitarUpdateExchange::waitForGuitar()
 {
     const auto start = juce::Time::getMillisecondCounter();
     for (;;)
     {
-        const int code = device.pollMeters();
-        if (code > 0)
-            return false;
-        if (code == Device::resultOk && (device.statusBits() & hexModeBit) != 0)
+        if (device.pollMeters() == Device::resultOk && (device.statusBits() & hexModeBit) != 0)
             return true;
         if (expired (start, 200))
             return false;

@@ -84,9 +84,34 @@ void SessionController::saveSession (bool forceDialog)
     if (step.message != SessionMessage::none)
         show (step.message);
     else if (step.dialog.has_value())
-        openDialog (*step.dialog, [this] (const juce::File& chosen) { finishSave (chosen); });
+        openDialog (*step.dialog, [this] (const juce::File& chosen) { confirmSave (chosen); });
     else
         finishSave (step.target);
+}
+
+// The name typed in the dialog may lack the extension: the question is about the file that the
+// save writes, which may exist when the typed name does not.
+void SessionController::confirmSave (const juce::File& chosen)
+{
+    const auto target = store.saveTarget (chosen);
+
+    if (! target.existsAsFile())
+    {
+        finishSave (target);
+        return;
+    }
+
+    holdWindow();
+    juce::WeakReference<SessionController> self (this);
+    dialogs->askToReplace (target, disabledTop.getComponent(), [self, target] (bool replace) {
+        if (self == nullptr)
+            return;
+
+        self->dialogClosed();
+
+        if (replace)
+            self->finishSave (target);
+    });
 }
 
 void SessionController::finishSave (const juce::File& chosen)
@@ -124,13 +149,18 @@ void SessionController::resetConsole()
 }
 
 //==============================================================================
-void SessionController::openDialog (const SessionStore::FileDialog& dialog,
-                                    std::function<void (const juce::File&)> chosen)
+void SessionController::holdWindow()
 {
     dialogOpen = true;
     disabledTop = box.getTopLevelComponent();
     if (disabledTop != nullptr)
         disabledTop->setEnabled (false);
+}
+
+void SessionController::openDialog (const SessionStore::FileDialog& dialog,
+                                    std::function<void (const juce::File&)> chosen)
+{
+    holdWindow();
 
     juce::WeakReference<SessionController> self (this);
     dialogs->chooseFile (dialog, disabledTop.getComponent(), [self, chosen = std::move (chosen)] (const juce::File& file) {

@@ -4,9 +4,10 @@
 // reset button, the file dialogs and the "Console settings" messages. The window's content owns
 // it, holds its session box as a child and forwards the session commands to it.
 //
-// A file dialog keeps the window's top-level component disabled while it is open; commands that
-// arrive meanwhile are dropped. The dialogs run asynchronously: when the window goes while one
-// is open, nothing of this object runs afterwards.
+// A file dialog, and the question before a save replaces an existing session file, keep the
+// window's top-level component disabled while they are open; commands that arrive meanwhile are
+// dropped. The dialogs run asynchronously: when the window goes while one is open, nothing of
+// this object runs afterwards.
 //
 // Threads: message thread.
 
@@ -59,8 +60,10 @@ public:
     bool isDialogOpen() const noexcept { return dialogOpen; }
 
 private:
+    void holdWindow();
     void openDialog (const SessionStore::FileDialog& dialog, std::function<void (const juce::File&)> chosen);
     void dialogClosed();
+    void confirmSave (const juce::File& chosen);
     void finishSave (const juce::File& chosen);
     void finishLoad (const juce::File& chosen);
     void show (SessionMessage message);

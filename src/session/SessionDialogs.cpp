@@ -16,13 +16,25 @@ void NativeSessionDialogs::chooseFile (const SessionStore::FileDialog& dialog, j
     auto* owner = juce::FileChooser::isPlatformDialogAvailable() ? parent : nullptr;
     chooser = std::make_unique<juce::FileChooser> (dialog.title, dialog.start, dialog.filter, true, false, owner);
 
+    // No question from the dialog before saving: it would ask about the name as typed, and the
+    // file written carries the extension. The controller asks about that one.
     const int flags = juce::FileBrowserComponent::canSelectFiles
-                      | (dialog.forSaving ? juce::FileBrowserComponent::saveMode
-                                                | juce::FileBrowserComponent::warnAboutOverwriting
-                                          : juce::FileBrowserComponent::openMode);
+                      | (dialog.forSaving ? juce::FileBrowserComponent::saveMode : juce::FileBrowserComponent::openMode);
 
     // The chooser belongs to this object: deleting it drops the callback.
     chooser->launchAsync (flags, [done = std::move (done)] (const juce::FileChooser& fc) { done (fc.getResult()); });
+}
+
+void NativeSessionDialogs::askToReplace (const juce::File& file, juce::Component* parent, std::function<void (bool)> done)
+{
+    const auto text = "There's already a file called: " + file.getFullPathName() + "\n\nAre you sure you want to overwrite it?";
+    std::weak_ptr<bool> owner = alive;
+    juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::WarningIcon, "File already exists", text, "Overwrite",
+                                        "Cancel", parent,
+                                        juce::ModalCallbackFunction::create ([owner, done = std::move (done)] (int result) {
+                                            if (! owner.expired())
+                                                done (result == 1);
+                                        }));
 }
 
 void NativeSessionDialogs::showMessage (const juce::String& text, juce::Component* parent)

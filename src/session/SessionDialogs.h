@@ -1,8 +1,9 @@
 #pragma once
 
-// The dialogs of the session operations: the file dialogs and the "Console settings" message
-// box. NativeSessionDialogs opens the operating system's own through JUCE; both run
-// asynchronously, so a window that goes while one is open takes its callbacks with it.
+// The dialogs of the session operations: the file dialogs, the question before a session file
+// is replaced and the "Console settings" message box. NativeSessionDialogs opens the operating
+// system's own through JUCE; all run asynchronously, so a window that goes while one is open
+// takes its callbacks with it.
 //
 // Threads: message thread.
 
@@ -26,6 +27,10 @@ public:
     virtual void chooseFile (const SessionStore::FileDialog& dialog, juce::Component* parent,
                              std::function<void (const juce::File&)> done) = 0;
 
+    // Asks whether `file`, which exists, may be replaced. `done` runs later with the answer;
+    // never after this object has been deleted.
+    virtual void askToReplace (const juce::File& file, juce::Component* parent, std::function<void (bool)> done) = 0;
+
     // A box titled "Console settings" with `text` and a single OK button.
     virtual void showMessage (const juce::String& text, juce::Component* parent) = 0;
 };
@@ -38,10 +43,13 @@ public:
 
     void chooseFile (const SessionStore::FileDialog& dialog, juce::Component* parent,
                      std::function<void (const juce::File&)> done) override;
+    void askToReplace (const juce::File& file, juce::Component* parent, std::function<void (bool)> done) override;
     void showMessage (const juce::String& text, juce::Component* parent) override;
 
 private:
     std::unique_ptr<juce::FileChooser> chooser;
+    // The question box outlives this object; its answer is dropped once this has gone.
+    std::shared_ptr<bool> alive = std::make_shared<bool> (true);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NativeSessionDialogs)
 };

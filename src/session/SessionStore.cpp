@@ -80,7 +80,7 @@ SessionStore::Step SessionStore::beginSave (bool forceDialog) const
 
 SessionMessage SessionStore::finishSave (const juce::File& chosen)
 {
-    const auto target = withExtension (chosen, extension());
+    const auto target = saveTarget (chosen);
     const auto message = SessionFile::save (state, target);
 
     if (message == SessionMessage::none)

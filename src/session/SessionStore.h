@@ -25,7 +25,7 @@ public:
         juce::String title;
         juce::File start; // a folder, or (Vista and later) the folder joined with the filter
         juce::String filter;
-        bool forSaving = false; // asks before overwriting
+        bool forSaving = false; // a save dialog: the name typed need not exist
     };
 
     // What comes next: a message (and the end), a dialog, or for a save its target.
@@ -52,6 +52,8 @@ public:
     juce::String loadFilter() const;
 
     Step beginSave (bool forceDialog) const;
+    // The file a save of `chosen` writes: with the extension added when missing.
+    juce::File saveTarget (const juce::File& chosen) const { return withExtension (chosen, extension()); }
     // Adds the extension when missing, writes the file and remembers its folder and name.
     SessionMessage finishSave (const juce::File& chosen);
 

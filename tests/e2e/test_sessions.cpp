@@ -1,6 +1,6 @@
 // Sessions in a real console against a separate device lab, driven through X: a mix saved with
 // the Save button and the file dialog, the mixer changed, the session loaded back with Ctrl+O,
-// Ctrl+S after the load, and the reset button.
+// Ctrl+S after the load, the question before a save replaces a file, and the reset button.
 
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
@@ -162,6 +162,17 @@ TEST_F (SessionsE2e, ASavedMixComesBackOnLoadAndCtrlSThenWritesTheLoadedFileWith
     click (muteButton (7));
     EXPECT_TRUE (deviceHas ("monitorMute", 7, 0, muted != 0 ? 0 : 1)) << "a dialog holds the window";
     EXPECT_EQ (sessionsFolder().findChildFiles (juce::File::findFiles, false).size(), 1);
+
+    // Saved with the name typed without its extension: the console asks before it replaces
+    // "gig.ARX session", and Cancel keeps the file as it was.
+    juce::MemoryBlock before, after;
+    ASSERT_TRUE (file.loadFileAsData (before));
+    answerFileDialog ([&] { click ({ sessionButtonX, saveButtonY }); }, "Save settings", "gig");
+    EXPECT_TRUE (rig->pressInWindow ("File already exists", "Escape")) << rig->consoleLog (console);
+    ASSERT_TRUE (file.loadFileAsData (after));
+    EXPECT_EQ (after, before);
+    click (muteButton (7));
+    EXPECT_TRUE (deviceHas ("monitorMute", 7, 0, muted)) << "the question let the window go";
 }
 
 TEST_F (SessionsE2e, TheResetButtonSendsTheDefaults)
@@ -176,13 +187,14 @@ TEST_F (SessionsE2e, TheResetButtonSendsTheDefaults)
     click ({ sessionButtonX, resetButtonY });
 
     // Unity gains, no solos, analog inputs 1 and 2 heard on outputs 1 and 2 only, the stereo
-    // inputs panned apart and the guitar's inputs (3 to 11) in the centre.
+    // pairs (analog 1 and 2, S/PDIF 1 and 2) panned left and right and the guitar's inputs
+    // (3 to 11) in the centre.
     const auto defaults = [] (const DeviceDump& d) {
         for (int i = 0; i < inputs; ++i)
             for (int o = 0; o < 6; o += 2)
             {
                 const bool guitar = i >= 2 && i <= 10;
-                const auto pan = guitar ? 128 : (i % 2 == 0 ? 0 : 255);
+                const auto pan = guitar ? 128 : (i == 1 || i == inputs - 1 ? 255 : 0);
                 const auto mute = (i < 2 && o == 0) ? 0 : 1;
                 if (d.monitor ("monitorGain", i, o) != unityGainCode || d.monitor ("monitorSolo", i, o) != 0
                     || d.monitor ("monitorPan", i, o) != pan || d.monitor ("monitorMute", i, o) != mute)

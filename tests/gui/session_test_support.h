@@ -34,9 +34,22 @@ public:
         parentDisabled = parent != nullptr && ! parent->isEnabled();
         pending = std::move (done);
     }
+    void askToReplace (const juce::File& file, juce::Component*, std::function<void (bool)> done) override
+    {
+        replaceQuestions.add (file);
+        pendingQuestion = std::move (done);
+    }
     void showMessage (const juce::String& text, juce::Component*) override { messages.add (text); }
 
     bool isOpen() const { return pending != nullptr; }
+    bool isAsking() const { return pendingQuestion != nullptr; }
+    // The user answers the question before a file is replaced.
+    void answerQuestion (bool replace)
+    {
+        auto done = std::move (pendingQuestion);
+        pendingQuestion = nullptr;
+        done (replace);
+    }
     // The user picks `file` (File() cancels).
     void answer (const juce::File& file)
     {
@@ -46,9 +59,11 @@ public:
     }
 
     std::vector<SessionStore::FileDialog> opened;
+    juce::Array<juce::File> replaceQuestions;
     juce::StringArray messages;
     bool parentDisabled = false;
     std::function<void (const juce::File&)> pending;
+    std::function<void (bool)> pendingQuestion;
 };
 
 // How many device values differ from the state, over the values the window's controls send: the

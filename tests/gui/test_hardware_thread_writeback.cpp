@@ -1,11 +1,16 @@
 // The session write-back at the end of the hardware thread, checked in the device's flash.
 
 #include "device_test_support.h"
+#include "device/FlashLayout.h"
+#include "session/SessionStore.h"
+#include "unit/test_session_support.h"
 #include "sim/SimSessionImage.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
+#include <functional>
 
 namespace arx::test
 {
@@ -251,6 +256,99 @@ TEST (HardwareThreadWriteBack, UnreadableSessionBaseIsShownAndNothingIsLocked)
     const auto sent = takeCommands (rig.device());
     EXPECT_EQ (indexOf (sent, cmdLock), -1);
     EXPECT_EQ (indexOf (sent, cmdErase), -1);
+}
+
+TEST (HardwareThreadWriteBack, ASessionBaseWithoutRoomForTheSessionIsShownAndNothingIsWritten)
+{
+    // Near the top of the address space (the write would wrap to address 0), and too close to
+    // the end of the flash for the whole session area.
+    for (const uint32_t reported : { 0xFFFFE000u, 0x001FE000u })
+    {
+        DeviceRig rig;
+        rig.state.setOutputGain (0, -4.0f);
+        sim::SimFaults faults;
+        faults.reportedSessionBase = reported;
+        rig.device().setFaults (faults);
+        const auto before = rig.device().readFlash (0, FlashLayout::bytes);
+        rig.device().takeRequestLog();
+        rig.start();
+
+        closeAndWait (rig);
+
+        EXPECT_TRUE (rig.owner.progress.statuses.contains (
+            juce::String::formatted ("Session base address 0x%08X is outside the flash memory", reported)));
+        const auto sent = takeCommands (rig.device());
+        for (const auto command : { cmdLock, cmdErase, cmdWrite })
+            EXPECT_EQ (indexOf (sent, command), -1) << command;
+        EXPECT_TRUE (rig.device().readFlash (0, FlashLayout::bytes) == before);
+        EXPECT_NE (rig.state.storedCrc(), rig.state.image().imageCrc) << "still unsaved";
+    }
+}
+
+TEST (HardwareThreadWriteBack, ALoadOrAResetAfterATornReadWritesTheReadPartAndResetValuesElsewhere)
+{
+    // The read at start stops part-way; then a legacy session is loaded, or the console is
+    // reset, and the window closes. The load follows a read that stopped inside the byte
+    // records (which the device sends reversed); the reset one that stopped in the first
+    // levels, before the playback channels that have no strip.
+    ScratchFolder scratch;
+    const auto legacy = scratch.file ("old.ARXsession");
+    ASSERT_TRUE (legacy.replaceWithData (legacyFile().getData(), legacyFile().getSize()));
+    struct Case
+    {
+        int blocksRead;
+        std::function<void (SessionStore&)> change;
+    };
+    const Case cases[] {
+        { 39, [&] (SessionStore& store) { EXPECT_EQ (store.finishLoad (legacy).message, SessionMessage::none); } },
+        { 1, [] (SessionStore& store) { store.resetState(); } },
+    };
+    static_assert (39 * 256 > SessionImage::reversedRegionStart);
+
+    for (const auto& c : cases)
+    {
+        LabDevice lab;
+        const auto stored = lab.sim->sessionArea();
+        int blocks = 0;
+        lab.hook.before = [&] (uint32_t code, const uint32_t* in) {
+            if (isSessionBlockRequest (code, in) && ++blocks == c.blocksRead + 1)
+            {
+                sim::SimFaults error;
+                error.errorRetval = 2;
+                error.errorCount = 1;
+                lab.sim->addFault (error);
+            }
+        };
+        ConsoleState state (lab.device.get());
+        ASSERT_EQ (state.readFromDevice(), 2);
+        lab.hook.before = nullptr;
+        SessionStore store (state, false);
+        c.change (store);
+
+        // What the image should be: the part read as the flash holds it, the reset values of a
+        // device without a stored session after it, and the change on top.
+        sim::PlugOptions blankOptions;
+        blankOptions.blankSession = true;
+        LabDevice blank (blankOptions);
+        ConsoleState expected (blank.device.get());
+        ASSERT_EQ (expected.readFromDevice(), 1);
+        std::memcpy (expected.image().bytes(), stored.data(), (size_t) c.blocksRead * 256);
+        SessionStore expectedStore (expected, false);
+        c.change (expectedStore);
+
+        TestOwner owner;
+        auto thread = std::make_unique<HardwareThread> (*lab.device, state, &owner);
+        thread->startThread();
+        thread->requestStop();
+        ASSERT_TRUE (pumpUntil ([&] { return owner.finished.load() == 1; }));
+        thread.reset();
+
+        const auto written = lab.sim->sessionArea();
+        EXPECT_TRUE (sim::SimSessionImage::isValid (written.data())) << "length and CRC";
+        const size_t from = offsetof (SessionImage, flags);
+        EXPECT_EQ (std::memcmp (written.data() + from, expected.image().bytes() + from, SessionImage::byteCount - from), 0)
+            << c.blocksRead << " blocks read";
+    }
 }
 
 TEST (HardwareThreadWriteBack, TornImageReadIsNeverWrittenBack)

@@ -272,7 +272,9 @@ TEST (InputStrips, ResetRoutesTheAnalogPairToTheAnalogOutputsAndCentresTheGuitar
             EXPECT_EQ (rig.state().monitorMute (i, o + 1), ! heard);
             EXPECT_EQ (m.monitorSolo[i][o], 0);
             EXPECT_EQ (m.monitorGain[i][o], unityGainCode);
-            const uint8_t pan = (i >= 2 && i <= 10) ? 128 : ((i & 1) != 0 ? 255 : 0);
+            // Guitar, piezo and strings centred; each pair of its group left and right: analog
+            // inputs 0 and 1, S/PDIF 11 and 12.
+            const uint8_t pan = (i >= 2 && i <= 10) ? 128 : (i == 1 || i == 12 ? 255 : 0);
             EXPECT_EQ (m.monitorPan[i][o], pan) << i;
         }
 

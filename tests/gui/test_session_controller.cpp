@@ -118,6 +118,48 @@ TEST_F (SessionCommands, CtrlSAfterALoadWritesTheLoadedFileWithoutADialog)
     EXPECT_EQ (save.getState(), juce::Button::buttonNormal);
 }
 
+TEST_F (SessionCommands, SaveAsksAboutTheFileItWritesWhenOnlyItsNameWasTyped)
+{
+    // "gig" is typed; the save writes "gig.ARX session", which holds another mix.
+    const auto existing = mixFile ("gig", 24);
+    juce::MemoryBlock before;
+    ASSERT_TRUE (existing.loadFileAsData (before));
+    w.state().setMonitorGain (1, 0, -9.0f);
+    auto saveAs = [&] (const juce::String& typed) {
+        w.controller().perform (SessionController::saveAsCommand);
+        ASSERT_TRUE (dialogs.isOpen());
+        dialogs.answer (w.scratch.file (typed));
+    };
+
+    saveAs ("gig");
+    ASSERT_TRUE (dialogs.isAsking());
+    EXPECT_EQ (dialogs.replaceQuestions, juce::Array<juce::File> { existing });
+    EXPECT_FALSE (w.window->isEnabled()) << "the question holds the window as the dialog did";
+    w.press (ctrlO);
+    EXPECT_EQ (dialogs.opened.size(), 1u) << "dropped while the question is open";
+    dialogs.answerQuestion (false);
+    EXPECT_TRUE (w.window->isEnabled());
+    juce::MemoryBlock after;
+    ASSERT_TRUE (existing.loadFileAsData (after));
+    EXPECT_EQ (after, before) << "kept when the answer is no";
+    EXPECT_TRUE (w.state().lastSessionName().isEmpty());
+
+    saveAs ("gig");
+    ASSERT_TRUE (dialogs.isAsking());
+    dialogs.answerQuestion (true);
+    ConsoleState reread (w.lab.device.get());
+    ASSERT_EQ (SessionFile::load (reread, existing), SessionMessage::none);
+    EXPECT_TRUE (sameSession (reread, w.state()));
+    EXPECT_EQ (w.state().lastSessionName(), "gig");
+
+    // A name no session has yet: written without a question.
+    saveAs ("encore");
+    EXPECT_FALSE (dialogs.isAsking());
+    EXPECT_EQ (dialogs.replaceQuestions.size(), 2);
+    EXPECT_TRUE (w.scratch.file ("encore.ARX session").existsAsFile());
+    EXPECT_TRUE (dialogs.messages.isEmpty());
+}
+
 TEST_F (SessionCommands, LoadedSessionReachesTheStripsTheSettingsPageAndTheDevice)
 {
     ASSERT_TRUE (pumpUntil ([&] { return w.deviceHoldsState(); }));

@@ -200,11 +200,16 @@ TEST_F (BusTest, FaultsReachTheClientAsStatusWords)
     EXPECT_EQ ((int) dump ("ARX-1")["faults"]["signalLost"], 2);
     EXPECT_EQ (cli ({ "fault", "ARX-1", "--no-signal", "0" }).first, 1); // the internal clock has no input
 
+    // A corrupt descriptor: the device names a session base near the end of the address space.
+    ASSERT_EQ (cli ({ "fault", "ARX-1", "--session-base", "0xFFFFF000" }).first, 0);
+    EXPECT_EQ (transact (*h, 1, 4, {}, 32).result (0), 0xFFFFF000u);
+
     ASSERT_EQ (cli ({ "fault", "ARX-1", "--refuse-buffer-size", "on" }).first, 0);
     EXPECT_NE (driverRequest (*h, 9, { 512 }).word (0), 0u);
     ASSERT_EQ (cli ({ "fault", "ARX-1", "--clear" }).first, 0);
     EXPECT_EQ (driverRequest (*h, 9, { 512 }).word (0), 0u);
     EXPECT_EQ (statusBits() & 0x0Au, 0x0Au);
+    EXPECT_EQ (transact (*h, 1, 4, {}, 32).result (0), 0x1E0000u);
 
     EXPECT_EQ ((int) dump ("ARX-1")["requests"]["driver"]["9"], 2);
     EXPECT_EQ (cli ({ "fault", "ARX-1", "--latency" }).first, 2);

@@ -143,7 +143,7 @@ TEST (ConsoleStateRead, AHardErrorMidwayKeepsThePartialImageButForbidsTheWriteBa
     const auto image = imageBytes (state);
     EXPECT_TRUE (std::equal (image.begin(), image.begin() + 19 * 64 * 4, factory.begin()));
     EXPECT_EQ (state.image().imageLength, 3348u);
-    EXPECT_EQ (state.image().outputGain[0], 0u); // never arrived
+    EXPECT_EQ (state.image().outputGain[0], 0x01000000u) << "never arrived: the reset value";
 
     EXPECT_FALSE (state.isSafeToWriteBack());
     state.setOutputGain (0, 0.0f);

@@ -92,7 +92,8 @@ TEST (DatImage, HeaderChecksRunInOrderAndTheFlashEndIsExact)
     EXPECT_EQ (parse (image, datWith ({ 3, 0x10000, 0 }, {})).error, framed ("\n\nQuad count in header is zero."));
 
     const std::vector<uint32_t> two { 1, 2 };
-    EXPECT_TRUE (parse (image, datWith ({ 1, 0x200000 - 8, 2 }, two)).ok) << "ends exactly at the end";
+    const std::vector<uint32_t> lastSector (0x4000, 7);
+    EXPECT_TRUE (parse (image, datWith ({ 1, 0x1F0000, 0x4000 }, lastSector)).ok) << "ends exactly at the end";
     EXPECT_EQ (parse (image, datWith ({ 1, 0x200000 - 4, 2 }, two)).error,
                framed ("\n\nImage goes past physical end of flash memory."));
     EXPECT_EQ (parse (image, datWith ({ 1, 0x200000, 1 }, { 1 })).error,
@@ -102,6 +103,13 @@ TEST (DatImage, HeaderChecksRunInOrderAndTheFlashEndIsExact)
                framed ("\n\nStart address is past physical end of flash memory."));
     EXPECT_EQ (parse (image, datWith ({ 1, 0x10000, 3 }, two)).error,
                framed ("\n\nHeader quad count does not match file size."));
+
+    // An image starts a sector: 8 KiB ones below 0x10000, 64 KiB ones above.
+    EXPECT_TRUE (parse (image, datWith ({ 1, 0xE000, 2 }, two)).ok);
+    EXPECT_EQ (parse (image, datWith ({ 1, 0x200000 - 8, 2 }, two)).error,
+               framed ("\n\nStart address 0x001FFFF8 is not at the start of a flash sector."));
+    EXPECT_EQ (parse (image, datWith ({ 1, 0x12000, 2 }, two)).error,
+               framed ("\n\nStart address 0x00012000 is not at the start of a flash sector."));
 }
 
 TEST (DatImage, TheLargestImageFitsAndOneValueMoreIsTooLarge)

@@ -3,13 +3,16 @@
 // device's faults and with the faults of the procedure itself mended.
 
 #include "firmware/FirmwareCheck.h"
+#include "device/FlashLayout.h"
 #include "firmware/FlashThread.h"
 #include "sim/SimFirmware.h"
 #include "unit/test_console_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 
 namespace arx
 {
@@ -121,6 +124,24 @@ protected:
         return out;
     }
 
+    std::vector<uint8_t> wholeFlash() { return lab->sim->readFlash (0, FlashLayout::bytes); }
+
+    // Every byte outside the sectors [start, end) of `erased` is as it was `before`.
+    void expectUnchangedOutside (const std::vector<uint8_t>& before, std::vector<std::pair<uint32_t, uint32_t>> erased)
+    {
+        const auto after = wholeFlash();
+        ASSERT_EQ (after.size(), before.size());
+        for (uint32_t a = 0; a < FlashLayout::bytes; a += 4)
+        {
+            const bool inErased = std::any_of (erased.begin(), erased.end(), [a] (auto& r) { return a >= r.first && a < r.second; });
+            if (! inErased && std::memcmp (after.data() + a, before.data() + a, 4) != 0)
+            {
+                ADD_FAILURE() << "flash changed at 0x" << std::hex << a;
+                return;
+            }
+        }
+    }
+
     uint32_t flashWord (uint32_t address)
     {
         const auto bytes = lab->sim->readFlash (address, 4);
@@ -206,6 +227,7 @@ TEST_F (FlashThreadTest, SectorGeometryFollowsTheAddressAndWritesAreSplitIn64Qua
     std::vector<uint32_t> hundred (100, 0x0BADF00Du);
     auto small = writeDat ("small", sim::SimFirmware::datText (1, 0x40000, hundred));
 
+    const auto before = wholeFlash();
     ASSERT_EQ (flash ({ low, high, small }), completeText);
 
     std::vector<uint32_t> erased;
@@ -236,19 +258,58 @@ TEST_F (FlashThreadTest, SectorGeometryFollowsTheAddressAndWritesAreSplitIn64Qua
     EXPECT_EQ (flashWord (0xFFFC), 0x12345678u);
     EXPECT_EQ (flashWord (0x40000 + 99 * 4), 0x0BADF00Du);
     EXPECT_EQ (flashWord (0x40000 + 100 * 4), 0xFFFFFFFFu);
+
+    // Outside the sectors erased for the images and the settings nothing moved: the FPGA image
+    // right after the 64 KiB sector at 0x10000 is whole.
+    expectUnchangedOutside (before, { { 0x8000, 0x20000 }, { 0x40000, 0x50000 }, { base, base + FlashLayout::largeSector } });
 }
 
-TEST_F (FlashThreadTest, AnImageOffASectorBoundaryErasesEverySectorItCovers)
+TEST_F (FlashThreadTest, AnImageOffASectorBoundaryIsRefusedBeforeAnythingIsErased)
 {
-    plug ("arx");
-    // 0x9000 to 0xAFFF: the second half of one small sector and the first half of the next.
-    std::vector<uint32_t> data (0x800, 0x600DC0DEu);
-    EXPECT_EQ (flash ({ writeDat ("odd", sim::SimFirmware::datText (1, 0x9000, data)) }), completeText);
-    std::vector<uint32_t> erased;
-    for (auto& e : sent (0))
-        erased.push_back (e.address);
-    EXPECT_EQ (erased, (std::vector<uint32_t> { 0x8000, 0xA000, lab->sim->sessionBase() }));
-    EXPECT_EQ (flashWord (0xAFFC), 0x600DC0DEu);
+    // Its first sector would be erased whole and the bytes before the image lost: in a small
+    // sector, and in the large sector that holds the start of the FPGA image. Listed after the
+    // device's own images, which are not written either.
+    for (const uint32_t start : { 0x9000u, 0x21000u })
+    {
+        plug ("arx-old");
+        auto files = labImages (0x05020000);
+        const auto odd = writeDat ("odd", sim::SimFirmware::datText (3, start, std::vector<uint32_t> (0x800, 0x600DC0DEu)));
+        files.add (odd);
+        const auto before = wholeFlash();
+        commands.clear();
+
+        EXPECT_EQ (flash (files), "DAT file error\n\n" + odd.getFullPathName() + "\n\nStart address 0x"
+                                      + juce::String::toHexString ((juce::int64) start).paddedLeft ('0', 8)
+                                      + " is not at the start of a flash sector.");
+        EXPECT_FALSE (succeeded);
+        EXPECT_TRUE (sent (0).empty()) << "no erase";
+        EXPECT_TRUE (sent (2).empty()) << "no write";
+        EXPECT_TRUE (wholeFlash() == before);
+    }
+}
+
+TEST_F (FlashThreadTest, ASessionBaseThatDoesNotLeaveRoomForTheSessionIsNeverErased)
+{
+    // Near the top of the address space (the sector address wraps), past the end of the flash,
+    // and inside it but too close to its end for the session area.
+    for (const uint32_t reported : { 0xFFFFF000u, 0x00200000u, 0x001FE000u })
+    {
+        plug ("arx-old");
+        sim::SimFaults faults;
+        faults.reportedSessionBase = reported;
+        lab->sim->setFaults (faults);
+        const auto before = wholeFlash();
+        commands.clear();
+
+        const auto text = flash (labImages (0x05020000));
+        EXPECT_TRUE (succeeded) << "the images are in: the update did its work";
+        EXPECT_EQ (text, completeText + juce::String::formatted ("\n\nThe stored mixer settings were not erased: the ARX "
+                                                                 "reports them at 0x%08X, outside its flash memory.",
+                                                                 reported));
+        for (auto& e : sent (0))
+            EXPECT_LT (e.address, 0x30000u) << "only the images' sectors";
+        expectUnchangedOutside (before, { { 0x10000, 0x30000 } });
+    }
 }
 
 TEST_F (FlashThreadTest, TimeoutsAndBusyAnswersDuringEraseAndWriteAreSurvived)
@@ -366,11 +427,12 @@ TEST_F (FlashThreadTest, ARejectedImageIsNeitherErasedNorWrittenAndTheSettingsSt
     plug ("arx-old");
     auto files = labImages (0x05020000);
     auto bad = writeDat ("arxfpga", sim::SimFirmware::datText (3, 0x1F0000, std::vector<uint32_t> (4, 1), 1, 0x8000));
-    // The first image goes in; the second's padded length runs past the flash and is refused.
+    // The second's padded length runs past the flash: every file is checked before the first
+    // erase, so the first image is not written alone either.
     EXPECT_EQ (flash (files), "DAT file error\n\n" + bad.getFullPathName()
                                   + "\n\nPadded image goes past physical end of flash memory.");
-    for (auto& e : sent (0))
-        EXPECT_LT (e.address, 0x20000u);
+    EXPECT_TRUE (sent (0).empty());
+    EXPECT_TRUE (sent (2).empty());
     EXPECT_FALSE ((bool) lab->sim->dump()["flash"]["sessionBlank"]);
 }
 

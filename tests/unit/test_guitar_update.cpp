@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <numeric>
+
 namespace arx
 {
 namespace
@@ -269,6 +272,47 @@ TEST_F (GuitarUpdateTest, AGuitarNeverFoundEndsAfterItsTwoSecondsWithItsSettings
     EXPECT_TRUE ((bool) guitarState()["autoCharge"]);
     EXPECT_TRUE ((bool) guitarState()["chargingNow"]);
     EXPECT_EQ ((int) guitarState()["control"], 0) << "detection leaves the guitar in live mode";
+}
+
+TEST_F (GuitarUpdateTest, SendsTheDeviceFailsAFewTimesInARowAreTriedAgainWithinThePacketsBound)
+{
+    // The sixth packet's send fails, and so do the next two tries: well within 2000 ms.
+    int packets = 0;
+    lab->hook.before = [&] (uint32_t code, const uint32_t* in) {
+        if (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[test::packetCategory] == 10 && in[test::packetCommand] == 0
+            && in[test::packetParam0] == 77 && ++packets == 6)
+        {
+            sim::SimFaults faults;
+            faults.errorRetval = 2;
+            faults.errorCount = 3;
+            lab->sim->addFault (faults);
+        }
+    };
+    EXPECT_EQ (update(), "Guitar firmware update complete.");
+    EXPECT_TRUE (succeeded);
+    EXPECT_EQ (packets, 40 + 3);
+    std::vector<int> inOrder (40);
+    std::iota (inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ (packetIndexes(), inOrder) << "the failed sends never reached the guitar";
+    EXPECT_EQ ((int) guitarState()["firmware"]["packets"], 40);
+}
+
+TEST_F (GuitarUpdateTest, DetectionPausesBetweenTriesWhenTheDeviceHasGone)
+{
+    // Unplugged at the first meter poll: every poll and every guitar control fails from then on.
+    std::atomic<int> afterUnplug { 0 };
+    lab->hook.before = [&] (uint32_t code, const uint32_t* in) {
+        if (afterUnplug > 0 || (code == platform::IOCTL_ARX_GWC_TRANSACTION && in[test::packetCategory] == 0
+                                && in[test::packetCommand] == 1))
+        {
+            lab->sim->setPresent (false);
+            ++afterUnplug;
+        }
+    };
+    EXPECT_EQ (update(), "Guitar not detected.");
+    // Polls 50 ms apart, as while a guitar is awaited: some dozens in the two seconds, not a
+    // request after the other.
+    EXPECT_LT (afterUnplug.load(), GuitarUpdateExchange::detectMs / 20);
 }
 
 TEST_F (GuitarUpdateTest, AGuitarThatStopsTakingPacketsEndsTheUpdate)
