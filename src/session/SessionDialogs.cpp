@@ -2,6 +2,8 @@
 
 #include "session/SessionMessage.h"
 
+#include <utility>
+
 namespace arx
 {
 
@@ -22,18 +24,27 @@ void NativeSessionDialogs::chooseFile (const SessionStore::FileDialog& dialog, j
                                           : juce::FileBrowserComponent::openMode);
 
     // The chooser belongs to this object: deleting it drops the callback.
-    chooser->launchAsync (flags, [done = std::move (done)] (const juce::FileChooser& fc) { done (fc.getResult()); });
+    pending = std::move (done);
+    chooser->launchAsync (flags, [this] (const juce::FileChooser& fc) { finish (fc.getResult()); });
+}
+
+void NativeSessionDialogs::cancel()
+{
+    if (pending == nullptr)
+        return;
+    chooser.reset(); // the dialog goes with it, and its callback
+    finish ({});
+}
+
+void NativeSessionDialogs::finish (const juce::File& chosen)
+{
+    if (auto done = std::exchange (pending, nullptr))
+        done (chosen);
 }
 
 void NativeSessionDialogs::showMessage (const juce::String& text, juce::Component* parent)
 {
-    const auto options = juce::MessageBoxOptions()
-                             .withIconType (juce::MessageBoxIconType::NoIcon)
-                             .withTitle (sessionMessageTitle)
-                             .withMessage (text)
-                             .withButton ("OK")
-                             .withAssociatedComponent (parent);
-    juce::NativeMessageBox::showAsync (options, static_cast<juce::ModalComponentManager::Callback*> (nullptr));
+    ModalDialogs::tellAsync (sessionMessageTitle, text, "OK", parent);
 }
 
 } // namespace arx

@@ -1,11 +1,14 @@
 #pragma once
 
 // The dialogs of the session operations: the file dialogs and the "Console settings" message
-// box. NativeSessionDialogs opens the operating system's own through JUCE; both run
-// asynchronously, so a window that goes while one is open takes its callbacks with it.
+// box. NativeSessionDialogs opens the operating system's file dialog through JUCE (JUCE's own
+// where the system has none); both run asynchronously, so a window that goes while one is open
+// takes its callbacks with it. Its file dialog is closed, as its Cancel would, when the program
+// closes every dialog.
 //
 // Threads: message thread.
 
+#include "app/ModalDialogs.h"
 #include "session/SessionStore.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -30,7 +33,7 @@ public:
     virtual void showMessage (const juce::String& text, juce::Component* parent) = 0;
 };
 
-class NativeSessionDialogs final : public SessionDialogs
+class NativeSessionDialogs final : public SessionDialogs, private ModalDialogs::SystemDialog
 {
 public:
     NativeSessionDialogs();
@@ -41,7 +44,11 @@ public:
     void showMessage (const juce::String& text, juce::Component* parent) override;
 
 private:
+    void cancel() override;
+    void finish (const juce::File& chosen);
+
     std::unique_ptr<juce::FileChooser> chooser;
+    std::function<void (const juce::File&)> pending; // the open file dialog's `done`
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NativeSessionDialogs)
 };
