@@ -47,7 +47,9 @@ void flashAll (Device& device, const FirmwareRequirement& row, const juce::File&
     });
 
     {
-        const ModalDialogs::Update update (window); // not cut short by the end of the program
+        // Not cut short by the end of the program; the session area is the update's from now on.
+        const ModalDialogs::Update update (window);
+        device.markFirmwareRewritten();
         thread.startThread();
         window.runModalLoop();
     }

@@ -169,5 +169,24 @@ TEST_F (EndWithADialogE2e, AnUpdateAtTheStartRunsToItsEndBeforeTheProgramEnds)
     EXPECT_TRUE ((bool) d.flash ("sessionBlank"));
 }
 
+// Over a window with a typed level, which the update's erase outdates.
+TEST_F (EndWithADialogE2e, AnUpdateFromTheAboutBoxRunsToItsEndAndNothingIsWrittenOverItsErase)
+{
+    firmwareFiles ("5.3");
+    plugged ("arx", name);
+    open();
+    typeLevel (0, -12.0f);
+    openAboutBox();
+    ASSERT_TRUE (rig->fault (name, { "--latency", "2" }));
+    ASSERT_TRUE (rig->clickInWindow ("About", updateArxX, updateArxY));
+    ASSERT_TRUE (rig->pressInWindow (name, "Return")) << rig->consoleLog (console); // "Yes"
+    ASSERT_TRUE (ConsoleRig::waitUntil ([&] { return rig->dump (name).gwc ("1/2") > 0; }, 20000));
+
+    endTheSession (60000);
+    EXPECT_NE (rig->consoleLog (console).find ("Firmware - " + name + " - Flash update complete."), std::string::npos)
+        << rig->consoleLog (console);
+    EXPECT_TRUE ((bool) rig->dump (name).flash ("sessionBlank")) << "the session was written over the update's erase";
+}
+
 } // namespace
 } // namespace arx::e2e
