@@ -10,6 +10,7 @@
 #include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
+#include "platform/Desktop.h"
 #include "settings/VersionInfoGroup.h"
 
 #include <iostream>
@@ -74,6 +75,7 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     lookAndFeel = std::make_unique<ConsoleLookAndFeel>();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
     ModalDialogs::allowAgain();
+    platform::desktop::agreeToTheEndOfTheSession();
 
     auto& platform = setup.platform != nullptr ? *setup.platform : platform::Platform::getDefault();
     vistaOrLater = platform.isVistaOrLater();

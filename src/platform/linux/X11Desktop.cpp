@@ -41,4 +41,6 @@ bool isWindowShown (juce::ComponentPeer& peer)
     return attributes.map_state == IsViewable;
 }
 
+void agreeToTheEndOfTheSession() {}
+
 } // namespace arx::platform::desktop
