@@ -3,12 +3,14 @@
 #include "app/ConsoleAppMessages.h"
 #include "app/ConsoleLogger.h"
 #include "app/ConsoleTrayIcon.h"
+#include "app/ModalDialogs.h"
 #include "app/WindowCascade.h"
 #include "device/DeviceList.h"
 #include "device/NotificationWindow.h"
 #include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
+#include "platform/Desktop.h"
 #include "settings/VersionInfoGroup.h"
 
 #include <iostream>
@@ -67,6 +69,8 @@ void ConsoleApp::initialise (const juce::String& commandLine)
 
     lookAndFeel = std::make_unique<ConsoleLookAndFeel>();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    ModalDialogs::allowAgain();
+    platform::desktop::agreeToTheEndOfTheSession();
 
     auto& platform = setup.platform != nullptr ? *setup.platform : platform::Platform::getDefault();
     vistaOrLater = platform.isVistaOrLater();
@@ -179,21 +183,12 @@ void ConsoleApp::endProgram()
 {
     ending = true;
 
-    // Each window's thread writes back, then posts 'delw'; the last removal quits. The ring is
-    // copied first: a close never unlinks synchronously, but stay safe against it.
-    const auto windows = windowsInRing();
-    for (auto* window : windows)
-        window->closeButtonPressed();
-
-    // A disabled window (busy with a modal operation) ignores the request and stays open: the
-    // program then runs on, as it would for the user's own close.
-    for (auto* window : windows)
-        if (! window->isClosing())
-        {
-            juce::Logger::writeToLog ("Console - " + window->getName() + " is busy and stays open");
-            ending = false;
-            sessionEnded.signal();
-        }
+    // Each window's thread writes back, then posts 'delw'; the last removal quits. A window busy
+    // with a dialog closes once the dialog has gone. The ring is copied first: a close never
+    // unlinks synchronously, but stay safe against it.
+    ModalDialogs::closeAll();
+    for (auto* window : windowsInRing())
+        window->closeWhenFree();
 
     quitWhenNoWindowIsLeft();
 }
@@ -232,7 +227,9 @@ void ConsoleApp::endSession()
 
 void ConsoleApp::quitWhenNoWindowIsLeft()
 {
-    if (ending && windowCount == 0)
+    // An update that runs with no window (the check of a new device) is waited for: openConsole
+    // comes back here once it is over.
+    if (ending && windowCount == 0 && ! ModalDialogs::isUpdateRunning())
         quitProgram();
 }
 
@@ -292,6 +289,7 @@ void ConsoleApp::showConsole (const Device::Ptr& device)
     if (ending || device == nullptr)
         return; // no new work while the program ends
 
+    ModalDialogs::allowAgain();
     auto* window = findConsole (device.get());
     if (window == nullptr)
         openConsole (device);
@@ -306,14 +304,12 @@ void ConsoleApp::hideConsole (ConsoleWindow* window)
     // The latest command counts: a window closing for another reason keeps the program
     // running now, and a show asked for meanwhile is off.
     window->reopenWhenGone = false;
+    window->keepRunningWhenGone = true;
     if (window->isClosing())
-    {
-        window->keepRunningWhenGone = true;
         return;
-    }
 
-    window->closeButtonPressed();
-    window->keepRunningWhenGone = window->isClosing(); // a busy window stays open
+    ModalDialogs::closeAll();
+    window->closeWhenFree();
 }
 
 void ConsoleApp::windowGone (ConsoleWindow* window)
@@ -336,9 +332,16 @@ bool ConsoleApp::isDeviceGone (const Device* device) const
 
 void ConsoleApp::openConsole (Device::Ptr device)
 {
-    // An update offered (taken or declined) opens no window; the device stays in the list.
-    if (device != nullptr && ! checkFirmware (*device, forceUpdate, {}))
+    if (ending)
         return;
+
+    // An update offered (taken or declined) opens no window; the device stays in the list. The
+    // program may have been asked to end meanwhile.
+    if (device != nullptr && ! checkFirmware (*device, forceUpdate, {}))
+    {
+        quitWhenNoWindowIsLeft();
+        return;
+    }
 
     if (device == nullptr || ! device->open())
     {

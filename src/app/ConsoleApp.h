@@ -8,10 +8,12 @@
 // thread).
 //
 // However the program or a window ends, a changed session reaches the device's flash: quit,
-// "Exit", the end of the session and "Hide all windows" close each window as its close button
-// does (the hardware thread writes back, then posts 'delw'), and a window is deleted only once
-// its thread has finished or its device has gone. Only a device's removal skips or ends a
-// write-back. While the program is ending it opens no new window.
+// "Exit", the end of the session and "Hide all windows" first close every dialog of ours as its
+// Cancel or No would (ModalDialogs), then close each window as its close button does (the
+// hardware thread writes back, then posts 'delw'), and a window is deleted only once its thread
+// has finished or its device has gone. Only a device's removal skips or ends a write-back, and
+// only a firmware update holds the end up: the program ends once it is over. While the program
+// is ending it opens no new window.
 
 #include "app/ConsoleTrayIcon.h"
 #include "device/NotificationListener.h"
@@ -90,12 +92,13 @@ public:
     void showAllWindows() override;
     void saveAllPreferences();
 
-    // Quit, "Exit": every window closes with its write-back; the program ends once the last one
-    // has gone. A window busy with a modal operation refuses, and the program then runs on.
+    // Quit, "Exit": every dialog closes, then every window with its write-back; the program ends
+    // once the last one has gone and no firmware update runs.
     void endProgram();
     // The session ends: preferences saved at once, then endProgram.
     void endSession();
-    // "Hide all windows", for one window: it closes with its write-back; the program runs on.
+    // "Hide all windows", for one window: every dialog closes, then the window with its
+    // write-back; the program runs on.
     void hideConsole (ConsoleWindow* window);
 
     bool isEnding() const noexcept { return ending; }

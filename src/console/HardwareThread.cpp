@@ -300,7 +300,7 @@ bool HardwareThread::prepareImage()
     auto& image = state.image();
     image.imageLength = SessionImage::quadletCount;
     image.imageVersion = SessionImage::writeBackVersion;
-    return state.hasChanged();
+    return state.hasChanged() && ! device.isFirmwareRewritten();
 }
 
 void HardwareThread::writeBack()

@@ -34,7 +34,8 @@ class BankedDeviceControl;
 //
 // The user's changes are never dropped on the way out: once told to stop, the thread writes a
 // changed session back and finishes that write-back whatever happens to the window. Only
-// abandonWriteBack (the device itself has gone) skips or ends it.
+// abandonWriteBack (the device itself has gone) skips or ends it, and a firmware update of the
+// device skips it (the session area is then the update's).
 class HardwareThread : public juce::Thread
 {
 public:
@@ -146,7 +147,8 @@ private:
     bool callOnMessageThread (std::function<void()> fn);
 
     void writeBack();
-    // Readies the image for writing and tells whether it differs from the stored session.
+    // Readies the image for writing and tells whether to write it: it differs from the stored
+    // session, and no firmware update has taken the session area over since the device powered up.
     bool prepareImage();
     void writeSessionToFlash (FlashProgress& sink);
     int eraseSession (FlashProgress& sink, float& value);

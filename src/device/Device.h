@@ -183,6 +183,13 @@ public:
     void removeVolumeListener (juce::ChangeListener* listener);
     SystemVolumeLink* systemVolume() const noexcept { return volumeLink.get(); }
 
+    //==============================================================================
+    // A firmware update has rewritten the flash, which ends by erasing the stored session so that
+    // the device starts with its defaults: from then on the session area is the update's, and
+    // nothing writes a session back until the device has powered up again (a new object).
+    void markFirmwareRewritten() noexcept { firmwareRewritten = true; }
+    bool isFirmwareRewritten() const noexcept { return firmwareRewritten.load(); }
+
 private:
     struct Command;
     static constexpr int driverBlockWords = 16;
@@ -217,6 +224,7 @@ private:
     uint32_t openValue = 0;
     uint32_t replyBytes = 0; // bytes of the last GWC reply, under the mutex
     std::unique_ptr<SystemVolumeLink> volumeLink;
+    std::atomic<bool> firmwareRewritten { false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Device)
 };

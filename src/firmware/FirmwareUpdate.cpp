@@ -1,5 +1,6 @@
 #include "firmware/FirmwareUpdate.h"
 
+#include "app/ModalDialogs.h"
 #include "firmware/FirmwareCheck.h"
 #include "firmware/FlashProgressWindow.h"
 #include "firmware/FlashThread.h"
@@ -15,8 +16,7 @@ bool checkFirmware (Device& device, bool force, const juce::String& question, co
     if (! check.ask)
         return true;
 
-    if (juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::NoIcon, device.uniqueName(), check.question,
-                                            "Yes", "No", nullptr, nullptr))
+    if (ModalDialogs::ask (device.uniqueName(), check.question, "Yes", "No"))
         flashAll (device, *check.row, imageFolder);
     return false;
 }
@@ -30,8 +30,7 @@ void flashAll (Device& device, const FirmwareRequirement& row, const juce::File&
         if (! file.existsAsFile())
         {
             juce::Logger::writeToLog ("Firmware - " + device.uniqueName() + " - no file " + file.getFullPathName());
-            juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, device.uniqueName(),
-                                               "Unable to locate file " + file.getFullPathName(), "OK");
+            ModalDialogs::tell (device.uniqueName(), "Unable to locate file " + file.getFullPathName(), "OK");
             return;
         }
         files.add (file);
@@ -47,13 +46,17 @@ void flashAll (Device& device, const FirmwareRequirement& row, const juce::File&
         });
     });
 
-    thread.startThread();
-    window.runModalLoop();
+    {
+        // Not cut short by the end of the program; the session area is the update's from now on.
+        const ModalDialogs::Update update (window);
+        device.markFirmwareRewritten();
+        thread.startThread();
+        window.runModalLoop();
+    }
     window.setVisible (false);
     juce::Logger::writeToLog ("Firmware - " + device.uniqueName() + " - " + thread.getResultText().replace ("\n", " "));
 
-    juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, device.uniqueName(),
-                                       thread.getResultText(), "OK");
+    ModalDialogs::tell (device.uniqueName(), thread.getResultText(), "OK");
 }
 
 } // namespace arx

@@ -1,7 +1,9 @@
 #pragma once
 
 // The firmware check and the update of every image, with their dialogs: the question, the
-// progress window with its warning while the flash thread works, and the final message.
+// progress window with its warning while the flash thread works, and the final message. When
+// the program closes its dialogs the question is answered No and the message is not shown, but
+// an update under way runs to its end (ModalDialogs).
 //
 // Threads: message thread only; both run modal loops.
 

@@ -1,5 +1,6 @@
 #include "guitar/GuitarUpdate.h"
 
+#include "app/ModalDialogs.h"
 #include "guitar/GuitarUpdateThread.h"
 
 namespace arx
@@ -10,8 +11,7 @@ constexpr int maxAttempts = 3;
 
 bool proceed (const juce::String& text)
 {
-    return juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::NoIcon, "Vantrel ARX", text, "Continue",
-                                               "Cancel", nullptr, nullptr);
+    return ModalDialogs::ask ("Vantrel ARX", text, "Continue", "Cancel");
 }
 } // namespace
 
@@ -27,12 +27,14 @@ void updateGuitar (Device& device, const juce::File& firmwareFolder)
         if (! thread->isLoaded())
             return;
 
-        thread->runThread (juce::Thread::Priority::normal);
+        {
+            const ModalDialogs::Update update (*thread->getAlertWindow()); // not cut short
+            thread->runThread (juce::Thread::Priority::normal);
+        }
 
         const bool succeeded = thread->hasSucceeded();
         if (const auto text = thread->getResultText(); text.isNotEmpty())
-            juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, "Vantrel ARX", text,
-                                               succeeded ? "OK" : "Continue");
+            ModalDialogs::tell ("Vantrel ARX", text, succeeded ? "OK" : "Continue");
         thread.reset();
 
         if (succeeded || attempt == maxAttempts

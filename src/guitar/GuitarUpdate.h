@@ -2,7 +2,8 @@
 
 // The guitar firmware update as the user goes through it: two preparations to confirm, then
 // up to three attempts, each with its progress window and its result, with the guitar's reset
-// explained between attempts.
+// explained between attempts. When the program closes its dialogs every question is answered
+// Cancel and no result is shown, but an attempt under way runs to its end (ModalDialogs).
 //
 // Threads: message thread; runs modal loops.
 

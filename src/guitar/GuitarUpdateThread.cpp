@@ -1,5 +1,7 @@
 #include "guitar/GuitarUpdateThread.h"
 
+#include "app/ModalDialogs.h"
+
 namespace arx
 {
 
@@ -11,7 +13,7 @@ GuitarUpdateThread::GuitarUpdateThread (Device& device, const juce::File& firmwa
     firmware = std::make_unique<GuitarFirmwareData> (firmwareFile, ok, error);
     if (! ok)
     {
-        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::NoIcon, "Guitar Update", error, "Close");
+        ModalDialogs::tell ("Guitar Update", error, "Close");
         return;
     }
     exchange = std::make_unique<GuitarUpdateExchange> (device, *firmware);

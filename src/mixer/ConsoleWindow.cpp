@@ -132,6 +132,19 @@ void ConsoleWindow::closeButtonPressed()
     content->stopHardwareThread();
 }
 
+void ConsoleWindow::closeWhenFree()
+{
+    closeAsked = true;
+    closeButtonPressed();
+}
+
+void ConsoleWindow::enablementChanged()
+{
+    juce::DocumentWindow::enablementChanged();
+    if (closeAsked)
+        closeButtonPressed();
+}
+
 void ConsoleWindow::activeWindowStatusChanged()
 {
     OnDemandPainter::attachTo (*this);

@@ -69,8 +69,9 @@ public:
     void deviceRemoved();
 
     // Once closed, the window is hidden, its preferences are written and its hardware thread is
-    // finishing (writing the session back if it changed); 'delw' follows.
-    bool isClosing() const noexcept { return closing; }
+    // finishing (writing the session back if it changed); 'delw' follows. True as well while a
+    // close the program asked for waits for a dialog to go.
+    bool isClosing() const noexcept { return closing || closeAsked; }
 
     // DocumentWindow: the user's close. A disabled window (busy with a modal operation) and a
     // window already closing ignore it.
@@ -83,6 +84,11 @@ public:
     void parentHierarchyChanged() override;
     void moved() override;
     void resized() override;
+
+    // The program's close (quit, the end of the session, "Hide all windows"), which has its
+    // dialogs closed first: the same close, taken as soon as the window is enabled again.
+    void closeWhenFree();
+    void enablementChanged() override;
 
     // HardwareThread::Owner
     std::unique_ptr<FlashProgress> createFlashProgress() override;
@@ -101,6 +107,7 @@ private:
     juce::ComponentBoundsConstrainer constrainer;
     int stateReadResult = 0;
     bool closing = false;
+    bool closeAsked = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleWindow)
 };

@@ -27,4 +27,11 @@ bool idleFrameTimer (juce::ComponentPeer& peer);
 // system still copies the last frame: nothing painted, try again shortly.
 bool paintPendingNow (juce::ComponentPeer& peer);
 
+// Windows asks every top-level window whether the session may end (WM_QUERYENDSESSION), and
+// JUCE's windows say no until the program has quit. From now on every JUCE window the calling
+// thread makes says yes and leaves the program alone: its end comes with WM_ENDSESSION to the
+// notification window. Nothing to do elsewhere (SIGTERM is not a question). Message thread;
+// later calls change nothing.
+void agreeToTheEndOfTheSession();
+
 } // namespace arx::platform::desktop

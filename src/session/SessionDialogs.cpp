@@ -2,6 +2,8 @@
 
 #include "session/SessionMessage.h"
 
+#include <utility>
+
 namespace arx
 {
 
@@ -22,7 +24,22 @@ void NativeSessionDialogs::chooseFile (const SessionStore::FileDialog& dialog, j
                       | (dialog.forSaving ? juce::FileBrowserComponent::saveMode : juce::FileBrowserComponent::openMode);
 
     // The chooser belongs to this object: deleting it drops the callback.
-    chooser->launchAsync (flags, [done = std::move (done)] (const juce::FileChooser& fc) { done (fc.getResult()); });
+    pending = std::move (done);
+    chooser->launchAsync (flags, [this] (const juce::FileChooser& fc) { finish (fc.getResult()); });
+}
+
+void NativeSessionDialogs::cancel()
+{
+    if (pending == nullptr)
+        return;
+    chooser.reset(); // the dialog goes with it, and its callback
+    finish ({});
+}
+
+void NativeSessionDialogs::finish (const juce::File& chosen)
+{
+    if (auto done = std::exchange (pending, nullptr))
+        done (chosen);
 }
 
 void NativeSessionDialogs::askToReplace (const juce::File& file, juce::Component* parent, std::function<void (bool)> done)
@@ -39,13 +56,7 @@ void NativeSessionDialogs::askToReplace (const juce::File& file, juce::Component
 
 void NativeSessionDialogs::showMessage (const juce::String& text, juce::Component* parent)
 {
-    const auto options = juce::MessageBoxOptions()
-                             .withIconType (juce::MessageBoxIconType::NoIcon)
-                             .withTitle (sessionMessageTitle)
-                             .withMessage (text)
-                             .withButton ("OK")
-                             .withAssociatedComponent (parent);
-    juce::NativeMessageBox::showAsync (options, static_cast<juce::ModalComponentManager::Callback*> (nullptr));
+    ModalDialogs::tellAsync (sessionMessageTitle, text, "OK", parent);
 }
 
 } // namespace arx

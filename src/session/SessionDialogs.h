@@ -2,11 +2,13 @@
 
 // The dialogs of the session operations: the file dialogs, the question before a session file
 // is replaced and the "Console settings" message box. NativeSessionDialogs opens the operating
-// system's own through JUCE; all run asynchronously, so a window that goes while one is open
-// takes its callbacks with it.
+// system's file dialog through JUCE (JUCE's own where the system has none); all run
+// asynchronously, so a window that goes while one is open takes its callbacks with it. Its file
+// dialog is closed, as its Cancel would, when the program closes every dialog.
 //
 // Threads: message thread.
 
+#include "app/ModalDialogs.h"
 #include "session/SessionStore.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -35,7 +37,7 @@ public:
     virtual void showMessage (const juce::String& text, juce::Component* parent) = 0;
 };
 
-class NativeSessionDialogs final : public SessionDialogs
+class NativeSessionDialogs final : public SessionDialogs, private ModalDialogs::SystemDialog
 {
 public:
     NativeSessionDialogs();
@@ -47,9 +49,13 @@ public:
     void showMessage (const juce::String& text, juce::Component* parent) override;
 
 private:
+    void cancel() override;
+    void finish (const juce::File& chosen);
+
     std::unique_ptr<juce::FileChooser> chooser;
     // The question box outlives this object; its answer is dropped once this has gone.
     std::shared_ptr<bool> alive = std::make_shared<bool> (true);
+    std::function<void (const juce::File&)> pending; // the open file dialog's `done`
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NativeSessionDialogs)
 };

@@ -1,5 +1,6 @@
 #include "settings/AboutBox.h"
 
+#include "app/ModalDialogs.h"
 #include "settings/AboutBoxContent.h"
 
 namespace arx
@@ -65,7 +66,10 @@ void AboutBox::suspend()
 
 void AboutBox::resume()
 {
-    if (! finished)
+    // Dialogs closed meanwhile: the box is one of them.
+    if (ModalDialogs::areClosing())
+        close();
+    else if (! finished)
         showModally();
 }
 

@@ -29,7 +29,8 @@ public:
     void close();
     void closeButtonPressed() override { close(); }
 
-    // Out of sight while an update's own windows run, then back, modal again.
+    // Out of sight while an update's own windows run, then back, modal again (or closed, when
+    // every dialog was closed meanwhile).
     void suspend();
     void resume();
 

@@ -1,7 +1,7 @@
 #include "settings/AboutBoxContent.h"
 
+#include "app/ModalDialogs.h"
 #include "console/HardwareThread.h"
-
 #include "firmware/FirmwareUpdate.h"
 #include "guitar/GuitarUpdate.h"
 #include "look/ConsoleSkin.h"
@@ -111,8 +111,7 @@ void AboutBoxContent::updateGuitarFirmware()
     if (b != nullptr)
         b->suspend();
 
-    if (juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::NoIcon, "Vantrel ARX", updateGuitarQuestion, "Yes",
-                                            "No", nullptr, nullptr))
+    if (ModalDialogs::ask ("Vantrel ARX", updateGuitarQuestion, "Yes", "No"))
         updateGuitar (*device);
 
     if (b != nullptr)

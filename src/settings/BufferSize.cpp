@@ -1,5 +1,6 @@
 #include "settings/BufferSize.h"
 
+#include "app/ModalDialogs.h"
 #include "console/ConsoleState.h"
 #include "device/Device.h"
 
@@ -55,7 +56,7 @@ BufferSize::BufferSize (DeviceControlHost& host) : SettingsGroup (host, "buffer 
     addAndMakeVisible (slider);
 
     messageBox = [this] (const juce::String& title, const juce::String& message) {
-        juce::NativeMessageBox::showMessageBoxAsync (juce::MessageBoxIconType::NoIcon, title, message, this);
+        ModalDialogs::tellAsync (title, message, "OK", this);
     };
 
     getThread().queueGet (*this);

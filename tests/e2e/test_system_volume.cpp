@@ -1,6 +1,7 @@
 // The console's system volume link as the lab's system side sees it: with each OS generation
 // the console takes hold of its device's render endpoints (change callbacks from Vista on,
-// legacy mixer handles before), of nothing else, and lets go when it ends.
+// legacy mixer handles before), of nothing else, takes in another program's change, and lets go
+// when it ends.
 
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
@@ -39,9 +40,12 @@ TEST_F (ConsoleE2eTest, TheLinkHoldsItsDevicesRenderEndpointsInBothGenerationsAn
             << holds (*rig, name, what);
         EXPECT_EQ (holds (*rig, other, what), "1,1,0");
 
-        // Another program's change reaches the device while the console holds the endpoint.
+        // Another program's change reaches the console, which reads the channel again and keeps
+        // the level in the session it writes back at close.
+        const int reads = rig->dump (name).gwc ("6/1");
         ASSERT_EQ (rig->endpoint (name, 1, "--volume", "-18"), 0);
-        EXPECT_EQ ((juce::int64) rig->dump (name).json["mixer"]["playbackGain"][1], (juce::int64) gainToCode (-18.0f));
+        EXPECT_TRUE (ConsoleRig::waitUntil ([&] { return rig->dump (name).gwc ("6/1") > reads; }, 5000, 100))
+            << "the console did not hear of the change";
 
         for (const auto& w : rig->windowsOf (name))
             rig->x().requestClose (w.id);
@@ -50,6 +54,10 @@ TEST_F (ConsoleE2eTest, TheLinkHoldsItsDevicesRenderEndpointsInBothGenerationsAn
         ASSERT_TRUE (rig->console (c).waitForExit (15000));
         EXPECT_EQ (rig->console (c).exitCode(), 0) << rig->consoleLog (c);
         EXPECT_TRUE (ConsoleRig::waitUntil ([&] { return holds (*rig, name, what) == "0,0,0"; }, 10000));
+
+        // Powered up again, the device plays at the level from its flash.
+        ASSERT_EQ (rig->labCommand ({ "power-cycle", name }).exitCode, 0);
+        EXPECT_EQ (rig->dump (name).channel ("playbackGain", 1), (juce::int64) gainToCode (-18.0f));
         ASSERT_TRUE (rig->unplug (name));
     }
 }

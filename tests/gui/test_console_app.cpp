@@ -8,6 +8,7 @@
 #include "device/DeviceList.h"
 #include "device_test_support.h"
 #include "mixer/ConsoleWindow.h"
+#include "settings/AboutBox.h"
 #ifdef _WIN32
  #include "platform/win32/Win32Platform.h"
 #else
@@ -247,6 +248,34 @@ TEST (ConsoleApp, SystemEndOfSessionMessageReturnsOnlyOnceTheSessionsAreWritten)
     system.join();
     EXPECT_EQ (rig.app->loopEnds, 1);
     EXPECT_TRUE (rig.preferencesWritten ("Desk"));
+    EXPECT_TRUE (rig.flashHolds ("Desk", code));
+}
+
+// The About box disables its console window until it closes: "Hide all windows" and "Exit" close
+// it first, then the window with its write-back.
+TEST (ConsoleApp, HideAllAndExitCloseTheAboutBoxFirstThenTheWindowWritesBack)
+{
+    AppRig rig;
+    auto code = AppRig::changeLevel (*rig.window ("Desk"), -7.0f);
+    juce::Component::SafePointer<AboutBox> box (AboutBox::open (*rig.window ("Desk"), rig.device ("Desk"), false));
+    ASSERT_FALSE (rig.window ("Desk")->isEnabled());
+
+    rig.post (appmsg::hideDevice, "Desk");
+    ASSERT_TRUE (pumpUntil ([&] { return rig.app->getWindowCount() == 0; })) << "the box held the window";
+    EXPECT_EQ (box.getComponent(), nullptr);
+    EXPECT_TRUE (rig.flashHolds ("Desk", code));
+    EXPECT_EQ (rig.app->loopEnds, 0);
+
+    // Shown again, the window takes a box as before; the program's end closes that one too.
+    rig.post (appmsg::showDevice, "Desk");
+    ASSERT_TRUE (pumpUntil ([&] { return rig.window ("Desk") != nullptr; }));
+    code = AppRig::changeLevel (*rig.window ("Desk"), -8.0f);
+    box = AboutBox::open (*rig.window ("Desk"), rig.device ("Desk"), false);
+    ASSERT_TRUE (box->isCurrentlyModal());
+
+    rig.app->endProgram();
+    ASSERT_TRUE (pumpUntil ([&] { return rig.app->loopEnds > 0; })) << "the box held the program";
+    EXPECT_EQ (box.getComponent(), nullptr);
     EXPECT_TRUE (rig.flashHolds ("Desk", code));
 }
 

@@ -90,4 +90,6 @@ bool paintPendingNow (juce::ComponentPeer& peer)
     return true;
 }
 
+void agreeToTheEndOfTheSession() {}
+
 } // namespace arx::platform::desktop
