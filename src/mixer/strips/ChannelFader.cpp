@@ -22,6 +22,11 @@ void ChannelFader::get()
     onGetResult (code, this);
 }
 
+double ChannelFader::stateLevel (const ConsoleState& state, int channel) const
+{
+    return codeToGain (stateCode (state, channel));
+}
+
 void ChannelFader::set()
 {
     auto& state = getThread().getState();
@@ -59,11 +64,6 @@ void ChannelFader::reset()
 void ChannelFader::handleCommandMessage (int)
 {
     showStateLevel();
-}
-
-void ChannelFader::showStateLevel()
-{
-    setValueAndText (codeToGain (stateCode (getThread().getState(), getBank())), juce::dontSendNotification);
 }
 
 //==============================================================================

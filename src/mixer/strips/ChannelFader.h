@@ -42,9 +42,9 @@ protected:
     virtual int readDevice (Device& device, int channel, uint32_t& code) const = 0;
     virtual int writeDevice (Device& device, int channel, uint32_t code) const = 0;
 
-private:
-    void showStateLevel();
+    double stateLevel (const ConsoleState& state, int channel) const override;
 
+private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ChannelFader)
 };
 

@@ -20,7 +20,7 @@ void BankedToggle::selectBank (int bank)
 {
     auto& state = getThread().getState();
     store (state);
-    shown.set (bank, shown.value());
+    shown.set (bank, stateFlag (state, bank) ? 1.0f : 0.0f);
     refresh (state, false);
 }
 

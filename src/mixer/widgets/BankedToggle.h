@@ -23,7 +23,8 @@ public:
     DeviceControl& deviceControl() override { return *this; }
 
     int getBank() const noexcept { return shown.bank(); }
-    // Stores the state for the old bank, then shows the new bank's state.
+    // Stores the state for the old bank, then shows the new bank's state. The new bank goes out
+    // with its own state in one step, as store() may run on the hardware thread at any moment.
     virtual void selectBank (int bank);
 
     void get() override;

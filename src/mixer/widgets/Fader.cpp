@@ -63,8 +63,13 @@ void Fader::selectBank (int bank)
 {
     auto& state = getThread().getState();
     store (state);
-    shown.set (bank, shown.value());
+    shown.set (bank, (float) shownLevelFor (stateLevel (state, bank)));
     refresh (state, false);
+}
+
+void Fader::showStateLevel()
+{
+    setValueAndText (stateLevel (getThread().getState(), getBank()), juce::dontSendNotification);
 }
 
 void Fader::setGang (GangButton* gangButton, Fader* partnerFader) noexcept

@@ -43,7 +43,9 @@ public:
     // nothing is stored or sent.
     void setValueAndText (double dB, juce::NotificationType notification);
 
-    // Stores the level for the old bank, then shows the new bank's level from the state.
+    // Stores the level for the old bank, then shows the new bank's level from the state. The
+    // new bank goes out with its own level in one step: store() may run on the hardware thread
+    // at any moment, and must never write one bank's level into another.
     virtual void selectBank (int bank);
     int getBank() const noexcept { return shown.bank(); }
 
@@ -76,6 +78,11 @@ public:
     void mouseUp (const juce::MouseEvent&) override;
 
 protected:
+    // The console state's level of `bank`, in dB.
+    virtual double stateLevel (const ConsoleState& state, int bank) const = 0;
+    // Shows the state's level of the bank shown, without notification.
+    void showStateLevel();
+
     MixerHost& host;
 
 private:
