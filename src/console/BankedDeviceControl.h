@@ -26,6 +26,14 @@ public:
     int takeNextBank();
 
     uint64_t getPendingBanks() const noexcept { return pendingBanks.load(); }
+    bool isBankPending (int bank) const noexcept;
+
+    // Hardware thread: takeRead for an answer about `bank`; an edit of that bank waits while
+    // the bank is marked.
+    bool takeBankRead (uint32_t editsBefore, int bank, const std::function<void()>& take)
+    {
+        return takeReadUnless (editsBefore, [this, bank] { return isBankPending (bank); }, take);
+    }
 
 protected:
     // Hardware thread, from set(): sends `bank` with `send` (which returns a command result

@@ -67,12 +67,13 @@ SampleRate::~SampleRate()
 //==============================================================================
 void SampleRate::get()
 {
+    const auto editsBefore = editCount();
     if (vista)
     {
         uint32_t rate = 0;
         const int code = device().driverSampleRate (rate);
         if (code == Device::resultOk)
-            state().setChosenSampleRate (rate);
+            takeRead (editsBefore, [&] { state().setChosenSampleRate (rate); });
         onGetResult (code, this);
         return;
     }
@@ -80,7 +81,7 @@ void SampleRate::get()
     int source = 0, rate = 0;
     const int code = device().getClock (source, rate);
     if (code == Device::resultOk)
-        state().image().sampleRate = uint32_t (rate);
+        takeRead (editsBefore, [&] { state().image().sampleRate = uint32_t (rate); });
     onGetResult (code, this);
 }
 
@@ -148,21 +149,17 @@ void SampleRate::buttonClicked (juce::Button* clicked)
         if (r.button.get() != clicked)
             continue;
 
-        if (vista)
-        {
-            state().setChosenSampleRate (r.rate);
-            if (onRateChosenOnVista)
-                onRateChosenOnVista();
-        }
-        else
-        {
-            state().image().sampleRate = r.rate;
-            if (onRateShown)
-                onRateShown();
-        }
+        commitEdit ([&] {
+            if (vista)
+                state().setChosenSampleRate (r.rate);
+            else
+                state().image().sampleRate = r.rate;
+            changePending = true;
+        });
 
-        changePending = true;
-        getThread().queueSet (*this);
+        const auto& chosen = vista ? onRateChosenOnVista : onRateShown;
+        if (chosen)
+            chosen();
         return;
     }
 }

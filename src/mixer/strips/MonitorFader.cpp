@@ -21,10 +21,11 @@ double MonitorFader::stateLevel (const ConsoleState& state, int bank) const
 void MonitorFader::get()
 {
     const int bank = getBank();
+    const auto editsBefore = editCount();
     uint32_t gain = 0;
     const int code = getThread().getDevice().getMonitorGainCode (input, bank, gain);
     if (code == 0)
-        getThread().getState().setMonitorGainCode (input, bank, gain);
+        takeBankRead (editsBefore, bank, [&] { getThread().getState().setMonitorGainCode (input, bank, gain); });
     forgetDeviceValue (bank);
     onGetResult (code, this);
 }

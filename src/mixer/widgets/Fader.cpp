@@ -90,9 +90,10 @@ void Fader::noteShown() noexcept
 
 void Fader::sendEdit()
 {
-    noteShown();
-    markBank (shown.bank());
-    getThread().queueSet (*this);
+    commitEdit ([this] {
+        noteShown();
+        markBank (shown.bank());
+    });
     if (textBox != nullptr)
         textBox->showValue();
 }
