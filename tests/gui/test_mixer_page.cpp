@@ -702,5 +702,33 @@ TEST (PlaybackStrips, AChangeFromTheSystemIsReadFromTheDeviceAndShown)
     EXPECT_EQ (fader.getTextBox()->getText(), "-24.0");
 }
 
+TEST (PlaybackStrips, ALevelReadDuringAGangedDragLeavesTheGesturesStartAlone)
+{
+    WindowRig rig (WindowRig::options ("arx"), {}, true);
+    unlinkAll (rig);
+    page (rig).getPlayStrips().getGang().setToggleState (true, juce::sendNotification);
+    auto& left = playStrip (rig, 0).getFader();
+    auto& right = playStrip (rig, 1).getFader();
+    rig.state().setPlaybackGain (0, -20.0f);
+    rig.state().setPlaybackGain (1, -30.0f);
+    left.refresh (rig.state(), false);
+    right.refresh (rig.state(), false);
+
+    left.startedDragging();
+    left.setValue (-15.0, juce::sendNotificationSync);
+    EXPECT_NEAR (right.getValue(), -25.0, 1e-9);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.device().mixer().playbackGain[1] == gainToCode (-25.0f); }));
+
+    // Another program turns the right channel down; the read shows it mid-drag.
+    auto& system = rig.lab.lab.endpoints();
+    ASSERT_EQ (system.changeAsOtherProgram (rig.lab.sim->uniqueName(), 1, -40.0f, {}), "");
+    ASSERT_TRUE (pumpUntil ([&] { return right.getTextBox()->getText() == "-40.0"; }));
+
+    // The drag goes on: the right keeps the difference the gesture began with.
+    left.setValue (-14.0, juce::sendNotificationSync);
+    left.stoppedDragging();
+    EXPECT_NEAR (right.getValue(), -24.0, 1e-9);
+}
+
 } // namespace
 } // namespace arx::test

@@ -54,9 +54,16 @@ void Fader::setValueAndText (double dB, juce::NotificationType notification)
 void Fader::restartFromShownLevel() noexcept
 {
     // Changes that come without a drag start (the Ctrl reset after the mouse is up, the value
-    // interface) measure a partner's move from here, never from a level shown long ago.
-    if (! dragging)
+    // interface) measure a partner's move from here, never from a level shown long ago. A level
+    // read during a drag leaves the gesture's start alone: the partner follows the drag by the
+    // difference it began with.
+    if (! inGesture())
         dragStartValue = getValue();
+}
+
+bool Fader::inGesture() const noexcept
+{
+    return dragging || (isGanged() && partner->dragging);
 }
 
 void Fader::selectBank (int bank)

@@ -90,7 +90,9 @@ private:
     void sendEdit();
     void follow (double dB);
     bool isGanged() const noexcept;
-    // Outside a drag the shown level is where the next change starts from.
+    // A drag of this fader or of its ganged partner is under way.
+    bool inGesture() const noexcept;
+    // Outside a gesture the shown level is where the next change starts from.
     void restartFromShownLevel() noexcept;
 
     ShownValue shown;
