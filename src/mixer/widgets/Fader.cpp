@@ -156,7 +156,12 @@ void Fader::applyTypedText (const juce::String& text)
     bool isNumber = false;
     const double dB = parseLevel (text, isNumber);
     if (! isNumber)
-        juce::Logger::outputDebugString ("Console - level \"" + text + "\" is not a number, using 0.0");
+    {
+        juce::Logger::outputDebugString ("Console - level \"" + text + "\" is not a number, level kept");
+        if (textBox != nullptr)
+            textBox->showValue();
+        return;
+    }
 
     setValue (dB, juce::dontSendNotification);
     sendEdit();

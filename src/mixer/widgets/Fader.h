@@ -57,8 +57,9 @@ public:
     void setGang (GangButton* gangButton, Fader* partnerFader) noexcept;
     double getDragStartValue() const noexcept { return dragStartValue; }
 
-    // Typed text from the value box: its leading number, clamped and snapped, stored and sent;
-    // text that is no number counts as 0.0 dB (logged). A partner does not follow.
+    // Typed text from the value box: its leading number, clamped and snapped, stored and sent.
+    // Text that is no number changes nothing, and the box shows the level again. A partner does
+    // not follow.
     void applyTypedText (const juce::String& text);
 
     // "%.1f" without a minus sign on zero.
