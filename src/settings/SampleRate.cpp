@@ -4,6 +4,8 @@
 #include "device/Device.h"
 #include "settings/SampleRateLock.h"
 
+#include <algorithm>
+
 namespace arx
 {
 
@@ -85,13 +87,27 @@ void SampleRate::get()
     onGetResult (code, this);
 }
 
+bool SampleRate::isOffered (uint32_t rate) const
+{
+    return std::any_of (rates.begin(), rates.end(), [rate] (const Rate& r) { return r.rate == rate; });
+}
+
 void SampleRate::set()
 {
     changePending = false;
 
+    // A rate never read (a load or reset right after a failed read) or one from a session of
+    // another device: the driver keeps the one it runs at.
+    const auto rate = shownRate();
+    if (! isOffered (rate))
+    {
+        juce::Logger::outputDebugString (juce::String::formatted ("Console - sample rate %u not offered, not sent", rate));
+        return;
+    }
+
     if (vista)
     {
-        onSetResult (device().setDriverSampleRate (state().chosenSampleRate()));
+        onSetResult (device().setDriverSampleRate (rate));
         return;
     }
 
@@ -99,7 +115,7 @@ void SampleRate::set()
     const bool locked = lock != nullptr && lock->isLocked();
     if (locked)
         device().rateLockRequest (0, unlockRateArgument);
-    const int code = device().setClock (-1, int (state().image().sampleRate));
+    const int code = device().setClock (-1, int (rate));
     if (locked)
         device().rateLockRequest (1, lockRateArgument);
     onSetResult (code);

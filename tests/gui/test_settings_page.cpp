@@ -335,5 +335,48 @@ TEST (SettingsPage, BeforeVistaTheRateFollowsTheDriverUnlessAChangeIsOnItsWay)
     EXPECT_EQ (rig.state().image().sampleRate, 176400u);
 }
 
+TEST (SettingsPage, ARateTheDeviceDoesNotOfferIsNeverSent)
+{
+    for (const bool vista : { true, false })
+    {
+        SCOPED_TRACE (vista ? "Vista" : "before Vista");
+        SettingsRig rig (vista, {}, {}, false);
+
+        // The rate cannot be read (the driver's on Vista, the device's before), and before Vista
+        // a session read that stopped part-way left none in the state either.
+        auto* lab = &rig.device();
+        rig.rig.lab.hook.before = [lab, vista] (uint32_t code, const uint32_t* in) {
+            if (vista ? code == platform::IOCTL_ARX_DRIVER_REQUEST && in[2] == 15 : isPacket (code, in, 3, 1))
+            {
+                sim::SimFaults fail;
+                fail.failCount = 1;
+                lab->addFault (fail);
+            }
+        };
+        rig.state().image().sampleRate = 0;
+        rig.rig.start();
+        auto& box = rig.page->getBufferSize();
+        ASSERT_TRUE (pumpUntil ([&] { return box.getSamples() == 256; })); // read after the rate
+        ASSERT_EQ (vista ? rig.state().chosenSampleRate() : rig.state().image().sampleRate, 0u);
+
+        // A reset right after: every control is queued for set; a read queued behind them
+        // comes once they are served.
+        takeLoggedRequests (rig.device());
+        SessionHost::resetAndQueueAll (rig.firstControl);
+        rig.rig.thread->queueGet (box);
+        std::vector<LoggedRequest> requests;
+        ASSERT_TRUE (pumpUntil ([&] {
+            for (auto& r : takeLoggedRequests (rig.device()))
+                requests.push_back (r);
+            return ! requests.empty() && requests.back().isDriver (3);
+        }));
+        for (const auto& r : requests)
+        {
+            EXPECT_FALSE (r.isDriver (16)) << "driver rate " << r.words[3];
+            EXPECT_FALSE (r.isCommand (3, 0) && r.param (0) == 0xFFFFFFFFu) << "clock rate " << r.param (1);
+        }
+    }
+}
+
 } // namespace
 } // namespace arx::test
