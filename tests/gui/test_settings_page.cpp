@@ -10,6 +10,8 @@
 #include "settings/SpdifFormat.h"
 #include "settings_test_support.h"
 
+#include <algorithm>
+
 namespace arx::test
 {
 namespace
@@ -139,23 +141,23 @@ TEST (SettingsPage, TheDeviceFlagGivesUpWhenTheDeviceKeepsTimingOut)
 {
     SettingsRig rig (false, {}, timingOut (0, 1.0));
 
-    // Two seconds of repeats, then no more: the count stands still while the other controls
-    // go on retrying their reads.
-    int count = -1;
-    ASSERT_TRUE (pumpUntil (
-        [&] {
-            const int now = rig.device().requestCount ("3/3");
-            const bool settled = now > 1 && now == count;
-            count = now;
-            juce::Thread::sleep (300);
-            return settled;
-        },
-        20000));
+    // Two seconds of repeats, then no more: the thread moves on to the other controls' reads,
+    // which it serves only once the flag is done with.
+    std::vector<LoggedRequest> requests;
+    const auto flagIsDone = [&] {
+        for (auto& r : takeLoggedRequests (rig.device()))
+            requests.push_back (r);
+        const auto isFlag = [] (const LoggedRequest& r) { return r.isCommand (3, 3); };
+        const auto firstFlag = std::find_if (requests.begin(), requests.end(), isFlag);
+        return firstFlag != requests.end() && std::find_if_not (firstFlag, requests.end(), isFlag) != requests.end();
+    };
+    ASSERT_TRUE (pumpUntil (flagIsDone, 20000));
+    const int count = rig.device().requestCount ("3/3");
+    EXPECT_GT (count, 1);
 
     rig.device().setFaults ({});
     // The reads get through: the rate read from the device shows.
     ASSERT_TRUE (pumpUntil ([&] { return rig.page->getSampleRate().buttonAt (2).getToggleState(); }));
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
     EXPECT_EQ (rig.device().requestCount ("3/3"), count);
     EXPECT_EQ (rig.device().mixer().flags & 1, 0u);
 }
