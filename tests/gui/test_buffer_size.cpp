@@ -142,6 +142,7 @@ TEST (BufferSize, ASizeChosenWhileTheDriverIsReadIsTheOneSent)
     auto& box = rig.page->getBufferSize();
     auto& slider = box.getSlider();
     ASSERT_TRUE (pumpUntil ([&] { return slider.getValue() == 256.0; }));
+    ASSERT_TRUE (rig.waitUntilServed()); // the page's first reads
 
     // The driver is slow to answer a read of its size; the user releases the slider meanwhile.
     {

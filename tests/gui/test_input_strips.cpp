@@ -260,6 +260,7 @@ TEST (InputStrips, ADeviceReadReachesTheButtonOnlyThroughItsMessage)
 TEST (InputStrips, AnEditMadeWhileTheDeviceIsReadWinsOverTheAnswer)
 {
     WindowRig rig;
+    ASSERT_TRUE (waitUntilServed (rig)); // the window's first reads
     auto& strip = *strips (rig).getStrip (1);
     auto& thread = rig.content().getHardwareThread();
     const uint32_t getMute = 3, getGain = 1;

@@ -8,7 +8,6 @@
 #include "mixer/ConsoleTabBar.h"
 #include "mixer/MixerPagePanels.h"
 #include "mixer/MixerPage.h"
-#include "mixer/StatusPoller.h"
 #include "mixer/strips/OutputStripBox.h"
 #include "mixer/strips/OutputNames.h"
 #include "mixer/strips/PlaybackStripBox.h"
@@ -113,15 +112,6 @@ HardwareInfo infoWithOutputs (std::vector<sim::SimChannelGroup> groups)
     HardwareInfo info;
     EXPECT_TRUE (info.decode (block.getData(), block.getSize()));
     return info;
-}
-
-// Waits until the hardware thread has served what it took before this call: it reads the
-// meters next, after every set it had taken.
-bool afterLastSend (WindowRig& rig)
-{
-    const int polls = rig.device().requestCount ("0/1");
-    rig.content().getHardwareThread().queueGet (*rig.content().getPoller());
-    return pumpUntil ([&] { return rig.device().requestCount ("0/1") > polls; });
 }
 
 // Every control of the input, playback and output strips.
@@ -401,6 +391,7 @@ TEST (MixerPage, OpeningAndSwitchingTabsChangeNothingTheUserDidNotMove)
 TEST (MixerPage, ATabSwitchWhileALoadIsSentKeepsEveryPairsOwnValues)
 {
     WindowRig rig;
+    ASSERT_TRUE (waitUntilServed (rig)); // the window's first reads
     auto& state = rig.state();
     const int inputs = page (rig).getInputStrips().getNumStrips();
     const int outputs = state.outputCount();
@@ -468,7 +459,7 @@ TEST (MixerPage, ATabSwitchWhileALoadIsSentKeepsEveryPairsOwnValues)
 
     // Every bank of the state and of the device holds what was loaded.
     ASSERT_TRUE (pumpUntil ([&] { return nothingLeftToSend (controls); }));
-    ASSERT_TRUE (afterLastSend (rig));
+    ASSERT_TRUE (waitUntilServed (rig));
     const auto& now = state.image();
     const auto m = rig.device().mixer();
     for (int in = 0; in < inputs; ++in)
@@ -705,6 +696,7 @@ TEST (PlaybackStrips, AChangeFromTheSystemIsReadFromTheDeviceAndShown)
 TEST (PlaybackStrips, ALevelReadDuringAGangedDragLeavesTheGesturesStartAlone)
 {
     WindowRig rig (WindowRig::options ("arx"), {}, true);
+    ASSERT_TRUE (waitUntilServed (rig)); // the window's first reads
     unlinkAll (rig);
     page (rig).getPlayStrips().getGang().setToggleState (true, juce::sendNotification);
     auto& left = playStrip (rig, 0).getFader();
