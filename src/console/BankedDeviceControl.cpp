@@ -43,6 +43,11 @@ bool isBank (int bank) noexcept { return bank >= 0 && bank < BankedDeviceControl
 uint64_t bitOf (int bank) noexcept { return uint64_t (1) << bank; }
 } // namespace
 
+bool BankedDeviceControl::isBankPending (int bank) const noexcept
+{
+    return isBank (bank) && (getPendingBanks() & bitOf (bank)) != 0;
+}
+
 bool BankedDeviceControl::deviceHolds (int bank, uint32_t value) const noexcept
 {
     return isBank (bank) && (deviceValueKnown & bitOf (bank)) != 0 && deviceValue[size_t (bank)] == value;

@@ -26,8 +26,16 @@ public:
     int takeNextBank();
 
     uint64_t getPendingBanks() const noexcept { return pendingBanks.load(); }
+    bool isBankPending (int bank) const noexcept;
 
 protected:
+    // Hardware thread: takeRead for an answer about `bank`; an edit of that bank waits while
+    // the bank is marked.
+    bool takeBankRead (uint32_t editsBefore, int bank, const std::function<void()>& take)
+    {
+        return takeReadUnless (editsBefore, [this, bank] { return isBankPending (bank); }, take);
+    }
+
     // Hardware thread, from set(): sends `bank` with `send` (which returns a command result
     // code), hands the code on, and queues this control again so that the other dirty banks
     // follow. A bank whose send timed out is marked dirty again so the edit is not lost.

@@ -48,4 +48,27 @@ void DeviceControl::onSetResult (int code)
     }
 }
 
+void DeviceControl::commitEdit (const std::function<void()>& change)
+{
+    const juce::ScopedLock sl (editLock);
+    change();
+    ++edits;
+    thread->queueSet (*this);
+}
+
+bool DeviceControl::takeRead (uint32_t editsBefore, const std::function<void()>& take)
+{
+    return takeReadUnless (editsBefore, [this] { return thread->isQueuedForSet (*this); }, take);
+}
+
+bool DeviceControl::takeReadUnless (uint32_t editsBefore, const std::function<bool()>& editWaits,
+                                    const std::function<void()>& take)
+{
+    const juce::ScopedLock sl (editLock);
+    if (edits.load() != editsBefore || editWaits())
+        return false;
+    take();
+    return true;
+}
+
 } // namespace arx

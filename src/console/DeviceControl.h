@@ -2,6 +2,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
 namespace arx
 {
 
@@ -26,6 +30,11 @@ public:
 // The base of everything that talks to the device on a console window's behalf. A control
 // never sends anything itself: it queues itself on the window's HardwareThread, which later runs its
 // get() or set() on the hardware thread.
+//
+// One rule for the user's edits and the device's answers: a read that began before the user's
+// latest edit of a control, or while an edit of it waits to be sent, holds a value older than
+// the edit, and its answer is dropped. Edits go through commitEdit, answers through takeRead;
+// both run under the control's edit lock, which is never held while the device is asked.
 //
 // Threads: get() and set() run on the hardware thread; refresh(), reset() and user edits on the
 // message thread; store() on whichever thread queues the control for set.
@@ -56,6 +65,22 @@ protected:
     // and the value stays unsent in the console state.
     void onSetResult (int code);
 
+    // Message thread, for a user's edit: `change` writes the new value where set() takes it from
+    // (and marks its bank), then the control is queued for set.
+    void commitEdit (const std::function<void()>& change);
+
+    // Hardware thread, before asking the device: the edits so far.
+    uint32_t editCount() const noexcept { return edits.load(); }
+
+    // Hardware thread, with the device's answer to a read begun at `editsBefore`: runs `take`,
+    // which writes the answer where the control keeps its value, unless the user edited the
+    // control since or an edit of it waits to be sent. True when `take` ran.
+    bool takeRead (uint32_t editsBefore, const std::function<void()>& take);
+
+    // As takeRead, with `editWaits` telling whether an edit still waits to be sent.
+    bool takeReadUnless (uint32_t editsBefore, const std::function<bool()>& editWaits,
+                         const std::function<void()>& take);
+
 private:
     friend class HardwareThread;
 
@@ -66,6 +91,9 @@ private:
     bool inSetQueue = false;
     bool inGetQueue = false;
     HardwareThread* thread;
+
+    juce::CriticalSection editLock;
+    std::atomic<uint32_t> edits { 0 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceControl)
 };

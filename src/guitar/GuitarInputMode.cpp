@@ -60,35 +60,21 @@ GuitarInputMode::~GuitarInputMode()
 //==============================================================================
 bool GuitarInputMode::isChargingNow() const
 {
-    const juce::ScopedLock sl (userChangeLock);
-    return chargingNow;
+    return chargingNow.load();
 }
 
 void GuitarInputMode::get()
 {
-    uint32_t changesBefore = 0;
-    bool changePending = false, nowCharging = false;
-    {
-        const juce::ScopedLock sl (userChangeLock);
-        changesBefore = userChanges;
-        changePending = getThread().isQueuedForSet (*this);
-        nowCharging = chargingNow;
-    }
-
+    const auto editsBefore = editCount();
+    bool nowCharging = chargingNow.load();
     bool autoCharge = false;
     uint32_t delay = 0;
     const int code = device().getGuitarState (nowCharging, autoCharge, delay);
-    {
-        // A change of the user's made before the answer came is newer than the answer, and on
-        // its way to the device.
-        const juce::ScopedLock sl (userChangeLock);
-        if (! changePending && userChanges == changesBefore)
-        {
-            chargingNow = nowCharging;
-            if (code == Device::resultOk)
-                state().setGuitarSetting (autoCharge, delay);
-        }
-    }
+    takeRead (editsBefore, [&] {
+        chargingNow = nowCharging;
+        if (code == Device::resultOk)
+            state().setGuitarSetting (autoCharge, delay);
+    });
     onGetResult (code, this);
 }
 
@@ -263,12 +249,7 @@ void GuitarInputMode::comboBoxChanged (juce::ComboBox*)
 
 void GuitarInputMode::userChanged (const std::function<void()>& change)
 {
-    {
-        const juce::ScopedLock sl (userChangeLock);
-        change();
-        ++userChanges;
-        getThread().queueSet (*this);
-    }
+    commitEdit (change);
 
     // 0 would read as "no change yet".
     lastUserChange = juce::jmax (juce::uint32 (1), now());

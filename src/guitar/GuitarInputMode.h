@@ -2,6 +2,7 @@
 
 #include "settings/SettingsGroup.h"
 
+#include <atomic>
 #include <functional>
 
 namespace arx
@@ -13,8 +14,8 @@ namespace arx
 // and queues the set, and the first status poll a second after it shows what the guitar did.
 //
 // Threads: get() and set() on the hardware thread; everything else on the message thread.
-// The user's changes and a get's answer are written under userChangeLock, which is never held
-// while the device is asked: a change made before the answer came wins over the answer.
+// A change of the user's made before a get's answer came wins over the answer (DeviceControl's
+// commitEdit and takeRead).
 class GuitarInputMode : public SettingsGroup, private juce::Button::Listener, private juce::ComboBox::Listener
 {
 public:
@@ -63,7 +64,7 @@ public:
 private:
     void buttonClicked (juce::Button*) override;
     void comboBoxChanged (juce::ComboBox*) override;
-    // Makes `change` to the values the set sends and queues the set, as one step for get().
+    // Makes `change` to the values the set sends and queues the set, as one edit.
     void userChanged (const std::function<void()>& change);
     void rebuildExplanation();
     juce::ToggleButton& modeButtonOfState();
@@ -74,9 +75,7 @@ private:
     juce::uint32 lastUserChange = 0;
     uint32_t lastStatus = 0xFFFFFFFF;
     uint32_t latestStatus = 0; // of the last poll, shown or not
-    juce::CriticalSection userChangeLock;
-    bool chargingNow = false;
-    uint32_t userChanges = 0;
+    std::atomic<bool> chargingNow { false };
     juce::String explanation;
     Clock now;
 

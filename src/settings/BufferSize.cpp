@@ -69,16 +69,15 @@ BufferSize::~BufferSize()
 
 void BufferSize::get()
 {
-    // A size on its way to the driver is not overwritten by the old one.
-    if (getThread().isQueuedForSet (*this))
-        return;
-
-    // A failed read is left to the next status poll.
+    // A failed read is left to the next status poll; a size the user chose meanwhile is on its
+    // way to the driver and stays.
+    const auto editsBefore = editCount();
     if (device().readDriverInfo() != Device::resultOk)
         return;
 
-    samples = device().driverInfoBufferSize();
-    postCommandMessage (showDriverSize);
+    const auto driverSize = device().driverInfoBufferSize();
+    if (takeRead (editsBefore, [&] { samples = driverSize; }))
+        postCommandMessage (showDriverSize);
 }
 
 void BufferSize::set()
@@ -110,8 +109,8 @@ void BufferSize::checkDriverSize()
 
 void BufferSize::sliderValueChanged (juce::Slider*)
 {
-    samples = uint32_t (juce::roundToInt (slider.getValue()));
-    getThread().queueSet (*this);
+    const auto chosen = uint32_t (juce::roundToInt (slider.getValue()));
+    commitEdit ([&] { samples = chosen; });
 }
 
 } // namespace arx

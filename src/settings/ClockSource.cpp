@@ -47,10 +47,11 @@ juce::ToggleButton* ClockSource::buttonFor (int index) const
 //==============================================================================
 void ClockSource::get()
 {
+    const auto editsBefore = editCount();
     int current = 0, rate = 0;
     const int code = device().getClock (current, rate);
     if (code == Device::resultOk)
-        source = current;
+        takeRead (editsBefore, [&] { source = current; });
     onGetResult (code, this);
 }
 
@@ -104,8 +105,7 @@ void ClockSource::buttonClicked (juce::Button* clicked)
     {
         if (buttons[size_t (i)].get() == clicked)
         {
-            source = i;
-            getThread().queueSet (*this);
+            commitEdit ([&] { source = i; });
             return;
         }
     }

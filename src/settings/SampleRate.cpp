@@ -4,6 +4,8 @@
 #include "device/Device.h"
 #include "settings/SampleRateLock.h"
 
+#include <algorithm>
+
 namespace arx
 {
 
@@ -67,12 +69,13 @@ SampleRate::~SampleRate()
 //==============================================================================
 void SampleRate::get()
 {
+    const auto editsBefore = editCount();
     if (vista)
     {
         uint32_t rate = 0;
         const int code = device().driverSampleRate (rate);
         if (code == Device::resultOk)
-            state().setChosenSampleRate (rate);
+            takeRead (editsBefore, [&] { state().setChosenSampleRate (rate); });
         onGetResult (code, this);
         return;
     }
@@ -80,17 +83,31 @@ void SampleRate::get()
     int source = 0, rate = 0;
     const int code = device().getClock (source, rate);
     if (code == Device::resultOk)
-        state().image().sampleRate = uint32_t (rate);
+        takeRead (editsBefore, [&] { state().image().sampleRate = uint32_t (rate); });
     onGetResult (code, this);
+}
+
+bool SampleRate::isOffered (uint32_t rate) const
+{
+    return std::any_of (rates.begin(), rates.end(), [rate] (const Rate& r) { return r.rate == rate; });
 }
 
 void SampleRate::set()
 {
     changePending = false;
 
+    // A rate never read (a load or reset right after a failed read) or one from a session of
+    // another device: the driver keeps the one it runs at.
+    const auto rate = shownRate();
+    if (! isOffered (rate))
+    {
+        juce::Logger::outputDebugString (juce::String::formatted ("Console - sample rate %u not offered, not sent", rate));
+        return;
+    }
+
     if (vista)
     {
-        onSetResult (device().setDriverSampleRate (state().chosenSampleRate()));
+        onSetResult (device().setDriverSampleRate (rate));
         return;
     }
 
@@ -98,7 +115,7 @@ void SampleRate::set()
     const bool locked = lock != nullptr && lock->isLocked();
     if (locked)
         device().rateLockRequest (0, unlockRateArgument);
-    const int code = device().setClock (-1, int (state().image().sampleRate));
+    const int code = device().setClock (-1, int (rate));
     if (locked)
         device().rateLockRequest (1, lockRateArgument);
     onSetResult (code);
@@ -148,21 +165,17 @@ void SampleRate::buttonClicked (juce::Button* clicked)
         if (r.button.get() != clicked)
             continue;
 
-        if (vista)
-        {
-            state().setChosenSampleRate (r.rate);
-            if (onRateChosenOnVista)
-                onRateChosenOnVista();
-        }
-        else
-        {
-            state().image().sampleRate = r.rate;
-            if (onRateShown)
-                onRateShown();
-        }
+        commitEdit ([&] {
+            if (vista)
+                state().setChosenSampleRate (r.rate);
+            else
+                state().image().sampleRate = r.rate;
+            changePending = true;
+        });
 
-        changePending = true;
-        getThread().queueSet (*this);
+        const auto& chosen = vista ? onRateChosenOnVista : onRateShown;
+        if (chosen)
+            chosen();
         return;
     }
 }

@@ -59,6 +59,8 @@ private:
 
     void buttonClicked (juce::Button*) override;
     uint32_t shownRate() const;
+    // One of the buttons' rates: a rate the device offers.
+    bool isOffered (uint32_t rate) const;
 
     const bool vista;
     std::vector<Rate> rates;

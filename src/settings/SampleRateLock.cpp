@@ -11,19 +11,17 @@ SampleRateLock::SampleRateLock (DeviceControlHost& host) : juce::ToggleButton ("
 {
     acceptMessagesFromOtherThreads (*this);
     setSize (80, 22);
-    onClick = [this] {
-        locked = getToggleState();
-        getThread().queueSet (*this);
-    };
+    onClick = [this] { commitEdit ([this] { locked = getToggleState(); }); };
     getThread().queueGet (*this);
 }
 
 void SampleRateLock::get()
 {
     auto& device = getThread().getDevice();
+    const auto editsBefore = editCount();
     const int code = device.readDriverInfo();
     if (code == Device::resultOk)
-        locked = device.driverRateLocked();
+        takeRead (editsBefore, [&] { locked = device.driverRateLocked(); });
     onGetResult (code, this);
 }
 

@@ -33,10 +33,11 @@ SpdifFormat::~SpdifFormat()
 
 void SpdifFormat::get()
 {
+    const auto editsBefore = editCount();
     int32_t deviceFlags = 0;
     const int code = device().getFlags (deviceFlags);
     if (code == Device::resultOk)
-        professional = (uint32_t (deviceFlags) & spdifBit) != 0;
+        takeRead (editsBefore, [&] { professional = (uint32_t (deviceFlags) & spdifBit) != 0; });
     onGetResult (code, this);
 }
 
@@ -78,8 +79,7 @@ void SpdifFormat::buttonClicked (juce::Button* clicked)
     if (! clicked->getToggleState())
         return;
 
-    professional = clicked == &pro;
-    getThread().queueSet (*this);
+    commitEdit ([&] { professional = clicked == &pro; });
 }
 
 } // namespace arx

@@ -36,6 +36,66 @@ inline bool pumpUntil (const std::function<bool()>& done, int limitMs = 10000)
     return true;
 }
 
+// Runs every message posted so far (and any they post at once): a control's message posted
+// before this call has been handled when it returns.
+inline bool runPostedMessages()
+{
+    auto done = std::make_shared<std::atomic<bool>> (false);
+    juce::MessageManager::callAsync ([done] { *done = true; });
+    return pumpUntil ([done] { return done->load(); });
+}
+
+// Keeps the first request that `matches` waiting inside the device, on whichever thread sent
+// it, until release(): a device slow to answer exactly then. Set it up while the hardware
+// thread has nothing to send; it stays on the lab's hook for the lab's lifetime.
+class HeldRequest
+{
+public:
+    using Match = std::function<bool (uint32_t code, const uint32_t* in)>;
+
+    HeldRequest (RequestHook& hook, Match matches)
+    {
+        hook.before = [s = shared, matches] (uint32_t code, const uint32_t* in) {
+            if (s->released.load())
+                s->later.signal();
+            else if (matches (code, in) && ! s->held.exchange (true))
+                s->go.wait (10000);
+        };
+    }
+    ~HeldRequest() { release(); }
+
+    // Message thread: pumps messages until the request waits in the device.
+    bool waitUntilHeld() { return pumpUntil ([this] { return shared->held.load(); }); }
+    void release()
+    {
+        shared->released = true;
+        shared->go.signal();
+    }
+    // Any thread, without pumping messages: a request has reached the device since the release.
+    bool waitForRequestAfterRelease (int limitMs = 10000) { return shared->later.wait (limitMs); }
+
+private:
+    struct Shared
+    {
+        std::atomic<bool> held { false }, released { false };
+        juce::WaitableEvent go, later;
+    };
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+};
+
+// A command packet of `category` and `command` whose first parameters are `params`.
+inline bool isPacket (uint32_t code, const uint32_t* in, uint32_t category, uint32_t command,
+                      std::initializer_list<uint32_t> params = {})
+{
+    if (code != platform::IOCTL_ARX_GWC_TRANSACTION || in[packetCategory] != category || in[packetCommand] != command)
+        return false;
+    int i = packetParam0;
+    for (auto p : params)
+        if (in[i++] != p)
+            return false;
+    return true;
+}
+
 // One command as the device received it.
 struct SentCommand
 {

@@ -8,6 +8,7 @@
 #include "session/SessionHost.h"
 #include "settings/BufferSize.h"
 #include "settings/SettingsPage.h"
+#include "settings/SpdifFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,15 @@ public:
             juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
             return done();
         });
+    }
+
+    // Waits until the thread has served what was queued before this call: a read of the S/PDIF
+    // format queued behind it reaches the device.
+    bool waitUntilServed()
+    {
+        const int reads = device().requestCount ("3/4");
+        rig.thread->queueGet (*page->getSpdifFormat());
+        return pumpUntil ([&] { return device().requestCount ("3/4") > reads; });
     }
 
     void clickAndWait (juce::Button& button)

@@ -136,6 +136,31 @@ TEST (BufferSize, AResetBeforeTheDriversSizeIsKnownSendsNoSize)
     EXPECT_TRUE (rig.messages.empty());
 }
 
+TEST (BufferSize, ASizeChosenWhileTheDriverIsReadIsTheOneSent)
+{
+    SettingsRig rig (false);
+    auto& box = rig.page->getBufferSize();
+    auto& slider = box.getSlider();
+    ASSERT_TRUE (pumpUntil ([&] { return slider.getValue() == 256.0; }));
+    ASSERT_TRUE (rig.waitUntilServed()); // the page's first reads
+
+    // The driver is slow to answer a read of its size; the user releases the slider meanwhile.
+    {
+        constexpr uint32_t driverInfo = 3;
+        HeldRequest held (rig.rig.lab.hook, [] (uint32_t code, const uint32_t* in) {
+            return code == platform::IOCTL_ARX_DRIVER_REQUEST && in[2] == driverInfo;
+        });
+        rig.rig.thread->queueGet (box);
+        ASSERT_TRUE (held.waitUntilHeld());
+        slider.setValue (768.0, juce::sendNotificationSync); // what a release delivers
+    }
+    ASSERT_TRUE (pumpUntil ([&] { return rig.device().requestCount ("9") == 1; }));
+    ASSERT_TRUE (runPostedMessages());
+    EXPECT_EQ (rig.device().bufferSize(), 768u);
+    EXPECT_EQ (box.getSamples(), 768u);
+    EXPECT_EQ (slider.getValue(), 768.0);
+}
+
 TEST (BufferSize, FollowsASizeSetElsewhere)
 {
     SettingsRig rig (false);

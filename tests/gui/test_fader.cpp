@@ -86,7 +86,7 @@ TEST (FaderTextEntry, TypedLevelsAreClampedSnappedShownAndSent)
         const char* typed;
         const char* shown;
     };
-    for (const auto& c : { Case { "-12.34", "-12.3" }, Case { "abc", "0.0" }, Case { "-0.06", "-0.1" },
+    for (const auto& c : { Case { "-12.34", "-12.3" }, Case { "-0.06", "-0.1" },
                            Case { "-0.04", "0.0" }, Case { "-70", "-60.0" }, Case { "5", "0.0" },
                            Case { " -7.5 dB", "-7.5" } })
     {
@@ -102,6 +102,44 @@ TEST (FaderTextEntry, TypedLevelsAreClampedSnappedShownAndSent)
         EXPECT_EQ (sent[0].params[2], gainToCode (juce::String (c.shown).getFloatValue())) << c.typed;
         EXPECT_EQ (rig.state().monitorGain (4, 1), rig.state().monitorGain (4, 0));
     }
+}
+
+TEST (FaderTextEntry, TextThatIsNoNumberKeepsTheLevelAndTheBoxShowsItAgain)
+{
+    WindowRig rig;
+    auto& mixer = *rig.content().getMixerPage();
+    auto& monitor = mixer.getInputStrips().getStrip (4)->getFader();
+    auto& playback = mixer.getPlayStrips().getStrip (1)->getFader();
+    auto& output = mixer.getOutputStrips().getFader (0);
+    const auto levelsInState = [&] {
+        const auto& s = rig.state();
+        return std::vector<uint32_t> { s.monitorGainCode (4, 0), s.monitorGainCode (4, 1), s.playbackGainCode (1),
+                                       s.outputGainCode (0) };
+    };
+    for (Fader* fader : { static_cast<Fader*> (&monitor), static_cast<Fader*> (&playback), static_cast<Fader*> (&output) })
+        typeInto (*fader->getTextBox(), "-12");
+    const auto before = levelsInState();
+    ASSERT_EQ (before[0], gainToCode (-12.0f));
+
+    for (Fader* fader : { static_cast<Fader*> (&monitor), static_cast<Fader*> (&playback), static_cast<Fader*> (&output) })
+    {
+        SCOPED_TRACE (fader->getName().toStdString());
+        for (const char* typed : { "x", "", "abc", "-", " .", "dB -3" })
+        {
+            typeInto (*fader->getTextBox(), typed);
+            EXPECT_EQ (fader->getTextBox()->getText(), "-12.0") << '"' << typed << '"';
+            EXPECT_EQ (fader->getValue(), -12.0) << '"' << typed << '"';
+        }
+    }
+    EXPECT_EQ (levelsInState(), before);
+
+    // Nothing went to the device: a level typed after them is sent after whatever they sent.
+    typeInto (*mixer.getInputStrips().getStrip (0)->getFader().getTextBox(), "-9");
+    ASSERT_TRUE (pumpUntil ([&] { return rig.device().mixer().monitorGain[0][0] == gainToCode (-9.0f); }));
+    const auto m = rig.device().mixer();
+    EXPECT_EQ (m.monitorGain[4][0], before[0]);
+    EXPECT_EQ (m.playbackGain[1], before[2]);
+    EXPECT_EQ (m.outputGain[0], before[3]);
 }
 
 TEST (FaderGang, ADragKeepsTheDifferenceFromItsStartAndThePartnerClamps)

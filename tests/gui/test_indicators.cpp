@@ -10,20 +10,51 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace arx::test
 {
 namespace
 {
+
+// What the components inside a component ask to repaint, in its coordinates: the requests
+// reach it through the component tree as they would reach a window's image cache.
+struct RepaintRecorder : public juce::CachedComponentImage
+{
+    void paint (juce::Graphics&) override {}
+    bool invalidateAll() override
+    {
+        areas.push_back ({ 0, 0, 1 << 20, 1 << 20 });
+        return false;
+    }
+    bool invalidate (const juce::Rectangle<int>& area) override
+    {
+        areas.push_back (area);
+        return false;
+    }
+    void releaseResources() override {}
+
+    // The areas asked for since the last call.
+    std::vector<juce::Rectangle<int>> take() { return std::exchange (areas, {}); }
+
+    std::vector<juce::Rectangle<int>> areas;
+};
 
 struct MeterRig
 {
     MeterRig()
     {
         parent.setBounds (0, 0, 20, 200);
+        parent.setVisible (true);
+        parent.setCachedComponentImage (repaints); // the parent owns it
         m.setBounds (0, 0, lit.getWidth(), lit.getHeight());
         m.setImages (lit, unlit);
         m.setUp (parent);
+        repaints->take();
     }
+
+    using Areas = std::vector<juce::Rectangle<int>>;
 
     // Paints the meter as the window would, clipped to `area`, into `canvas`.
     void paint (juce::Rectangle<int> area)
@@ -57,6 +88,7 @@ struct MeterRig
 
     juce::Image lit = ConsoleSkin::loadImage (SkinImage::meterLit);
     juce::Image unlit = ConsoleSkin::loadImage (SkinImage::meterUnlit);
+    RepaintRecorder* repaints = new RepaintRecorder;
     juce::Component parent;
     LevelMeter m;
     juce::Image canvas { juce::Image::RGB, 10, 192, true };
@@ -96,6 +128,7 @@ TEST (Meter, RepaintsOnlyTheBandThatMovedAndDrawsBothImages)
     EXPECT_EQ (rig.shownAbove (192), 0);
 
     EXPECT_EQ (rig.m.setLevel (1u << 30), juce::Rectangle<int> (0, 36, 10, 156));
+    EXPECT_EQ (rig.repaints->take(), (MeterRig::Areas { { 0, 36, 10, 156 } }));
     rig.paint ({ 0, 36, 10, 156 });
     EXPECT_EQ (rig.shownAbove (36), 0);
     EXPECT_EQ (rig.shownFrom (36), 1);
@@ -103,7 +136,9 @@ TEST (Meter, RepaintsOnlyTheBandThatMovedAndDrawsBothImages)
 
     // The same level again costs nothing; a lower one repaints the band in between, at once.
     EXPECT_TRUE (rig.m.setLevel (1u << 30).isEmpty());
+    EXPECT_EQ (rig.repaints->take(), MeterRig::Areas {});
     EXPECT_EQ (rig.m.setLevel (536870912u), juce::Rectangle<int> (0, 36, 10, 36));
+    EXPECT_EQ (rig.repaints->take(), (MeterRig::Areas { { 0, 36, 10, 36 } }));
     rig.paint ({ 0, 36, 10, 36 });
     EXPECT_EQ (rig.shownAbove (72), 0);
     EXPECT_EQ (rig.shownFrom (72), 1);
@@ -112,6 +147,7 @@ TEST (Meter, RepaintsOnlyTheBandThatMovedAndDrawsBothImages)
     // Two levels before the next paint: the band reaches from what is drawn.
     rig.m.setLevel (1u << 30);
     EXPECT_EQ (rig.m.setLevel (0x7FFFFFFF), juce::Rectangle<int> (0, 0, 10, 72));
+    EXPECT_EQ (rig.repaints->take(), (MeterRig::Areas { { 0, 36, 10, 36 }, { 0, 0, 10, 72 } }));
 }
 
 TEST (ActivityLight, FramesChangeAtTheThresholdsAndIgnoreBit31)

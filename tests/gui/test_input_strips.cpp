@@ -42,6 +42,22 @@ std::vector<SentCommand> waitForMonitorCommands (sim::SimDevice& device, size_t 
     return found;
 }
 
+// The lab's monitor commands `command` until one has arrived, and any right behind it.
+std::vector<SentCommand> waitForMonitorSets (sim::SimDevice& device, uint32_t command)
+{
+    std::vector<SentCommand> found;
+    const auto collect = [&] {
+        for (auto& c : takeCommands (device))
+            if (isCommand (c, monitorCategory, command))
+                found.push_back (c);
+        return ! found.empty();
+    };
+    pumpUntil (collect);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    collect();
+    return found;
+}
+
 TEST (InputStrips, NumbersNamesAndHeadersFollowTheInputGroups)
 {
     WindowRig rig;
@@ -239,6 +255,56 @@ TEST (InputStrips, ADeviceReadReachesTheButtonOnlyThroughItsMessage)
 
     ASSERT_TRUE (pumpUntil ([&] { return mute.getToggleState() != shown; }));
     EXPECT_EQ (mute.getToggleState(), mute.getShownState());
+}
+
+TEST (InputStrips, AnEditMadeWhileTheDeviceIsReadWinsOverTheAnswer)
+{
+    WindowRig rig;
+    ASSERT_TRUE (waitUntilServed (rig)); // the window's first reads
+    auto& strip = *strips (rig).getStrip (1);
+    auto& thread = rig.content().getHardwareThread();
+    const uint32_t getMute = 3, getGain = 1;
+
+    // A mute read that the device is slow to answer; the user clicks the mute meanwhile.
+    auto& mute = strip.getMute();
+    const bool wasMuted = mute.getShownState();
+    {
+        HeldRequest held (rig.lab.hook, [&] (uint32_t code, const uint32_t* in) {
+            return isPacket (code, in, monitorCategory, getMute, { 1, 0 });
+        });
+        thread.queueGet (mute);
+        ASSERT_TRUE (held.waitUntilHeld());
+        mute.setToggleState (! wasMuted, juce::sendNotification); // the click
+        rig.device().takeRequestLog();
+    }
+    auto sent = waitForMonitorSets (rig.device(), setMute);
+    ASSERT_TRUE (runPostedMessages()); // the read's message came before the click's command
+    ASSERT_EQ (sent.size(), 1u);
+    EXPECT_EQ (sent[0].params, (std::vector<uint32_t> { 1, 0, wasMuted ? 0u : 1u }));
+    EXPECT_NE (mute.getToggleState(), wasMuted);
+    EXPECT_NE (rig.state().monitorMute (1, 0), wasMuted);
+    rig.content().selectPage (2); // stores the shown state
+    EXPECT_NE (rig.state().monitorMute (1, 0), wasMuted);
+    rig.content().selectPage (0);
+
+    // The same for a level: a move while the level is read.
+    auto& fader = strip.getFader();
+    {
+        HeldRequest held (rig.lab.hook, [&] (uint32_t code, const uint32_t* in) {
+            return isPacket (code, in, monitorCategory, getGain, { 1, 0 });
+        });
+        thread.queueGet (fader);
+        ASSERT_TRUE (held.waitUntilHeld());
+        fader.setValue (-21.5, juce::sendNotificationSync);
+        rig.device().takeRequestLog();
+    }
+    sent = waitForMonitorSets (rig.device(), setGain);
+    ASSERT_TRUE (runPostedMessages());
+    ASSERT_EQ (sent.size(), 1u);
+    EXPECT_EQ (sent[0].params, (std::vector<uint32_t> { 1, 0, gainToCode (-21.5f) }));
+    EXPECT_EQ (fader.getValue(), -21.5);
+    EXPECT_EQ (rig.state().monitorGainCode (1, 0), gainToCode (-21.5f));
+    EXPECT_EQ (rig.state().monitorGainCode (1, 1), gainToCode (-21.5f));
 }
 
 TEST (InputStrips, ResetRoutesTheAnalogPairToTheAnalogOutputsAndCentresTheGuitar)

@@ -114,6 +114,31 @@ HardwareInfo infoWithOutputs (std::vector<sim::SimChannelGroup> groups)
     return info;
 }
 
+// Every control of the input, playback and output strips.
+std::vector<BankedDeviceControl*> mixerControls (WindowRig& rig)
+{
+    std::vector<BankedDeviceControl*> controls;
+    auto& inputs = page (rig).getInputStrips();
+    for (int k = 0; k < inputs.getNumStrips(); ++k)
+    {
+        auto& strip = *inputs.getStrip (k);
+        controls.insert (controls.end(), { &strip.getFader(), &strip.getMute(), &strip.getSolo(), &strip.getPanKnob() });
+    }
+    for (auto* c : stripControls (rig))
+        controls.push_back (dynamic_cast<BankedDeviceControl*> (c));
+    return controls;
+}
+
+// The hardware thread has sent every bank it was given. The last one may still be on its way
+// to the device: callers wait for the device too.
+bool nothingLeftToSend (const std::vector<BankedDeviceControl*>& controls)
+{
+    for (auto* c : controls)
+        if (c->getPendingBanks() != 0 || c->getThread().isQueuedForSet (*c))
+            return false;
+    return true;
+}
+
 TEST (MixerPage, PanelsTakeTheirPlacesUnderTheTabBar)
 {
     WindowRig rig;
@@ -363,6 +388,112 @@ TEST (MixerPage, OpeningAndSwitchingTabsChangeNothingTheUserDidNotMove)
     EXPECT_TRUE (state.hasChanged());
 }
 
+TEST (MixerPage, ATabSwitchWhileALoadIsSentKeepsEveryPairsOwnValues)
+{
+    WindowRig rig;
+    ASSERT_TRUE (waitUntilServed (rig)); // the window's first reads
+    auto& state = rig.state();
+    const int inputs = page (rig).getInputStrips().getNumStrips();
+    const int outputs = state.outputCount();
+
+    // A session in which every pair, channel and output holds values of its own.
+    const auto playbackMuted = [] (int c) { return c % 2 == 0; };
+    const auto playbackSoloed = [] (int c) { return c % 3 == 0; };
+    const auto outputMuted = [] (int c) { return c % 2 == 1; };
+    for (int out = 0; out < outputs; out += 2)
+    {
+        const int pair = out / 2;
+        for (int in = 0; in < inputs; ++in)
+        {
+            state.setMonitorGain (in, out, -3.0f * float (pair + 1) - 0.5f * float (in));
+            state.setMonitorGain (in, out + 1, state.monitorGain (in, out));
+            state.setMonitorMute (in, out, (in + pair) % 2 == 0);
+            state.setMonitorSolo (in, out, (in + pair) % 3 == 0);
+            state.setMonitorPan (in, out, float ((in + 3 * pair) % 5) / 4.0f);
+        }
+    }
+    for (int c = 0; c < outputs; ++c)
+    {
+        state.setPlaybackGain (c, -2.0f * float (c + 1));
+        state.setPlaybackMute (c, playbackMuted (c));
+        state.setPlaybackSolo (c, playbackSoloed (c));
+        state.setOutputGain (c, -1.5f * float (c + 1));
+        state.setOutputMute (c, outputMuted (c));
+    }
+    const SessionImage loaded = state.image();
+
+    // The load's first level of input 1's fader for pair 1-2 waits in the device while the user
+    // opens pair 3-4. The moment the fader shows the new pair (its slider snaps the level it is
+    // to show), the device answers, and the hardware thread stores the fader as it queues it
+    // again for the banks still to send.
+    auto& fader = page (rig).getInputStrips().getStrip (0)->getFader();
+    HeldRequest held (rig.lab.hook, [] (uint32_t code, const uint32_t* in) {
+        return isPacket (code, in, 8, 0, { 0, 0 }); // setMonitorGain (0, 0, ...)
+    });
+    std::atomic<bool> switching { false };
+    bool storedDuringSwitch = false;
+    const juce::NormalisableRange<double> faders (Fader::minDb, Fader::maxDb, Fader::stepDb, Fader::skew);
+    fader.setNormalisableRange ({ Fader::minDb, Fader::maxDb,
+                                  [faders] (double, double, double x) { return faders.convertFrom0to1 (x); },
+                                  [faders] (double, double, double dB) { return faders.convertTo0to1 (dB); },
+                                  [&] (double, double, double dB) {
+                                      if (switching.exchange (false))
+                                      {
+                                          held.release();
+                                          storedDuringSwitch = held.waitForRequestAfterRelease();
+                                      }
+                                      return faders.snapToLegalValue (dB);
+                                  } });
+
+    const auto controls = mixerControls (rig);
+    for (auto* c : controls)
+        c->refresh (state, true);
+    for (auto* c : controls)
+        c->getThread().queueSet (*c);
+    ASSERT_TRUE (held.waitUntilHeld());
+
+    switching = true;
+    rig.content().selectPage (2);
+    EXPECT_TRUE (storedDuringSwitch);
+    EXPECT_EQ (fader.getValue(), -6.0);
+
+    // Every bank of the state and of the device holds what was loaded.
+    ASSERT_TRUE (pumpUntil ([&] { return nothingLeftToSend (controls); }));
+    ASSERT_TRUE (waitUntilServed (rig));
+    const auto& now = state.image();
+    const auto m = rig.device().mixer();
+    for (int in = 0; in < inputs; ++in)
+    {
+        for (int out = 0; out < outputs; ++out)
+        {
+            SCOPED_TRACE (juce::String::formatted ("input %d, output %d", in, out).toStdString());
+            EXPECT_EQ (now.monitorGain[in][out], loaded.monitorGain[in][out]);
+            EXPECT_EQ (now.monitorFlags[in][out], loaded.monitorFlags[in][out]);
+            EXPECT_EQ (now.monitorPan[in][out], loaded.monitorPan[in][out]);
+            if (out % 2 != 0)
+                continue;
+            EXPECT_EQ (m.monitorGain[in][out], loaded.monitorGain[in][out]);
+            EXPECT_EQ (m.monitorMute[in][out] != 0, state.monitorMute (in, out));
+            EXPECT_EQ (m.monitorSolo[in][out] != 0, state.monitorSolo (in, out));
+            EXPECT_EQ (m.monitorPan[in][out], loaded.monitorPan[in][out]);
+        }
+    }
+    for (int c = 0; c < outputs; ++c)
+    {
+        SCOPED_TRACE (juce::String::formatted ("channel %d", c).toStdString());
+        EXPECT_EQ (now.playbackGain[c], loaded.playbackGain[c]);
+        EXPECT_EQ (now.outputGain[c], loaded.outputGain[c]);
+        EXPECT_EQ (state.playbackMute (c), playbackMuted (c));
+        EXPECT_EQ (state.playbackSolo (c), playbackSoloed (c));
+        EXPECT_EQ (state.outputMute (c), outputMuted (c));
+        EXPECT_EQ (m.playbackGain[c], loaded.playbackGain[c]);
+        EXPECT_EQ (m.outputGain[c], loaded.outputGain[c]);
+        EXPECT_EQ (m.playbackMute[c] != 0, playbackMuted (c));
+        EXPECT_EQ (m.playbackSolo[c] != 0, playbackSoloed (c));
+        EXPECT_EQ (m.outputMute[c] != 0, outputMuted (c));
+    }
+}
+
 TEST (OutputStrips, AGangedPairMovesAndSwitchesTogether)
 {
     WindowRig rig;
@@ -560,6 +691,35 @@ TEST (PlaybackStrips, AChangeFromTheSystemIsReadFromTheDeviceAndShown)
     fader.setValue (-24.0, juce::sendNotificationSync);
     EXPECT_TRUE (pumpUntil ([&] { return rig.device().mixer().playbackGain[1] == gainToCode (-24.0f); }));
     EXPECT_EQ (fader.getTextBox()->getText(), "-24.0");
+}
+
+TEST (PlaybackStrips, ALevelReadDuringAGangedDragLeavesTheGesturesStartAlone)
+{
+    WindowRig rig (WindowRig::options ("arx"), {}, true);
+    ASSERT_TRUE (waitUntilServed (rig)); // the window's first reads
+    unlinkAll (rig);
+    page (rig).getPlayStrips().getGang().setToggleState (true, juce::sendNotification);
+    auto& left = playStrip (rig, 0).getFader();
+    auto& right = playStrip (rig, 1).getFader();
+    rig.state().setPlaybackGain (0, -20.0f);
+    rig.state().setPlaybackGain (1, -30.0f);
+    left.refresh (rig.state(), false);
+    right.refresh (rig.state(), false);
+
+    left.startedDragging();
+    left.setValue (-15.0, juce::sendNotificationSync);
+    EXPECT_NEAR (right.getValue(), -25.0, 1e-9);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.device().mixer().playbackGain[1] == gainToCode (-25.0f); }));
+
+    // Another program turns the right channel down; the read shows it mid-drag.
+    auto& system = rig.lab.lab.endpoints();
+    ASSERT_EQ (system.changeAsOtherProgram (rig.lab.sim->uniqueName(), 1, -40.0f, {}), "");
+    ASSERT_TRUE (pumpUntil ([&] { return right.getTextBox()->getText() == "-40.0"; }));
+
+    // The drag goes on: the right keeps the difference the gesture began with.
+    left.setValue (-14.0, juce::sendNotificationSync);
+    left.stoppedDragging();
+    EXPECT_NEAR (right.getValue(), -24.0, 1e-9);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "settings/SpdifFormat.h"
 #include "settings_test_support.h"
 
+#include <algorithm>
+
 namespace arx::test
 {
 namespace
@@ -139,23 +141,23 @@ TEST (SettingsPage, TheDeviceFlagGivesUpWhenTheDeviceKeepsTimingOut)
 {
     SettingsRig rig (false, {}, timingOut (0, 1.0));
 
-    // Two seconds of repeats, then no more: the count stands still while the other controls
-    // go on retrying their reads.
-    int count = -1;
-    ASSERT_TRUE (pumpUntil (
-        [&] {
-            const int now = rig.device().requestCount ("3/3");
-            const bool settled = now > 1 && now == count;
-            count = now;
-            juce::Thread::sleep (300);
-            return settled;
-        },
-        20000));
+    // Two seconds of repeats, then no more: the thread moves on to the other controls' reads,
+    // which it serves only once the flag is done with.
+    std::vector<LoggedRequest> requests;
+    const auto flagIsDone = [&] {
+        for (auto& r : takeLoggedRequests (rig.device()))
+            requests.push_back (r);
+        const auto isFlag = [] (const LoggedRequest& r) { return r.isCommand (3, 3); };
+        const auto firstFlag = std::find_if (requests.begin(), requests.end(), isFlag);
+        return firstFlag != requests.end() && std::find_if_not (firstFlag, requests.end(), isFlag) != requests.end();
+    };
+    ASSERT_TRUE (pumpUntil (flagIsDone, 20000));
+    const int count = rig.device().requestCount ("3/3");
+    EXPECT_GT (count, 1);
 
     rig.device().setFaults ({});
     // The reads get through: the rate read from the device shows.
     ASSERT_TRUE (pumpUntil ([&] { return rig.page->getSampleRate().buttonAt (2).getToggleState(); }));
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
     EXPECT_EQ (rig.device().requestCount ("3/3"), count);
     EXPECT_EQ (rig.device().mixer().flags & 1, 0u);
 }
@@ -333,6 +335,49 @@ TEST (SettingsPage, BeforeVistaTheRateFollowsTheDriverUnlessAChangeIsOnItsWay)
     ASSERT_EQ (rig.rig.lab.device->setClock (-1, 176400), 0);
     ASSERT_TRUE (rig.pollUntil ([&] { return rates.buttonAt (5).getToggleState(); }));
     EXPECT_EQ (rig.state().image().sampleRate, 176400u);
+}
+
+TEST (SettingsPage, ARateTheDeviceDoesNotOfferIsNeverSent)
+{
+    for (const bool vista : { true, false })
+    {
+        SCOPED_TRACE (vista ? "Vista" : "before Vista");
+        SettingsRig rig (vista, {}, {}, false);
+
+        // The rate cannot be read (the driver's on Vista, the device's before), and before Vista
+        // a session read that stopped part-way left none in the state either.
+        auto* lab = &rig.device();
+        rig.rig.lab.hook.before = [lab, vista] (uint32_t code, const uint32_t* in) {
+            if (vista ? code == platform::IOCTL_ARX_DRIVER_REQUEST && in[2] == 15 : isPacket (code, in, 3, 1))
+            {
+                sim::SimFaults fail;
+                fail.failCount = 1;
+                lab->addFault (fail);
+            }
+        };
+        rig.state().image().sampleRate = 0;
+        rig.rig.start();
+        auto& box = rig.page->getBufferSize();
+        ASSERT_TRUE (pumpUntil ([&] { return box.getSamples() == 256; })); // read after the rate
+        ASSERT_EQ (vista ? rig.state().chosenSampleRate() : rig.state().image().sampleRate, 0u);
+
+        // A reset right after: every control is queued for set; a read queued behind them
+        // comes once they are served.
+        takeLoggedRequests (rig.device());
+        SessionHost::resetAndQueueAll (rig.firstControl);
+        rig.rig.thread->queueGet (box);
+        std::vector<LoggedRequest> requests;
+        ASSERT_TRUE (pumpUntil ([&] {
+            for (auto& r : takeLoggedRequests (rig.device()))
+                requests.push_back (r);
+            return ! requests.empty() && requests.back().isDriver (3);
+        }));
+        for (const auto& r : requests)
+        {
+            EXPECT_FALSE (r.isDriver (16)) << "driver rate " << r.words[3];
+            EXPECT_FALSE (r.isCommand (3, 0) && r.param (0) == 0xFFFFFFFFu) << "clock rate " << r.param (1);
+        }
+    }
 }
 
 } // namespace

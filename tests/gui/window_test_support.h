@@ -8,6 +8,7 @@
 #include "device_test_support.h"
 #include "mixer/ConsoleWindow.h"
 #include "mixer/ConsoleContent.h"
+#include "mixer/StatusPoller.h"
 #include "mixer/widgets/GangButton.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,15 @@ inline void holdInputMeters (LabDevice& lab, std::function<uint32_t (int input)>
         for (int w = firstMeterWord + (int) out[outputCountWord], i = 0; w < words; ++w, ++i)
             out[w] = inputLevel (i);
     };
+}
+
+// Waits until the window's hardware thread has served what was queued before this call: the
+// status poll queued behind it reaches the device.
+inline bool waitUntilServed (WindowRig& rig)
+{
+    const int polls = rig.device().requestCount ("0/1");
+    rig.content().getHardwareThread().queueGet (*rig.content().getPoller());
+    return pumpUntil ([&] { return rig.device().requestCount ("0/1") > polls; });
 }
 
 // A gang button of the playback or output strips' kind, whose link the test sets by hand.

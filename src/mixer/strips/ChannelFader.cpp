@@ -13,13 +13,17 @@ ChannelFader::ChannelFader (MixerHost& mixerHost, int channel) : Fader (mixerHos
 void ChannelFader::get()
 {
     const int channel = getBank();
+    const auto editsBefore = editCount();
     uint32_t gain = 0;
     const int code = readDevice (getThread().getDevice(), channel, gain);
-    // An edit that waits to be sent is newer than what the device holds.
-    const bool editWaits = channel < maxBanks && (getPendingBanks() & (uint64_t (1) << channel)) != 0;
-    if (code == 0 && ! editWaits)
-        setStateCode (getThread().getState(), channel, gain);
+    if (code == 0)
+        takeBankRead (editsBefore, channel, [&] { setStateCode (getThread().getState(), channel, gain); });
     onGetResult (code, this);
+}
+
+double ChannelFader::stateLevel (const ConsoleState& state, int channel) const
+{
+    return codeToGain (stateCode (state, channel));
 }
 
 void ChannelFader::set()
@@ -59,11 +63,6 @@ void ChannelFader::reset()
 void ChannelFader::handleCommandMessage (int)
 {
     showStateLevel();
-}
-
-void ChannelFader::showStateLevel()
-{
-    setValueAndText (codeToGain (stateCode (getThread().getState(), getBank())), juce::dontSendNotification);
 }
 
 //==============================================================================

@@ -20,8 +20,9 @@ class ChannelFader : public Fader
 public:
     int getChannel() const noexcept { return getBank(); }
 
-    // Reads the channel's level from the device into the state, unless an edit of it waits to
-    // be sent; the fader shows it when the message comes.
+    // Reads the channel's level from the device into the state, unless the user edited the
+    // fader while it was read or an edit of the channel waits to be sent; the fader shows the
+    // state's level when the message comes.
     void get() override;
     void set() override;
     // Shows the state's level; with markAll every channel of this fader's parity below the
@@ -42,9 +43,9 @@ protected:
     virtual int readDevice (Device& device, int channel, uint32_t& code) const = 0;
     virtual int writeDevice (Device& device, int channel, uint32_t code) const = 0;
 
-private:
-    void showStateLevel();
+    double stateLevel (const ConsoleState& state, int channel) const override;
 
+private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ChannelFader)
 };
 

@@ -13,13 +13,19 @@ MonitorFader::MonitorFader (MixerHost& mixerHost, int inputIndex) : Fader (mixer
     setName (juce::String::formatted ("mon fader %d", input));
 }
 
+double MonitorFader::stateLevel (const ConsoleState& state, int bank) const
+{
+    return state.monitorGain (input, bank);
+}
+
 void MonitorFader::get()
 {
     const int bank = getBank();
+    const auto editsBefore = editCount();
     uint32_t gain = 0;
     const int code = getThread().getDevice().getMonitorGainCode (input, bank, gain);
     if (code == 0)
-        getThread().getState().setMonitorGainCode (input, bank, gain);
+        takeBankRead (editsBefore, bank, [&] { getThread().getState().setMonitorGainCode (input, bank, gain); });
     forgetDeviceValue (bank);
     onGetResult (code, this);
 }
@@ -34,7 +40,7 @@ void MonitorFader::set()
 
 void MonitorFader::refresh (ConsoleState& state, bool markAll)
 {
-    setValueAndText (state.monitorGain (input, getBank()), juce::dontSendNotification);
+    showStateLevel();
     store (state);
     if (markAll)
         markBanks (0, state.outputCount(), 2);
@@ -59,12 +65,12 @@ void MonitorFader::reset()
         state.setMonitorGain (input, bank + 1, 0.0f);
         markBank (bank);
     }
-    setValueAndText (state.monitorGain (input, getBank()), juce::dontSendNotification);
+    showStateLevel();
 }
 
 void MonitorFader::handleCommandMessage (int)
 {
-    setValueAndText (getThread().getState().monitorGain (input, getBank()), juce::dontSendNotification);
+    showStateLevel();
 }
 
 } // namespace arx

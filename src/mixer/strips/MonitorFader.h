@@ -24,6 +24,9 @@ public:
 
     void handleCommandMessage (int) override;
 
+protected:
+    double stateLevel (const ConsoleState& state, int bank) const override;
+
 private:
     const int input;
 

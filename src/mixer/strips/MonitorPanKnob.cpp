@@ -26,10 +26,11 @@ void MonitorPanKnob::setStateValue (float pan)
 void MonitorPanKnob::get()
 {
     const int bank = getBank();
+    const auto editsBefore = editCount();
     float pan = 0.0f;
     const int code = getThread().getDevice().getMonitorPan (input, bank, pan);
     if (code == 0)
-        getThread().getState().setMonitorPan (input, bank, pan);
+        takeBankRead (editsBefore, bank, [&] { getThread().getState().setMonitorPan (input, bank, pan); });
     forgetDeviceValue (bank);
     onGetResult (code, this);
 }

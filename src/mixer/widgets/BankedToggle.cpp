@@ -16,21 +16,27 @@ void BankedToggle::commitState()
     markBank (getBank());
 }
 
+void BankedToggle::commitAndSend()
+{
+    commitEdit ([this] { commitState(); });
+}
+
 void BankedToggle::selectBank (int bank)
 {
     auto& state = getThread().getState();
     store (state);
-    shown.set (bank, shown.value());
+    shown.set (bank, stateFlag (state, bank) ? 1.0f : 0.0f);
     refresh (state, false);
 }
 
 void BankedToggle::get()
 {
     const int bank = getBank();
+    const auto editsBefore = editCount();
     bool on = false;
     const int code = readDevice (getThread().getDevice(), bank, on);
     if (code == 0)
-        shown.replaceIfBank (bank, on ? 1.0f : 0.0f);
+        takeBankRead (editsBefore, bank, [&] { shown.replaceIfBank (bank, on ? 1.0f : 0.0f); });
     forgetDeviceValue (bank);
     flagsChanged();
     onGetResult (code, this);
@@ -76,8 +82,7 @@ void CtrlGroupedButton::clicked (const juce::ModifierKeys& modifiers)
     for (auto* button : group())
     {
         button->setToggleState (on, juce::dontSendNotification);
-        button->commitState();
-        button->queueSet();
+        button->commitAndSend();
     }
 }
 

@@ -10,7 +10,8 @@ class Device;
 
 // A toggle bound to a banked on/off console value: the bank is the output or channel it
 // addresses; a click marks that bank dirty. A device read shows the device's value but leaves
-// the state alone; the next store writes what is shown. The subclass names the state's flag and
+// the state alone; the next store writes what is shown. A read that a click overtook is
+// dropped (DeviceControl). The subclass names the state's flag and
 // the device commands, and how refresh marks and reset sets its banks.
 //
 // Threads: as SkinToggle; get() and set() on the hardware thread.
@@ -20,10 +21,12 @@ public:
     BankedToggle (MixerHost& host, int bank);
 
     void commitState() override;
+    void commitAndSend() override;
     DeviceControl& deviceControl() override { return *this; }
 
     int getBank() const noexcept { return shown.bank(); }
-    // Stores the state for the old bank, then shows the new bank's state.
+    // Stores the state for the old bank, then shows the new bank's state. The new bank goes out
+    // with its own state in one step, as store() may run on the hardware thread at any moment.
     virtual void selectBank (int bank);
 
     void get() override;

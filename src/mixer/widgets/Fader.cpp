@@ -54,17 +54,29 @@ void Fader::setValueAndText (double dB, juce::NotificationType notification)
 void Fader::restartFromShownLevel() noexcept
 {
     // Changes that come without a drag start (the Ctrl reset after the mouse is up, the value
-    // interface) measure a partner's move from here, never from a level shown long ago.
-    if (! dragging)
+    // interface) measure a partner's move from here, never from a level shown long ago. A level
+    // read during a drag leaves the gesture's start alone: the partner follows the drag by the
+    // difference it began with.
+    if (! inGesture())
         dragStartValue = getValue();
+}
+
+bool Fader::inGesture() const noexcept
+{
+    return dragging || (isGanged() && partner->dragging);
 }
 
 void Fader::selectBank (int bank)
 {
     auto& state = getThread().getState();
     store (state);
-    shown.set (bank, shown.value());
+    shown.set (bank, (float) shownLevelFor (stateLevel (state, bank)));
     refresh (state, false);
+}
+
+void Fader::showStateLevel()
+{
+    setValueAndText (stateLevel (getThread().getState(), getBank()), juce::dontSendNotification);
 }
 
 void Fader::setGang (GangButton* gangButton, Fader* partnerFader) noexcept
@@ -85,9 +97,10 @@ void Fader::noteShown() noexcept
 
 void Fader::sendEdit()
 {
-    noteShown();
-    markBank (shown.bank());
-    getThread().queueSet (*this);
+    commitEdit ([this] {
+        noteShown();
+        markBank (shown.bank());
+    });
     if (textBox != nullptr)
         textBox->showValue();
 }
@@ -143,7 +156,12 @@ void Fader::applyTypedText (const juce::String& text)
     bool isNumber = false;
     const double dB = parseLevel (text, isNumber);
     if (! isNumber)
-        juce::Logger::outputDebugString ("Console - level \"" + text + "\" is not a number, using 0.0");
+    {
+        juce::Logger::outputDebugString ("Console - level \"" + text + "\" is not a number, level kept");
+        if (textBox != nullptr)
+            textBox->showValue();
+        return;
+    }
 
     setValue (dB, juce::dontSendNotification);
     sendEdit();

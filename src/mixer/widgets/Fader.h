@@ -43,7 +43,9 @@ public:
     // nothing is stored or sent.
     void setValueAndText (double dB, juce::NotificationType notification);
 
-    // Stores the level for the old bank, then shows the new bank's level from the state.
+    // Stores the level for the old bank, then shows the new bank's level from the state. The
+    // new bank goes out with its own level in one step: store() may run on the hardware thread
+    // at any moment, and must never write one bank's level into another.
     virtual void selectBank (int bank);
     int getBank() const noexcept { return shown.bank(); }
 
@@ -55,8 +57,9 @@ public:
     void setGang (GangButton* gangButton, Fader* partnerFader) noexcept;
     double getDragStartValue() const noexcept { return dragStartValue; }
 
-    // Typed text from the value box: its leading number, clamped and snapped, stored and sent;
-    // text that is no number counts as 0.0 dB (logged). A partner does not follow.
+    // Typed text from the value box: its leading number, clamped and snapped, stored and sent.
+    // Text that is no number changes nothing, and the box shows the level again. A partner does
+    // not follow.
     void applyTypedText (const juce::String& text);
 
     // "%.1f" without a minus sign on zero.
@@ -76,6 +79,11 @@ public:
     void mouseUp (const juce::MouseEvent&) override;
 
 protected:
+    // The console state's level of `bank`, in dB.
+    virtual double stateLevel (const ConsoleState& state, int bank) const = 0;
+    // Shows the state's level of the bank shown, without notification.
+    void showStateLevel();
+
     MixerHost& host;
 
 private:
@@ -83,7 +91,9 @@ private:
     void sendEdit();
     void follow (double dB);
     bool isGanged() const noexcept;
-    // Outside a drag the shown level is where the next change starts from.
+    // A drag of this fader or of its ganged partner is under way.
+    bool inGesture() const noexcept;
+    // Outside a gesture the shown level is where the next change starts from.
     void restartFromShownLevel() noexcept;
 
     ShownValue shown;

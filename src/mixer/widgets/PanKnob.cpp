@@ -51,9 +51,10 @@ juce::String PanKnob::getTextFromValue (double value)
 
 void PanKnob::valueChanged()
 {
-    setStateValue ((float) getValue());
-    markBank (shownBank.load());
-    getThread().queueSet (*this);
+    commitEdit ([this] {
+        setStateValue ((float) getValue());
+        markBank (shownBank.load());
+    });
 }
 
 void PanKnob::mouseDown (const juce::MouseEvent& e)

@@ -36,8 +36,9 @@ void SkinToggle::setGang (GangButton* gangButton, SkinToggle* partnerButton) noe
     partner = partnerButton;
 }
 
-void SkinToggle::queueSet()
+void SkinToggle::commitAndSend()
 {
+    commitState();
     auto& control = deviceControl();
     control.getThread().queueSet (control);
 }
@@ -50,14 +51,12 @@ void SkinToggle::showCommittedState()
 
 void SkinToggle::clicked()
 {
-    commitState();
-    queueSet();
+    commitAndSend();
 
     if (gang != nullptr && partner != nullptr && gang->getToggleState())
     {
         partner->setToggleState (getShownState(), juce::dontSendNotification);
-        partner->commitState();
-        partner->queueSet();
+        partner->commitAndSend();
     }
 }
 

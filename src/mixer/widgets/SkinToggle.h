@@ -31,6 +31,8 @@ public:
 
     // shownState := the JUCE toggle state.
     virtual void commitState();
+    // A click's commitState, and the control queued to send it.
+    virtual void commitAndSend();
     // The control queued on the hardware thread for a click.
     virtual DeviceControl& deviceControl() = 0;
 
@@ -52,7 +54,6 @@ public:
 protected:
     // Sets the JUCE toggle state to shownState without notification.
     void showCommittedState();
-    void queueSet();
 
     MixerHost& host;
     ShownValue shown { 0, 0.0f };
