@@ -48,7 +48,8 @@ int listenOn (const juce::File& file)
     if (fd < 0)
         return -1;
     ::unlink (addr.sun_path);
-    if (::bind (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) != 0 || ::listen (fd, 16) != 0)
+    if (::bind (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) != 0 || ::chmod (addr.sun_path, 0600) != 0
+        || ::listen (fd, 16) != 0)
     {
         ::close (fd);
         return -1;
@@ -152,7 +153,12 @@ public:
 };
 
 BusServer::BusServer (DeviceLab& l, const juce::File& directory)
-    : lab (l), dir (directory), impl (std::make_unique<Impl>())
+    : BusServer (l, platform::DeviceDirectory { directory, platform::DeviceDirectory::Check::none })
+{
+}
+
+BusServer::BusServer (DeviceLab& l, const platform::DeviceDirectory& directory)
+    : lab (l), checked (directory), dir (directory.folder), impl (std::make_unique<Impl>())
 {
 }
 
@@ -174,9 +180,10 @@ bool BusServer::start (juce::String& error)
 {
     if (impl->running)
         return true;
-    if (! dir.isDirectory() && ! dir.createDirectory())
+    if (! platform::prepareDeviceDirectory (checked, warning))
     {
-        error = "cannot create the device directory " + dir.getFullPathName();
+        error = warning + ": it is not served";
+        warning.clear();
         return false;
     }
     const auto control = dir.getChildFile (controlSocketName);
@@ -254,7 +261,7 @@ void BusServer::deviceArrived (SimDevice& device)
     const auto name = entryName (device.uniqueName());
     const auto finalFolder = dir.getChildFile (name);
     const auto temp = dir.getChildFile (".new-" + name + "-" + juce::String (juce::Random::getSystemRandom().nextInt (1 << 30)));
-    if (! temp.createDirectory())
+    if (::mkdir (temp.getFullPathName().toRawUTF8(), 0700) != 0)
     {
         DBG ("arx-devsim: cannot create " << temp.getFullPathName());
         return;

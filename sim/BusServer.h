@@ -9,6 +9,7 @@
 // request frames and answers them through SimDevice::deviceIoControl.
 
 #include "platform/BusWire.h"
+#include "platform/DeviceDirectory.h"
 #include "sim/DeviceLab.h"
 
 #include <juce_core/juce_core.h>
@@ -26,12 +27,17 @@ public:
     static constexpr const char* controlSocketName = ".arx-devsim.ctl";
     static constexpr uint32_t maxFrameBytes = arx::platform::buswire::maxFrameBytes;
 
-    BusServer (DeviceLab& lab, const juce::File& directory);
+    BusServer (DeviceLab& lab, const juce::File& directory); // a folder trusted as it is
+    BusServer (DeviceLab& lab, const platform::DeviceDirectory& directory);
     ~BusServer() override;
 
-    // Creates the directory if needed, publishes present devices, opens the control socket and
-    // starts serving. False (with a message) when the directory or a socket cannot be made.
+    // Creates the directory (mode 0700) if needed and checks it as its Check asks, publishes
+    // present devices, opens the control socket and starts serving. False (with a message) when
+    // the directory is refused or it or a socket cannot be made. Entries and sockets are the
+    // user's alone.
     bool start (juce::String& error);
+    // What is wrong with a directory served only with a warning; empty when nothing is.
+    const juce::String& directoryWarning() const noexcept { return warning; }
     void stop(); // removes every entry and the control socket, closes all connections
 
     const juce::File& directory() const noexcept { return dir; }
@@ -62,7 +68,9 @@ private:
     void deviceRemoved (SimDevice& device) override;
 
     DeviceLab& lab;
+    platform::DeviceDirectory checked;
     juce::File dir;
+    juce::String warning;
     std::unique_ptr<Impl> impl;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BusServer)

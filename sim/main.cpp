@@ -16,6 +16,7 @@
 
 namespace
 {
+using arx::platform::DeviceDirectory;
 using arx::sim::BusServer;
 
 const char* usageText =
@@ -42,7 +43,8 @@ const char* usageText =
     "                   another program sets the level (or the mute) of the system's\n"
     "                   endpoint that carries playback channel C of the device\n"
     "The device directory defaults to $ARX_DEVICE_DIR, $XDG_RUNTIME_DIR/arx-devices or\n"
-    "/tmp/arx-devices-UID.\n";
+    "/tmp/arx-devices-UID; the last is used only as a folder of this user's that no one else\n"
+    "can enter, and a folder given or set that is not one is warned about.\n";
 
 int usage (const juce::String& problem)
 {
@@ -53,8 +55,16 @@ int usage (const juce::String& problem)
 }
 
 // Sends one control line to a running daemon; the reply line without its "ok"/"error" word.
-int sendControl (const juce::File& dir, const juce::String& line)
+int sendControl (const DeviceDirectory& directory, const juce::String& line)
 {
+    // Not a daemon of another user's: the shared fallback is used only when it is ours.
+    if (directory.check == DeviceDirectory::Check::refuse)
+        if (const auto problem = arx::platform::privateFolderProblem (directory.folder); problem.isNotEmpty())
+        {
+            std::cerr << "arx-devsim: " << problem << "\n";
+            return 1;
+        }
+    const auto& dir = directory.folder;
     const auto path = dir.getChildFile (BusServer::controlSocketName).getFullPathName();
     sockaddr_un addr {};
     addr.sun_family = AF_UNIX;
@@ -142,7 +152,7 @@ int writeFirmwareFiles (const juce::File& out, const juce::String& versionText, 
     return 0;
 }
 
-int serve (const juce::File& dir, const juce::StringArray& plugs)
+int serve (const DeviceDirectory& directory, const juce::StringArray& plugs)
 {
     // Signals are taken by sigwait below; every thread started from here inherits the mask.
     sigset_t signals;
@@ -152,13 +162,15 @@ int serve (const juce::File& dir, const juce::StringArray& plugs)
     pthread_sigmask (SIG_BLOCK, &signals, nullptr);
 
     arx::sim::DeviceLab lab;
-    BusServer server (lab, dir);
+    BusServer server (lab, directory);
     juce::String error;
     if (! server.start (error))
     {
         std::cerr << "arx-devsim: " << error << "\n";
         return 1;
     }
+    if (server.directoryWarning().isNotEmpty())
+        std::cerr << "arx-devsim: warning: " << server.directoryWarning() << "\n";
     for (auto& p : plugs)
     {
         arx::sim::PlugOptions options;
@@ -174,7 +186,7 @@ int serve (const juce::File& dir, const juce::StringArray& plugs)
         }
         std::cout << d->uniqueName() << "\n";
     }
-    std::cout << "serving " << dir.getFullPathName() << std::endl;
+    std::cout << "serving " << directory.folder.getFullPathName() << std::endl;
 
     int signal = 0;
     sigwait (&signals, &signal);
@@ -212,7 +224,7 @@ int main (int argc, char** argv)
         {
             if (! value (v) || v.isEmpty())
                 return usage ("--dir needs a folder");
-            dir = juce::File::getCurrentWorkingDirectory().getChildFile (v);
+            dir = { juce::File::getCurrentWorkingDirectory().getChildFile (v), DeviceDirectory::Check::warn };
         }
         else if (a == "--plug" && command == "serve")
         {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <mutex>
 
 #include <fcntl.h>
@@ -115,6 +116,49 @@ private:
     juce::StringArray paths;
 };
 
+} // namespace
+
+// Checked before each use: a folder another user took over later is refused then. A problem is
+// reported once, until it changes. Any thread.
+class DeviceBusPlatform::DirectoryGuard
+{
+public:
+    explicit DirectoryGuard (DeviceDirectory d) : directory (std::move (d)) {}
+
+    const juce::File& folder() const noexcept { return directory.folder; }
+
+    bool usable()
+    {
+        juce::String problem;
+        const bool ok = prepareDeviceDirectory (directory, problem);
+        const std::lock_guard<std::mutex> guard (lock);
+        if (problem != reported)
+        {
+            reported = problem;
+            if (problem.isNotEmpty() && ok)
+                juce::Logger::writeToLog ("Platform - " + problem);
+            else if (problem.isNotEmpty())
+                refuse (problem);
+        }
+        return ok;
+    }
+
+private:
+    static void refuse (const juce::String& problem)
+    {
+        // The user must learn why no device shows up.
+        const auto text = problem + ": it is not used, so no devices are";
+        juce::Logger::writeToLog ("Platform - " + text);
+        std::cerr << text << std::endl;
+    }
+
+    const DeviceDirectory directory;
+    std::mutex lock;
+    juce::String reported;
+};
+
+namespace
+{
 // One connection = one open handle. A broken or desynchronised stream is closed for good:
 // later requests on the handle fail, as they would on a device that went away.
 class BusHandle : public DeviceHandle
@@ -193,7 +237,8 @@ int connectTo (const juce::File& socketFile)
 class BusMessageWindow : public MessageWindow, private SessionEndSignal::Subscriber
 {
 public:
-    explicit BusMessageWindow (juce::File d) : dir (std::move (d))
+    explicit BusMessageWindow (std::shared_ptr<DeviceBusPlatform::DirectoryGuard> g)
+        : directoryGuard (std::move (g)), dir (directoryGuard->folder())
     {
         wakeFd = ::eventfd (0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (wakeFd >= 0)
@@ -234,8 +279,8 @@ public:
         const std::lock_guard<std::mutex> guard (lock);
         if (inotifyFd >= 0)
             return true;
-        if (! dir.isDirectory())
-            dir.createDirectory();
+        if (! directoryGuard->usable())
+            return false;
         inotifyFd = ::inotify_init1 (IN_NONBLOCK | IN_CLOEXEC);
         if (inotifyFd < 0)
             return false;
@@ -330,12 +375,30 @@ private:
         }
     }
 
-    juce::File dir;
+    const std::shared_ptr<DeviceBusPlatform::DirectoryGuard> directoryGuard;
+    const juce::File dir;
     MessageQueue queue;
     std::mutex lock; // guards inotifyFd
     int wakeFd = -1;
     int inotifyFd = -1;
 };
+
+// What makes a lock file not ours: a symbolic link or another user's file in its place. Looks
+// at the open file when there is one, else at the name (the open may have failed because of it).
+juce::String lockFileProblem (const juce::String& path, int fd)
+{
+    struct stat st {};
+    if (fd >= 0 ? ::fstat (fd, &st) != 0 : ::lstat (path.toRawUTF8(), &st) != 0)
+        return {};
+    const auto named = "the instance lock " + path;
+    if (S_ISLNK (st.st_mode))
+        return named + " is a symbolic link";
+    if (st.st_uid != ::getuid())
+        return named + " belongs to user " + juce::String ((int) st.st_uid);
+    if (! S_ISREG (st.st_mode))
+        return named + " is not a file";
+    return {};
+}
 
 class LockFileMutex : public NamedMutex
 {
@@ -351,7 +414,12 @@ private:
 DeviceBusPlatform::DeviceBusPlatform() : DeviceBusPlatform (deviceDirectory()) {}
 DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory) : DeviceBusPlatform (directory, lockFolders()) {}
 DeviceBusPlatform::DeviceBusPlatform (const juce::File& directory, juce::Array<juce::File> lockFolders)
-    : dir (directory), lockDirs (std::move (lockFolders))
+    : DeviceBusPlatform (DeviceDirectory { directory, DeviceDirectory::Check::none }, std::move (lockFolders))
+{
+}
+DeviceBusPlatform::DeviceBusPlatform (const DeviceDirectory& directory) : DeviceBusPlatform (directory, lockFolders()) {}
+DeviceBusPlatform::DeviceBusPlatform (const DeviceDirectory& directory, juce::Array<juce::File> lockFolders)
+    : dir (directory.folder), directoryGuard (std::make_shared<DirectoryGuard> (directory)), lockDirs (std::move (lockFolders))
 {
 }
 DeviceBusPlatform::~DeviceBusPlatform() = default;
@@ -359,10 +427,8 @@ DeviceBusPlatform::~DeviceBusPlatform() = default;
 std::unique_ptr<DeviceInfoSet> DeviceBusPlatform::getClassDevs (const Guid& interfaceClass)
 {
     juce::StringArray paths;
-    if (interfaceClass == ARX_INTERFACE_CLASS)
+    if (interfaceClass == ARX_INTERFACE_CLASS && directoryGuard->usable())
     {
-        if (! dir.isDirectory())
-            dir.createDirectory();
         for (const auto& entry : juce::RangedDirectoryIterator (dir, false, "*", juce::File::findDirectories))
         {
             const auto& folder = entry.getFile();
@@ -376,7 +442,7 @@ std::unique_ptr<DeviceInfoSet> DeviceBusPlatform::getClassDevs (const Guid& inte
 
 std::unique_ptr<DeviceHandle> DeviceBusPlatform::createFile (const juce::String& devicePath)
 {
-    if (! juce::File::isAbsolutePath (devicePath))
+    if (! juce::File::isAbsolutePath (devicePath) || ! directoryGuard->usable())
         return nullptr;
     const int fd = connectTo (juce::File (devicePath).getChildFile (socketName));
     if (fd < 0)
@@ -386,7 +452,7 @@ std::unique_ptr<DeviceHandle> DeviceBusPlatform::createFile (const juce::String&
 
 std::unique_ptr<MessageWindow> DeviceBusPlatform::createMessageWindow()
 {
-    auto window = std::make_unique<BusMessageWindow> (dir);
+    auto window = std::make_unique<BusMessageWindow> (directoryGuard);
     if (! window->isValid())
         return nullptr;
     return window;
@@ -404,10 +470,15 @@ NamedMutexResult DeviceBusPlatform::createNamedMutex (const juce::String& name)
     for (const auto& folder : lockDirs)
     {
         const auto path = folder.getChildFile (fileName).getFullPathName();
-        const int fd = ::open (path.toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0)
+        // Another user's file in /tmp could be held forever, or a link lead anywhere.
+        const int fd = ::open (path.toRawUTF8(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int openError = errno;
+        const auto foreign = lockFileProblem (path, fd);
+        if (fd < 0 || foreign.isNotEmpty())
         {
-            problems.add (path + " (" + juce::String (std::strerror (errno)) + ")");
+            problems.add (foreign.isNotEmpty() ? foreign : path + " (" + juce::String (std::strerror (openError)) + ")");
+            if (fd >= 0)
+                ::close (fd);
             continue;
         }
         if (::flock (fd, LOCK_EX | LOCK_NB) != 0)
@@ -435,7 +506,7 @@ std::shared_ptr<AudioService> DeviceBusPlatform::audioService()
 {
     const std::lock_guard<std::mutex> guard (audioLock);
     auto client = audio.lock();
-    if (client == nullptr || client->isBroken())
+    if ((client == nullptr || client->isBroken()) && directoryGuard->usable())
     {
         client = AudioBusClient::connect (dir.getChildFile (audiowire::socketName));
         audio = client;

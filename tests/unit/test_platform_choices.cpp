@@ -8,6 +8,10 @@
  #include "platform/win32/Win32Platform.h"
 #else
  #include "platform/DeviceBusPlatform.h"
+
+ #include <fcntl.h>
+ #include <sys/file.h>
+ #include <unistd.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -48,6 +52,45 @@ TEST (InstanceLock, FallsBackToTheNextFolderAndTellsAHeldLockFromAFailure)
     EXPECT_FALSE (failed.heldElsewhere);
     EXPECT_TRUE (failed.failure.contains (missing.getFullPathName())) << failed.failure;
     EXPECT_TRUE (failed.failure.contains (alsoMissing.getFullPathName())) << failed.failure;
+}
+
+TEST (InstanceLock, ALinkOrAnotherUsersFileInItsPlaceIsNotUsed)
+{
+    juce::TemporaryFile root;
+    ASSERT_TRUE (root.getFile().createDirectory());
+    const auto shared = root.getFile().getChildFile ("tmp");
+    const auto usable = root.getFile().getChildFile ("run");
+    ASSERT_TRUE (shared.createDirectory() && usable.createDirectory());
+    const auto lockFile = shared.getChildFile ("arx-" + juce::String ((int) ::getuid()) + "-Lock_test.lock");
+    const auto target = root.getFile().getChildFile ("someone's file");
+    ASSERT_EQ (::symlink (target.getFullPathName().toRawUTF8(), lockFile.getFullPathName().toRawUTF8()), 0);
+
+    DeviceBusPlatform bus (root.getFile(), { shared });
+    const auto linked = bus.createNamedMutex ("Lock test");
+    EXPECT_EQ (linked.mutex, nullptr);
+    EXPECT_FALSE (linked.heldElsewhere);
+    EXPECT_TRUE (linked.failure.contains ("the instance lock " + lockFile.getFullPathName() + " is a symbolic link"))
+        << linked.failure;
+    EXPECT_FALSE (target.exists());
+
+    // Another user's file, held by its owner: theirs, not another instance of ours.
+    if (::getuid() != 0)
+        GTEST_SKIP() << "a file of another user needs root";
+    ASSERT_TRUE (lockFile.deleteFile() && lockFile.create());
+    ASSERT_EQ (::chown (lockFile.getFullPathName().toRawUTF8(), 65534, 65534), 0);
+    const int theirs = ::open (lockFile.getFullPathName().toRawUTF8(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE (theirs, 0);
+    ASSERT_EQ (::flock (theirs, LOCK_EX | LOCK_NB), 0);
+    const auto foreign = bus.createNamedMutex ("Lock test");
+    EXPECT_EQ (foreign.mutex, nullptr);
+    EXPECT_FALSE (foreign.heldElsewhere);
+    EXPECT_TRUE (foreign.failure.contains ("the instance lock " + lockFile.getFullPathName() + " belongs to user 65534"))
+        << foreign.failure;
+
+    // The next folder is ours.
+    DeviceBusPlatform withNext (root.getFile(), { shared, usable });
+    EXPECT_NE (withNext.createNamedMutex ("Lock test").mutex, nullptr);
+    ::close (theirs);
 }
 #else
 TEST (InstanceLock, TellsAHeldLockFromOneThatCannotBeMade)
