@@ -15,8 +15,6 @@ bool ConsoleWindow::isShownOnScreen() const
     auto* peer = getPeer();
     if (peer == nullptr)
         return true; // not on the desktop (tests): its visible flag is all there is
-    if (peer->isMinimised())
-        return false;
     return platform::desktop::isWindowShown (*peer);
 }
 

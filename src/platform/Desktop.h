@@ -11,8 +11,8 @@ namespace arx::platform::desktop
 // Whether the shell can take a tray icon: the taskbar's notification area (Shell_TrayWnd) exists.
 bool isSystemTrayAvailable();
 
-// IsWindowVisible of the peer's window: the window system may hide a window without the
-// component hearing of it.
+// Whether the peer's window is on the screen: visible and not minimised (IsWindowVisible and not
+// IsIconic). The window system may hide a window without the component hearing of it.
 bool isWindowShown (juce::ComponentPeer& peer);
 
 // Slows the peer's frame timer, which on X11 wakes the program at the display's refresh rate

@@ -25,7 +25,8 @@ bool isSystemTrayAvailable()
     return selection != None && x11->xGetSelectionOwner (display, selection) != None;
 }
 
-// JUCE ignores UnmapNotify, so ask the server whether the window is still viewable.
+// JUCE ignores UnmapNotify, so ask the server whether the window is still viewable. One question
+// answers both: a minimised (iconic) window is unmapped.
 bool isWindowShown (juce::ComponentPeer& peer)
 {
     auto* windowSystem = juce::XWindowSystem::getInstance();

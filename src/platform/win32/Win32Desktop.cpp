@@ -51,7 +51,8 @@ bool isSystemTrayAvailable()
 
 bool isWindowShown (juce::ComponentPeer& peer)
 {
-    return ::IsWindowVisible (static_cast<HWND> (peer.getNativeHandle())) != FALSE;
+    const auto window = static_cast<HWND> (peer.getNativeHandle());
+    return ::IsWindowVisible (window) != FALSE && ::IsIconic (window) == FALSE;
 }
 
 // Windows asks for paints itself (WM_PAINT): no timer runs for them.
