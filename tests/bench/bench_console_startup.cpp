@@ -126,8 +126,8 @@ void closeAll (ConsoleRig& rig, const std::vector<std::string>& names, int conso
 }
 
 // Start to every one of state.range(0) windows showing its mixer (one device each). The windows
-// cascade down and to the right, each over the one before: the last shows its whole mixer, the
-// others the tab bar that stays in sight.
+// cascade down and to the right, each over the one before: the front one shows its whole mixer,
+// the others the tab bar that stays in sight.
 void BM_StartupToFullWindows (benchmark::State& state)
 {
     const int windows = (int) state.range (0);
@@ -166,11 +166,10 @@ void BM_StartupToFullWindows (benchmark::State& state)
                                           if (shown < 0 && everyWindow ([] (const WindowInfo&) { return true; }))
                                               shown = secondsSince (start);
                                           if (shown >= 0 && everyWindow ([&] (const WindowInfo& w) { return showsTabBar (rig.x(), w); }))
-                                          {
-                                              const auto front = rig.windowsOf (names.back());
-                                              if (! front.empty() && showsFullMixer (rig.x(), front.front()))
-                                                  full = secondsSince (start);
-                                          }
+                                              for (auto& n : names)
+                                                  for (const auto& w : rig.windowsOf (n))
+                                                      if (full < 0 && showsFullMixer (rig.x(), w))
+                                                          full = secondsSince (start);
                                           return full >= 0;
                                       },
                                       30000, 5);
