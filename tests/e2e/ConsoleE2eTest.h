@@ -90,6 +90,12 @@ protected:
     static int contentWidth (int inputs) { return inputs * 54 + 221; }
     static constexpr int contentHeight = 536;
 
+    // The "About" button at the foot of the settings page of an "arx" device (923 x 506, 30
+    // down), and the centres of the About box's update buttons within its window.
+    static constexpr int aboutButtonX = 923 / 2, aboutButtonY = 30 + 506 - 42 + 11;
+    static constexpr int updateArxX = 345 + 60, updateArxY = 203 + 11;
+    static constexpr int updateGuitarX = 345 + 60, updateGuitarY = 230 + 11;
+
     std::unique_ptr<ConsoleRig> rig;
 };
 

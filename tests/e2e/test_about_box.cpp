@@ -10,11 +10,6 @@ namespace arx::e2e
 {
 namespace
 {
-// The "About" button at the foot of the settings page of an "arx" device (923 x 506, 30 down).
-constexpr int aboutButtonX = 923 / 2, aboutButtonY = 30 + 506 - 42 + 11;
-// Centres of the box's buttons within its window (the content fills it).
-constexpr int updateArxX = 345 + 60, updateArxY = 203 + 11;
-constexpr int updateGuitarX = 345 + 60, updateGuitarY = 230 + 11;
 // The versions' value column: rows 22 pixels apart in the group whose top right is (515, 30).
 constexpr int versionValueX = 515 - 220 + 136, versionValueY = 30 + 20, versionValueWidth = 70;
 

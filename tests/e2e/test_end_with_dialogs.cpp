@@ -14,13 +14,9 @@ namespace
 {
 // Where things are in the content of an "arx" window (13 inputs) with the shipped skin: the
 // page starts 30 pixels down, the input strips' value boxes 462 pixels below it, 54 pixels
-// apart; SETTINGS is the fourth tab; the settings page's "About" button sits at its foot.
+// apart; SETTINGS is the fourth tab.
 constexpr int stripWidth = 54, valueBoxY = 30 + 41 + 421;
 constexpr int settingsTabX = 3 + 3 * 140 + 40, tabY = 15;
-constexpr int aboutButtonX = 923 / 2, aboutButtonY = 30 + 506 - 42 + 11;
-// Within the About box.
-constexpr int updateArxX = 345 + 60, updateArxY = 203 + 11;
-constexpr int updateGuitarX = 345 + 60, updateGuitarY = 230 + 11;
 
 class EndWithADialogE2e : public ConsoleE2eTest
 {

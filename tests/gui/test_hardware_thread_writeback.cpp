@@ -309,16 +309,7 @@ TEST (HardwareThreadWriteBack, ALoadOrAResetAfterATornReadWritesTheReadPartAndRe
     {
         LabDevice lab;
         const auto stored = lab.sim->sessionArea();
-        int blocks = 0;
-        lab.hook.before = [&] (uint32_t code, const uint32_t* in) {
-            if (isSessionBlockRequest (code, in) && ++blocks == c.blocksRead + 1)
-            {
-                sim::SimFaults error;
-                error.errorRetval = 2;
-                error.errorCount = 1;
-                lab.sim->addFault (error);
-            }
-        };
+        lab.failSessionReadAfter (c.blocksRead);
         ConsoleState state (lab.device.get());
         ASSERT_EQ (state.readFromDevice(), 2);
         lab.hook.before = nullptr;
@@ -357,16 +348,7 @@ TEST (HardwareThreadWriteBack, TornImageReadIsNeverWrittenBack)
     // the device's session and zeros and must not replace the stored one.
     LabDevice lab;
     const auto before = lab.sim->sessionArea();
-    int blocks = 0;
-    lab.hook.before = [&] (uint32_t code, const uint32_t* in) {
-        if (isSessionBlockRequest (code, in) && ++blocks == 10)
-        {
-            sim::SimFaults error;
-            error.errorRetval = 2;
-            error.errorCount = 1;
-            lab.sim->addFault (error);
-        }
-    };
+    lab.failSessionReadAfter (9);
     ConsoleState state (lab.device.get());
     EXPECT_NE (state.readFromDevice(), 0);
     lab.hook.before = nullptr;

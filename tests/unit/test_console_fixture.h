@@ -155,6 +155,21 @@ public:
         return sim::SimSessionImage::factory (sim->profile());
     }
 
+    // The session read stops part-way: the device answers `retval` to the block request after
+    // the first `blocksRead`, as a flash that fails there would.
+    void failSessionReadAfter (int blocksRead, uint32_t retval = 2)
+    {
+        hook.before = [this, blocks = 0, blocksRead, retval] (uint32_t code, const uint32_t* in) mutable {
+            if (isSessionBlockRequest (code, in) && ++blocks == blocksRead + 1)
+            {
+                sim::SimFaults error;
+                error.errorRetval = retval;
+                error.errorCount = 1;
+                sim->addFault (error);
+            }
+        };
+    }
+
     RequestHook hook;
     sim::DeviceLab lab;
     sim::InProcessPlatform inProcess { lab };

@@ -124,17 +124,7 @@ TEST (ConsoleStateRead, AHardErrorMidwayKeepsThePartialImageButForbidsTheWriteBa
 {
     test::LabDevice lab;
     ASSERT_NE (lab.device, nullptr);
-    int blocks = 0;
-    lab.hook.before = [&] (uint32_t code, const uint32_t* in)
-    {
-        if (isSessionBlockRequest (code, in) && ++blocks == 20)
-        {
-            sim::SimFaults faults;
-            faults.errorRetval = 5;
-            faults.errorCount = 1;
-            lab.sim->setFaults (faults);
-        }
-    };
+    lab.failSessionReadAfter (19, 5);
 
     ConsoleState state (lab.device.get());
     EXPECT_EQ (state.readFromDevice(), 2);
