@@ -144,8 +144,17 @@ void ConsoleLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int 
         LookAndFeel_V4::drawLinearSlider (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
         return;
     }
-    g.drawImageAt (faderTrack, 10, 0);
-    g.drawImageAt (faderCap, x + 10, juce::roundToInt (sliderPos) - faderCap.getHeight() / 2);
+    drawImageWithinClip (g, faderTrack, 10, 0);
+    drawImageWithinClip (g, faderCap, x + 10, juce::roundToInt (sliderPos) - faderCap.getHeight() / 2);
+}
+
+void ConsoleLookAndFeel::drawImageWithinClip (juce::Graphics& g, const juce::Image& image, int x, int y)
+{
+    const auto area = g.getClipBounds().getIntersection ({ x, y, image.getWidth(), image.getHeight() });
+    if (area.isEmpty())
+        return;
+    g.drawImage (image, area.getX(), area.getY(), area.getWidth(), area.getHeight(),
+                 area.getX() - x, area.getY() - y, area.getWidth(), area.getHeight());
 }
 
 int ConsoleLookAndFeel::getSliderThumbRadius (juce::Slider& slider)

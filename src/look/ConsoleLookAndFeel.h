@@ -28,6 +28,11 @@ public:
 
     // Knob filmstrip frame for a proportional position and the knob's rotary angles, kept
     // inside the strip whatever the angles.
+    // Draws only the part of the image inside the clip. JUCE clips a whole image against the
+    // clip region row by row, which for a tall fader track under a meter's small band cost
+    // more than everything else a repaint does.
+    static void drawImageWithinClip (juce::Graphics&, const juce::Image&, int x, int y);
+
     static int knobFrame (float proportion, float startAngle, float endAngle, int frameCount);
 
     static constexpr int knobFrameHeight = 42;

@@ -124,6 +124,8 @@ void ConsoleContent::selectPage (int bank)
     }
     if (settingsPage != nullptr)
         settingsPage->setVisible (bank < 0);
+    if (poller != nullptr)
+        poller->setDriverInfoEveryPoll (bank < 0);
     if (tabBar != nullptr)
         tabBar->showSelected (tab);
 }

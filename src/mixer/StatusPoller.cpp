@@ -24,7 +24,7 @@ void StatusPoller::get()
         return;
     }
 
-    if (device.readDriverInfo() != 0)
+    if (driverInfoDue() && device.readDriverInfo() != 0)
     {
         juce::Logger::outputDebugString ("failed to get driver info");
         dataValid = false;
@@ -34,6 +34,14 @@ void StatusPoller::get()
     const bool wasValid = dataValid.exchange (true);
     if (takeNews() || ! wasValid)
         content.postCommandMessage (0);
+}
+
+bool StatusPoller::driverInfoDue() noexcept
+{
+    if (! driverInfoEveryPoll && ++pollsSinceDriverInfo < unchangedReportMs / intervalMs)
+        return false;
+    pollsSinceDriverInfo = 0;
+    return true;
 }
 
 bool StatusPoller::takeNews()

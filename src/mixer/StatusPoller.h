@@ -11,7 +11,8 @@ namespace arx
 
 // The console window's status poller: reads meters, clock signal bits and guitar status
 // (pollMeters) and the driver's information, and tells the window content when the values
-// changed. The hardware thread runs it every 100 ms while the window is on the screen; nothing
+// changed. Only the settings page shows the driver's information, so it is read every poll
+// while that page is shown and once a second otherwise. The hardware thread runs it every 100 ms while the window is on the screen; nothing
 // else wakes for it. Unchanged values still reach the content once a second, so that what it
 // checks against the clock (a guitar change settling, the window still being mapped) moves on.
 // Its set operation tells the device that the window became active.
@@ -35,15 +36,21 @@ public:
 
     bool isDataValid() const noexcept { return dataValid.load(); }
 
+    // Message thread: whether the driver's information is read on every poll.
+    void setDriverInfoEveryPoll (bool every) noexcept { driverInfoEveryPoll = every; }
+
 private:
     using Values = std::array<uint32_t, Device::meterReplyWords + Device::driverInfoWords>;
 
     // Whether the values just read differ from those last reported; remembers them.
     bool takeNews();
+    bool driverInfoDue() noexcept;
 
     Device& device;
     juce::Component& content;
     std::atomic<bool> dataValid { false };
+    std::atomic<bool> driverInfoEveryPoll { false };
+    int pollsSinceDriverInfo = unchangedReportMs; // hardware thread only; the first poll reads it
     Values reported {}; // hardware thread only
     juce::uint32 reportedAtMs = 0;
 

@@ -9,6 +9,7 @@ namespace arx::test
 {
 namespace
 {
+constexpr const char* driverInfoKey = "3"; // the lab's count of driver information requests
 
 class CountingContent : public juce::Component
 {
@@ -19,7 +20,12 @@ public:
 
 struct PollerRig : DeviceRig
 {
-    PollerRig() { start(); }
+    // As while the settings page is shown: the driver's information on every poll.
+    PollerRig()
+    {
+        poller.setDriverInfoEveryPoll (true);
+        start();
+    }
     // The thread goes before the poller it may still be running.
     ~PollerRig() { thread.reset(); }
 
@@ -127,6 +133,14 @@ TEST (StatusPoller, TheThreadPollsWhileOnAndTheContentHearsOnlyOfChanges)
         EXPECT_EQ (rig.polls(), before) << "a firmware update has the device to itself";
     }
     ASSERT_TRUE (pumpUntil ([&, resumed = rig.polls()] { return rig.polls() >= resumed + 3; }));
+
+    // The mixer pages do not show the driver's information: read once a second of polls, not
+    // on each.
+    const int pollsBefore = rig.polls(), infoBefore = rig.device().requestCount (driverInfoKey);
+    ASSERT_TRUE (pumpUntil ([&] { return rig.polls() >= pollsBefore + 30; }));
+    const int infoReads = rig.device().requestCount (driverInfoKey) - infoBefore;
+    EXPECT_GE (infoReads, 2);
+    EXPECT_LE (infoReads, 4);
 
     rig.thread->setPolling (false);
     juce::MessageManager::getInstance()->runDispatchLoopUntil (2 * PacedRig::intervalMs);

@@ -3,6 +3,7 @@
 #include "console/ConsoleState.h"
 #include "console/HardwareThread.h"
 #include "device/Device.h"
+#include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 
 namespace arx
@@ -92,7 +93,7 @@ void InputStrip::selectBank (int bank)
 
 void InputStrip::paint (juce::Graphics& g)
 {
-    g.drawImageAt (background, 0, 0);
+    ConsoleLookAndFeel::drawImageWithinClip (g, background, 0, 0);
 }
 
 } // namespace arx

@@ -4,6 +4,7 @@
 #include "console/HardwareThread.h"
 #include "device/HardwareInfo.h"
 #include "device/Device.h"
+#include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 
 namespace arx
@@ -121,7 +122,7 @@ int OutputStripBox::refreshMeters()
 
 void OutputStripBox::paint (juce::Graphics& g)
 {
-    g.drawImageAt (column, 0, 0);
+    ConsoleLookAndFeel::drawImageWithinClip (g, column, 0, 0);
 }
 
 } // namespace arx

@@ -1,6 +1,7 @@
 #include "mixer/strips/PlaybackStripBox.h"
 
 #include "console/HardwareThread.h"
+#include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 
 namespace arx
@@ -30,7 +31,7 @@ void PlaybackStripBox::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::black);
     for (int k = 0; k < getNumStrips() / 2; ++k)
-        g.drawImageAt (column, k * column.getWidth(), 0);
+        ConsoleLookAndFeel::drawImageWithinClip (g, column, k * column.getWidth(), 0);
 }
 
 //==============================================================================
