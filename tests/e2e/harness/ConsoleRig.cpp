@@ -47,6 +47,11 @@ std::string ConsoleRig::buildDir()
     return ARX_E2E_BUILD_DIR;
 }
 
+std::string ConsoleRig::sourceDir()
+{
+    return ARX_E2E_SOURCE_DIR;
+}
+
 ConsoleRig::ConsoleRig (const std::string& rigName) : name (rigName)
 {
     // The device folder holds Unix sockets, whose paths must stay short: keep it under /tmp.
@@ -287,15 +292,45 @@ WindowInfo ConsoleRig::settledAt (const WindowInfo& window, int x, int y, int ti
 
 bool ConsoleRig::startTray()
 {
-    tray = std::make_unique<TrayHost> (XServer::displayName());
-    return tray->isServing();
+    if (probe->selectionOwner ("_NET_SYSTEM_TRAY_S0") != 0)
+        return false;
+    tray = std::make_unique<E2eProcess>();
+    std::string error;
+    const std::vector<std::string> argv { "/usr/bin/trayer", "--edge", "bottom", "--align", "left", "--widthtype",
+                                          "request", "--height", "24", "--SetDockType", "false", "--expand", "false" };
+    if (! tray->start (argv, { { "DISPLAY", XServer::displayName() } }, logs + "/trayer.out", logs + "/trayer.err", error))
+        return false;
+    return waitUntil ([this] { return probe->selectionOwner ("_NET_SYSTEM_TRAY_S0") != 0 || ! tray->isRunning(); }, 10000)
+           && tray->isRunning();
+}
+
+void ConsoleRig::stopTray()
+{
+    if (tray != nullptr)
+        tray->stop (3000);
+    tray.reset();
+}
+
+bool ConsoleRig::waitForTrayIcon (WindowInfo& icon, int timeoutMs)
+{
+    // The icon's window sits in the tray's own windows, a few levels down.
+    return waitUntil (
+        [&] {
+            const auto found = probe->findWindows ("tray icon", true, 8);
+            if (found.size() != 1 || found[0].width <= 1)
+                return false;
+            icon = found[0];
+            return true;
+        },
+        timeoutMs);
 }
 
 bool ConsoleRig::chooseFromTrayMenu (int downs)
 {
-    int x = 0, y = 0;
-    if (tray == nullptr || ! waitUntil ([&] { return tray->iconCentre (0, x, y); }, 10000))
+    WindowInfo icon;
+    if (tray == nullptr || ! waitForTrayIcon (icon))
         return false;
+    const int x = icon.x + icon.width / 2, y = icon.y + icon.height / 2;
     // A menu chosen from a moment ago may still be on its way out.
     const auto menuShown = [this] { return ! probe->findWindows ("menu").empty(); };
     if (! waitUntil ([&] { return ! menuShown(); }, 5000))
@@ -308,7 +343,7 @@ bool ConsoleRig::chooseFromTrayMenu (int downs)
         return false;
 
     // The menu itself takes no keys: they reach it through the icon, whose menu is modal.
-    std::vector<std::string> keys { "key", "--window", std::to_string (tray->iconWindow (0)) };
+    std::vector<std::string> keys { "key", "--window", std::to_string (icon.id) };
     for (int i = 0; i < downs; ++i)
         keys.push_back ("Down");
     keys.push_back ("Return");

@@ -5,7 +5,6 @@
 // Everything it starts is stopped when it goes, also when the test fails half-way.
 
 #include "e2e/harness/E2eProcess.h"
-#include "e2e/harness/TrayHost.h"
 #include "e2e/harness/XProbe.h"
 
 #include <juce_core/juce_core.h>
@@ -92,10 +91,14 @@ public:
     // Polls `condition` every `stepMs` until it holds or `timeoutMs` pass.
     static bool waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
 
-    // A system tray on the display for the consoles started from now on; false when another
-    // program holds the tray already.
+    // A system tray on the display (Debian's trayer, an XEmbed tray at the screen's foot); false
+    // when it did not take the tray selection, or another program holds it already.
     bool startTray();
-    // Right-clicks the first icon in the tray and picks the menu item `downs` presses of the
+    // Ends the tray as a crash or a restart of the panel would.
+    void stopTray();
+    // The console's icon once it is docked in the tray and shown.
+    bool waitForTrayIcon (WindowInfo& icon, int timeoutMs = 10000);
+    // Right-clicks the console's icon in the tray and picks the menu item `downs` presses of the
     // Down key from the top, as a user with the keyboard would. False when the icon or its
     // menu did not show up.
     bool chooseFromTrayMenu (int downs);
@@ -115,6 +118,7 @@ public:
 
     static std::string binDir();
     static std::string buildDir();
+    static std::string sourceDir();
 
 private:
     Environment consoleEnvironment() const;
@@ -124,7 +128,7 @@ private:
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
-    std::unique_ptr<TrayHost> tray;
+    std::unique_ptr<E2eProcess> tray;
     bool shotTaken = false;
 };
 
