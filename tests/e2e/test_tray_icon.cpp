@@ -1,5 +1,5 @@
 // The console's tray icon as Linux desktops show it: docked in a real XEmbed tray (Debian's
-// trayer).
+// trayer), or as a StatusNotifierItem read by a watcher and host on a private session bus.
 
 #include "e2e/ConsoleE2eTest.h"
 
@@ -79,6 +79,58 @@ TEST_F (TrayIconE2eTest, DocksAtTheTraysSizeShowsItsArtworkDocksAgainAfterTheTra
     const auto written = rig->dump ("Blank-1");
     EXPECT_TRUE ((bool) written.flash ("sessionCrcValid")) << "Exit must write the changed session back";
     EXPECT_EQ ((int) written.flash ("lockValue"), 0);
+}
+
+TEST_F (TrayIconE2eTest, AStatusNotifierHostReadsTheItemAndItsMenuAndItsExitEndsTheProgram)
+{
+    ASSERT_TRUE (rig->startTray());
+    ASSERT_TRUE (rig->startSessionBus());
+    ASSERT_TRUE (rig->startNotifierHost ({ "--click", "Exit" }));
+    const auto name = plugged ("arx", "Tray_1");
+    ASSERT_TRUE (rig->labCommand ({ "plug", "--profile", "arx", "--name", "Blank-1", "--blank-session" }).exitCode == 0);
+    const int c = launch();
+
+    const auto item = rig->notifierReport (1);
+    ASSERT_TRUE (item.isObject()) << "no item registered: " << rig->consoleLog (c);
+    EXPECT_EQ (item["id"].toString(), "vantrel-arx-console");
+    EXPECT_EQ (item["title"].toString(), "Vantrel ARX Console");
+    EXPECT_EQ (item["tooltip"].toString(), "Vantrel ARX Console");
+    EXPECT_EQ (item["status"].toString(), "Active");
+    ASSERT_TRUE (item["icons"].isArray());
+    EXPECT_EQ (item["icons"][0][0].toString(), "16");
+    EXPECT_EQ (item["icons"][0][2].toString(), "1024");
+    EXPECT_GT ((int) item["opaquePixels"], 100);
+    const auto menu = juce::JSON::toString (item["menu"], true);
+    EXPECT_EQ (menu, juce::JSON::toString (juce::JSON::parse (R"(["Tray_1", "Blank-1", "-", "Show all windows",
+        "Hide all windows", "Cascade all windows", "Exit"])"), true));
+
+    // Never both: the XEmbed tray stays empty while the item is shown.
+    WindowInfo icon;
+    EXPECT_FALSE (rig->waitForTrayIcon (icon, 1000));
+
+    ASSERT_TRUE (rig->console (c).waitForExit (30000)) << "Exit from the item's menu must end the program";
+    EXPECT_EQ (rig->console (c).exitCode(), 0);
+    EXPECT_TRUE ((bool) rig->dump ("Blank-1").flash ("sessionCrcValid")) << "Exit must write the changed session back";
+}
+
+TEST_F (TrayIconE2eTest, AWatcherThatGoesAwayHandsTheIconToTheXEmbedTray)
+{
+    ASSERT_TRUE (rig->startTray());
+    ASSERT_TRUE (rig->startSessionBus());
+    ASSERT_TRUE (rig->startNotifierHost());
+    const int c = launch();
+    ASSERT_TRUE (rig->notifierReport (1).isObject()) << rig->consoleLog (c);
+    WindowInfo icon;
+    EXPECT_FALSE (rig->waitForTrayIcon (icon, 1000));
+
+    rig->stopNotifierHost();
+    ASSERT_TRUE (rig->waitForTrayIcon (icon)) << rig->consoleLog (c);
+    EXPECT_GE (icon.width, 16);
+
+    // A watcher that comes back takes the icon again.
+    ASSERT_TRUE (rig->startNotifierHost());
+    ASSERT_TRUE (rig->notifierReport (1).isObject()) << rig->consoleLog (c);
+    EXPECT_TRUE (ConsoleRig::waitUntil ([&] { return rig->x().findWindows ("tray icon", true, 8).empty(); }, 10000));
 }
 
 } // namespace

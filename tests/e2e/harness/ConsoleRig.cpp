@@ -82,6 +82,8 @@ ConsoleRig::~ConsoleRig()
     for (auto& c : consoles)
         c->stop (3000);
     tray.reset();
+    notifierHost.reset();
+    sessionBus.reset();
     if (lab != nullptr)
         lab->stop (3000);
     probe.reset();
@@ -175,7 +177,9 @@ Environment ConsoleRig::consoleEnvironment() const
              // The single-instance lock lives there: a console running elsewhere on this
              // machine must not count as a second instance of ours.
              { "XDG_RUNTIME_DIR", runtime },
-             { "ARX_LOG", "1" } };
+             { "ARX_LOG", "1" },
+             // No session bus of the machine's: only the one a test starts.
+             { "DBUS_SESSION_BUS_ADDRESS", busAddress } };
 }
 
 int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>& args)
@@ -348,6 +352,57 @@ bool ConsoleRig::chooseFromTrayMenu (int downs)
         keys.push_back ("Down");
     keys.push_back ("Return");
     return xdotool (keys).exitCode == 0;
+}
+
+bool ConsoleRig::startSessionBus()
+{
+    const auto socket = work + "/bus";
+    sessionBus = std::make_unique<E2eProcess>();
+    std::string error;
+    if (! sessionBus->start ({ "/usr/bin/dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket }, {},
+                             logs + "/dbus.out", logs + "/dbus.err", error))
+        return false;
+    busAddress = "unix:path=" + socket;
+    return waitUntil ([&] { return juce::File (socket).exists() || ! sessionBus->isRunning(); }, 10000)
+           && sessionBus->isRunning();
+}
+
+bool ConsoleRig::startNotifierHost (const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv { "/usr/bin/python3", sourceDir() + "/tests/e2e/notifier_host.py" };
+    argv.insert (argv.end(), args.begin(), args.end());
+    notifierHost = std::make_unique<E2eProcess>();
+    std::string error;
+    const auto prefix = logs + "/notifier" + std::to_string (++notifierRuns);
+    juce::File (prefix + ".out").deleteFile();
+    if (! notifierHost->start (argv, { { "DBUS_SESSION_BUS_ADDRESS", busAddress } }, prefix + ".out", prefix + ".err", error))
+        return false;
+    return notifierReport (0).isObject();
+}
+
+void ConsoleRig::stopNotifierHost()
+{
+    if (notifierHost != nullptr)
+        notifierHost->stop (3000);
+    notifierHost.reset();
+}
+
+juce::var ConsoleRig::notifierReport (int index, int timeoutMs)
+{
+    const juce::File out (logs + "/notifier" + std::to_string (notifierRuns) + ".out");
+    juce::var found;
+    waitUntil (
+        [&] {
+            juce::StringArray lines;
+            lines.addLines (out.loadFileAsString());
+            lines.removeEmptyStrings();
+            if (lines.size() <= index)
+                return false;
+            found = juce::JSON::parse (lines[index]);
+            return true;
+        },
+        timeoutMs);
+    return found;
 }
 
 CommandResult ConsoleRig::xdotool (const std::vector<std::string>& args)

@@ -103,6 +103,16 @@ public:
     // menu did not show up.
     bool chooseFromTrayMenu (int downs);
 
+    // A private session bus (dbus-daemon) for the consoles started from now on; without it they
+    // have none.
+    bool startSessionBus();
+    // A status notifier watcher and host on that bus (tests/e2e/notifier_host.py with `args`);
+    // it prints one JSON line when it is up and one for each item it has read.
+    bool startNotifierHost (const std::vector<std::string>& args = {});
+    void stopNotifierHost();
+    // The host's n-th JSON line once printed; an empty var after `timeoutMs`.
+    juce::var notifierReport (int index, int timeoutMs = 15000);
+
     // xdotool with this rig's display, e.g. {"windowunmap", "1234"}.
     CommandResult xdotool (const std::vector<std::string>& args);
     // Saves the whole screen under build/e2e-screenshots/<name>.png; the rig takes one when it
@@ -128,7 +138,9 @@ private:
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
-    std::unique_ptr<E2eProcess> tray;
+    std::unique_ptr<E2eProcess> tray, sessionBus, notifierHost;
+    std::string busAddress;
+    int notifierRuns = 0;
     bool shotTaken = false;
 };
 
