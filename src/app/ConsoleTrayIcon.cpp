@@ -15,8 +15,7 @@ bool ConsoleTrayIcon::isSystemTrayAvailable()
 
 ConsoleTrayIcon::ConsoleTrayIcon (DeviceList& devices, Host& appHost) : deviceList (devices), host (appHost)
 {
-    setIconImage (ConsoleSkin::loadImage (SkinImage::trayIcon), {});
-    setIconTooltip (tooltip());
+    icon = platform::desktop::TrayIcon::create (ConsoleSkin::loadImage (SkinImage::trayIcon), tooltip(), *this);
 }
 
 ConsoleTrayIcon::~ConsoleTrayIcon() = default;
@@ -77,26 +76,18 @@ void ConsoleTrayIcon::performChoice (int choice, const juce::ReferenceCountedArr
     }
 }
 
-void ConsoleTrayIcon::mouseDown (const juce::MouseEvent& e)
+void ConsoleTrayIcon::trayIconActivated()
 {
-    // Both buttons down counts as a left click.
-    if (e.mods.isLeftButtonDown())
-        host.showAllWindows();
-    else if (e.mods.isRightButtonDown())
-        showMenu();
+    host.showAllWindows();
 }
 
-void ConsoleTrayIcon::showMenu()
+platform::desktop::TrayIcon::Menu ConsoleTrayIcon::trayIconMenu()
 {
     const auto devices = listDevices (deviceList);
-    juce::PopupMenu menu;
-    fillMenu (menu, devices);
-
-    juce::Component::SafePointer<ConsoleTrayIcon> safeThis (this);
-    menu.showMenuAsync (juce::PopupMenu::Options().withMousePosition(), [safeThis, devices] (int choice) {
-        if (safeThis != nullptr)
-            performChoice (choice, devices, safeThis->host);
-    });
+    platform::desktop::TrayIcon::Menu menu;
+    fillMenu (menu.items, devices);
+    menu.choose = [this, devices] (int choice) { performChoice (choice, devices, host); };
+    return menu;
 }
 
 } // namespace arx

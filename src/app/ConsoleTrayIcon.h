@@ -2,11 +2,13 @@
 
 // The icon in the system tray: a left click brings every console window to the front, a right
 // click offers the devices, the window commands and "Exit". The icon does no window work
-// itself: it posts the application's messages, which run after the menu has closed.
+// itself: it posts the application's messages, which run after the menu has closed. How the
+// desktop shows it is the platform's (platform/TrayIcon.h).
 //
 // Threads: message thread only.
 
 #include "device/Device.h"
+#include "platform/TrayIcon.h"
 
 #include <juce_gui_extra/juce_gui_extra.h>
 
@@ -15,7 +17,7 @@ namespace arx
 
 class DeviceList;
 
-class ConsoleTrayIcon : public juce::SystemTrayIconComponent
+class ConsoleTrayIcon : private platform::desktop::TrayIcon::Client
 {
 public:
     enum MenuId
@@ -55,13 +57,13 @@ public:
     // Carries out a menu choice (0: dismissed) against the devices the menu was built from.
     static void performChoice (int choice, const juce::ReferenceCountedArray<Device>& devices, Host& host);
 
-    void mouseDown (const juce::MouseEvent&) override;
-
 private:
-    void showMenu();
+    void trayIconActivated() override;
+    platform::desktop::TrayIcon::Menu trayIconMenu() override;
 
     DeviceList& deviceList;
     Host& host;
+    std::unique_ptr<platform::desktop::TrayIcon> icon;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleTrayIcon)
 };

@@ -8,7 +8,8 @@
 namespace arx::platform::desktop
 {
 
-// Whether the shell can take a tray icon: the taskbar's notification area (Shell_TrayWnd) exists.
+// Whether the shell can take a tray icon: the taskbar's notification area (Shell_TrayWnd) exists;
+// on Linux, whether there is a display (the icon shows once a tray or a status notifier watcher takes it).
 bool isSystemTrayAvailable();
 
 // Whether the peer's window is on the screen: visible and not minimised (IsWindowVisible and not

@@ -6,23 +6,13 @@
 namespace arx::platform::desktop
 {
 
-// A tray is a window that owns the screen's _NET_SYSTEM_TRAY_Sn selection.
+// The icon waits for its tray: a status notifier watcher on the session bus or an XEmbed tray
+// (the owner of _NET_SYSTEM_TRAY_Sn) may come after the program, or come back after a restart.
 bool isSystemTrayAvailable()
 {
-    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
-        return false;
-
     auto* windowSystem = juce::XWindowSystem::getInstance();
-    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-    if (display == nullptr)
-        return false;
-
-    auto* x11 = juce::X11Symbols::getInstance();
-    const juce::XWindowSystemUtilities::ScopedXLock xLock;
-    auto* screen = x11->xDefaultScreenOfDisplay (display);
-    const auto selectionName = "_NET_SYSTEM_TRAY_S" + juce::String (x11->xScreenNumberOfScreen (screen));
-    const auto selection = x11->xInternAtom (display, selectionName.toRawUTF8(), True);
-    return selection != None && x11->xGetSelectionOwner (display, selection) != None;
+    return windowSystem != nullptr && windowSystem->getDisplay() != nullptr
+           && juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
 }
 
 // JUCE ignores UnmapNotify, so ask the server whether the window is still viewable. One question

@@ -47,6 +47,11 @@ std::string ConsoleRig::buildDir()
     return ARX_E2E_BUILD_DIR;
 }
 
+std::string ConsoleRig::sourceDir()
+{
+    return ARX_E2E_SOURCE_DIR;
+}
+
 ConsoleRig::ConsoleRig (const std::string& rigName) : name (rigName)
 {
     // The device folder holds Unix sockets, whose paths must stay short: keep it under /tmp.
@@ -77,6 +82,8 @@ ConsoleRig::~ConsoleRig()
     for (auto& c : consoles)
         c->stop (3000);
     tray.reset();
+    notifierHost.reset();
+    sessionBus.reset();
     if (lab != nullptr)
         lab->stop (3000);
     probe.reset();
@@ -170,7 +177,9 @@ Environment ConsoleRig::consoleEnvironment() const
              // The single-instance lock lives there: a console running elsewhere on this
              // machine must not count as a second instance of ours.
              { "XDG_RUNTIME_DIR", runtime },
-             { "ARX_LOG", "1" } };
+             { "ARX_LOG", "1" },
+             // No session bus of the machine's: only the one a test starts.
+             { "DBUS_SESSION_BUS_ADDRESS", busAddress } };
 }
 
 int ConsoleRig::startConsole (std::string& error, const std::vector<std::string>& args)
@@ -287,15 +296,45 @@ WindowInfo ConsoleRig::settledAt (const WindowInfo& window, int x, int y, int ti
 
 bool ConsoleRig::startTray()
 {
-    tray = std::make_unique<TrayHost> (XServer::displayName());
-    return tray->isServing();
+    if (probe->selectionOwner ("_NET_SYSTEM_TRAY_S0") != 0)
+        return false;
+    tray = std::make_unique<E2eProcess>();
+    std::string error;
+    const std::vector<std::string> argv { "/usr/bin/trayer", "--edge", "bottom", "--align", "left", "--widthtype",
+                                          "request", "--height", "24", "--SetDockType", "false", "--expand", "false" };
+    if (! tray->start (argv, { { "DISPLAY", XServer::displayName() } }, logs + "/trayer.out", logs + "/trayer.err", error))
+        return false;
+    return waitUntil ([this] { return probe->selectionOwner ("_NET_SYSTEM_TRAY_S0") != 0 || ! tray->isRunning(); }, 10000)
+           && tray->isRunning();
+}
+
+void ConsoleRig::stopTray()
+{
+    if (tray != nullptr)
+        tray->stop (3000);
+    tray.reset();
+}
+
+bool ConsoleRig::waitForTrayIcon (WindowInfo& icon, int timeoutMs)
+{
+    // The icon's window sits in the tray's own windows, a few levels down.
+    return waitUntil (
+        [&] {
+            const auto found = probe->findWindows ("tray icon", true, 8);
+            if (found.size() != 1 || found[0].width <= 1)
+                return false;
+            icon = found[0];
+            return true;
+        },
+        timeoutMs);
 }
 
 bool ConsoleRig::chooseFromTrayMenu (int downs)
 {
-    int x = 0, y = 0;
-    if (tray == nullptr || ! waitUntil ([&] { return tray->iconCentre (0, x, y); }, 10000))
+    WindowInfo icon;
+    if (tray == nullptr || ! waitForTrayIcon (icon))
         return false;
+    const int x = icon.x + icon.width / 2, y = icon.y + icon.height / 2;
     // A menu chosen from a moment ago may still be on its way out.
     const auto menuShown = [this] { return ! probe->findWindows ("menu").empty(); };
     if (! waitUntil ([&] { return ! menuShown(); }, 5000))
@@ -308,11 +347,62 @@ bool ConsoleRig::chooseFromTrayMenu (int downs)
         return false;
 
     // The menu itself takes no keys: they reach it through the icon, whose menu is modal.
-    std::vector<std::string> keys { "key", "--window", std::to_string (tray->iconWindow (0)) };
+    std::vector<std::string> keys { "key", "--window", std::to_string (icon.id) };
     for (int i = 0; i < downs; ++i)
         keys.push_back ("Down");
     keys.push_back ("Return");
     return xdotool (keys).exitCode == 0;
+}
+
+bool ConsoleRig::startSessionBus()
+{
+    const auto socket = work + "/bus";
+    sessionBus = std::make_unique<E2eProcess>();
+    std::string error;
+    if (! sessionBus->start ({ "/usr/bin/dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket }, {},
+                             logs + "/dbus.out", logs + "/dbus.err", error))
+        return false;
+    busAddress = "unix:path=" + socket;
+    return waitUntil ([&] { return juce::File (socket).exists() || ! sessionBus->isRunning(); }, 10000)
+           && sessionBus->isRunning();
+}
+
+bool ConsoleRig::startNotifierHost (const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv { "/usr/bin/python3", sourceDir() + "/tests/e2e/notifier_host.py" };
+    argv.insert (argv.end(), args.begin(), args.end());
+    notifierHost = std::make_unique<E2eProcess>();
+    std::string error;
+    const auto prefix = logs + "/notifier" + std::to_string (++notifierRuns);
+    juce::File (prefix + ".out").deleteFile();
+    if (! notifierHost->start (argv, { { "DBUS_SESSION_BUS_ADDRESS", busAddress } }, prefix + ".out", prefix + ".err", error))
+        return false;
+    return notifierReport (0).isObject();
+}
+
+void ConsoleRig::stopNotifierHost()
+{
+    if (notifierHost != nullptr)
+        notifierHost->stop (3000);
+    notifierHost.reset();
+}
+
+juce::var ConsoleRig::notifierReport (int index, int timeoutMs)
+{
+    const juce::File out (logs + "/notifier" + std::to_string (notifierRuns) + ".out");
+    juce::var found;
+    waitUntil (
+        [&] {
+            juce::StringArray lines;
+            lines.addLines (out.loadFileAsString());
+            lines.removeEmptyStrings();
+            if (lines.size() <= index)
+                return false;
+            found = juce::JSON::parse (lines[index]);
+            return true;
+        },
+        timeoutMs);
+    return found;
 }
 
 CommandResult ConsoleRig::xdotool (const std::vector<std::string>& args)

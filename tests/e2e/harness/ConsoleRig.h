@@ -5,7 +5,6 @@
 // Everything it starts is stopped when it goes, also when the test fails half-way.
 
 #include "e2e/harness/E2eProcess.h"
-#include "e2e/harness/TrayHost.h"
 #include "e2e/harness/XProbe.h"
 
 #include <juce_core/juce_core.h>
@@ -92,13 +91,27 @@ public:
     // Polls `condition` every `stepMs` until it holds or `timeoutMs` pass.
     static bool waitUntil (const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
 
-    // A system tray on the display for the consoles started from now on; false when another
-    // program holds the tray already.
+    // A system tray on the display (Debian's trayer, an XEmbed tray at the screen's foot); false
+    // when it did not take the tray selection, or another program holds it already.
     bool startTray();
-    // Right-clicks the first icon in the tray and picks the menu item `downs` presses of the
+    // Ends the tray as a crash or a restart of the panel would.
+    void stopTray();
+    // The console's icon once it is docked in the tray and shown.
+    bool waitForTrayIcon (WindowInfo& icon, int timeoutMs = 10000);
+    // Right-clicks the console's icon in the tray and picks the menu item `downs` presses of the
     // Down key from the top, as a user with the keyboard would. False when the icon or its
     // menu did not show up.
     bool chooseFromTrayMenu (int downs);
+
+    // A private session bus (dbus-daemon) for the consoles started from now on; without it they
+    // have none.
+    bool startSessionBus();
+    // A status notifier watcher and host on that bus (tests/e2e/notifier_host.py with `args`);
+    // it prints one JSON line when it is up and one for each item it has read.
+    bool startNotifierHost (const std::vector<std::string>& args = {});
+    void stopNotifierHost();
+    // The host's n-th JSON line once printed; an empty var after `timeoutMs`.
+    juce::var notifierReport (int index, int timeoutMs = 15000);
 
     // xdotool with this rig's display, e.g. {"windowunmap", "1234"}.
     CommandResult xdotool (const std::vector<std::string>& args);
@@ -115,6 +128,7 @@ public:
 
     static std::string binDir();
     static std::string buildDir();
+    static std::string sourceDir();
 
 private:
     Environment consoleEnvironment() const;
@@ -124,7 +138,9 @@ private:
     std::unique_ptr<E2eProcess> lab;
     std::vector<std::unique_ptr<E2eProcess>> consoles;
     std::unique_ptr<XProbe> probe;
-    std::unique_ptr<TrayHost> tray;
+    std::unique_ptr<E2eProcess> tray, sessionBus, notifierHost;
+    std::string busAddress;
+    int notifierRuns = 0;
     bool shotTaken = false;
 };
 

@@ -136,24 +136,32 @@ void XProbe::collect (unsigned long parent, const std::string& title, bool viewa
             if (describe (children[i], info) && (info.viewable || ! viewableOnly))
                 out.push_back (info);
         }
-        else if (depth < 2)
+        else if (depth > 0)
         {
             // A window manager, if there is one, puts the client one or two levels down.
-            collect (children[i], title, viewableOnly, out, depth + 1);
+            collect (children[i], title, viewableOnly, out, depth - 1);
         }
     }
     if (children != nullptr)
         XFree (children);
 }
 
-std::vector<WindowInfo> XProbe::findWindows (const std::string& title, bool viewableOnly)
+std::vector<WindowInfo> XProbe::findWindows (const std::string& title, bool viewableOnly, int depth)
 {
     std::vector<WindowInfo> out;
     if (display == nullptr)
         return out;
     XSync (asDisplay (display), False);
-    collect (DefaultRootWindow (asDisplay (display)), title, viewableOnly, out, 0);
+    collect (DefaultRootWindow (asDisplay (display)), title, viewableOnly, out, depth);
     return out;
+}
+
+unsigned long XProbe::selectionOwner (const std::string& selection)
+{
+    if (display == nullptr)
+        return 0;
+    auto* d = asDisplay (display);
+    return XGetSelectionOwner (d, XInternAtom (d, selection.c_str(), False));
 }
 
 bool XProbe::requestClose (unsigned long window)

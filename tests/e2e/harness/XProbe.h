@@ -37,8 +37,11 @@ public:
     // The colour the screen shows at (x, y) as 0xRRGGBB (on a 24-bit screen); -1 when there is none.
     long pixel (int x, int y);
 
-    // Windows whose title is exactly `title`; with `viewableOnly`, mapped ones only.
-    std::vector<WindowInfo> findWindows (const std::string& title, bool viewableOnly = true);
+    // Windows whose title is exactly `title`; with `viewableOnly`, mapped ones only. Top-level
+    // windows and up to two levels below them (a window manager's frames); `depth` goes deeper.
+    std::vector<WindowInfo> findWindows (const std::string& title, bool viewableOnly = true, int depth = 2);
+    // The window that owns the selection named `selection`; 0 when none does.
+    unsigned long selectionOwner (const std::string& selection);
     bool describe (unsigned long window, WindowInfo& info);
 
     // The close request a window manager sends when the user clicks the close button.
