@@ -1,6 +1,7 @@
 #include "look/ConsoleLookAndFeel.h"
 
 #include "look/ConsoleSkin.h"
+#include "look/ConsoleZoom.h"
 
 #include <cmath>
 
@@ -214,6 +215,20 @@ void ConsoleLookAndFeel::drawGroupComponentOutline (juce::Graphics& g, int width
     g.setColour (grey (0.7f));
     g.setFont (font);
     g.drawText (text, juce::roundToInt (x + textX), 0, juce::roundToInt (textW), 14, juce::Justification::centred, true);
+}
+
+juce::AlertWindow* ConsoleLookAndFeel::createAlertWindow (const juce::String& title, const juce::String& message,
+                                                          const juce::String& button1, const juce::String& button2,
+                                                          const juce::String& button3, juce::MessageBoxIconType iconType,
+                                                          int numButtons, juce::Component* associatedComponent)
+{
+    // At 100% it stays where it always stood, over the middle of the screen.
+    if (associatedComponent == nullptr)
+        if (auto* zoomed = ConsoleZoom::zoomedContent (juce::TopLevelWindow::getActiveTopLevelWindow()))
+            if (ConsoleZoom::scaleOf (zoomed) != 1.0f)
+                associatedComponent = zoomed;
+    return LookAndFeel_V4::createAlertWindow (title, message, button1, button2, button3, iconType, numButtons,
+                                              associatedComponent);
 }
 
 } // namespace arx

@@ -47,6 +47,11 @@ public:
     juce::Label* createSliderTextBox (juce::Slider&) override;
     void drawGroupComponentOutline (juce::Graphics&, int width, int height, const juce::String& text,
                                     const juce::Justification&, juce::GroupComponent&) override;
+    // A message box that names no window follows the zoom of the active console window.
+    juce::AlertWindow* createAlertWindow (const juce::String& title, const juce::String& message,
+                                          const juce::String& button1, const juce::String& button2,
+                                          const juce::String& button3, juce::MessageBoxIconType iconType,
+                                          int numButtons, juce::Component* associatedComponent) override;
 
 private:
     juce::Image faderCap, faderTrack, knobStrip;
