@@ -47,9 +47,9 @@ ConsoleLookAndFeel::ConsoleLookAndFeel()
     setColour (juce::PopupMenu::highlightedBackgroundColourId, Colours::white);
     setColour (juce::PopupMenu::highlightedTextColourId, background);
 
-    faderCap = ConsoleSkin::loadImage (SkinImage::faderCap);
-    faderTrack = ConsoleSkin::loadImage (SkinImage::faderTrack);
-    knobStrip = ConsoleSkin::loadImage (SkinImage::knobFilmstrip);
+    faderCap = SkinArt (SkinImage::faderCap);
+    faderTrack = SkinArt (SkinImage::faderTrack);
+    knobStrip = SkinArt (SkinImage::knobFilmstrip);
 }
 
 ConsoleLookAndFeel::~ConsoleLookAndFeel() = default;
@@ -145,8 +145,8 @@ void ConsoleLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int 
         LookAndFeel_V4::drawLinearSlider (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
         return;
     }
-    g.drawImageAt (faderTrack, 10, 0);
-    g.drawImageAt (faderCap, x + 10, juce::roundToInt (sliderPos) - faderCap.getHeight() / 2);
+    faderTrack.drawAt (g, 10, 0);
+    faderCap.drawAt (g, x + 10, juce::roundToInt (sliderPos) - faderCap.getHeight() / 2);
 }
 
 int ConsoleLookAndFeel::getSliderThumbRadius (juce::Slider& slider)
@@ -165,7 +165,7 @@ void ConsoleLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int,
         return;
     const int frame = knobFrame (sliderPosProportional, rotaryStartAngle, rotaryEndAngle, frames);
     const int w = knobStrip.getWidth();
-    g.drawImage (knobStrip, x + 1, y, w, knobFrameHeight, 0, frame * knobFrameHeight, w, knobFrameHeight);
+    knobStrip.draw (g, { x + 1, y, w, knobFrameHeight }, { 0, frame * knobFrameHeight, w, knobFrameHeight });
 }
 
 juce::Label* ConsoleLookAndFeel::createSliderTextBox (juce::Slider& slider)

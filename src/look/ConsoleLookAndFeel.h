@@ -6,6 +6,8 @@
 //
 // Threads: message thread only, like all drawing.
 
+#include "look/SkinArt.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace arx
@@ -54,7 +56,7 @@ public:
                                           int numButtons, juce::Component* associatedComponent) override;
 
 private:
-    juce::Image faderCap, faderTrack, knobStrip;
+    SkinArt faderCap, faderTrack, knobStrip;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleLookAndFeel)
 };

@@ -1,5 +1,6 @@
 // The window's zoom against a separate device lab, through X: the keys, the size on the screen,
-// a click and a typed level at the zoomed place, the zoom kept over a restart.
+// a click and a typed level at the zoomed place, the zoom kept over a restart, and what the
+// zoomed window shows next to the same window at 100%.
 
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
@@ -97,6 +98,76 @@ TEST_F (ConsoleZoomE2e, KeysZoomTheWindowAClickAtTheZoomedPlaceTypesALevelAndThe
 
     press ("ctrl+0");
     EXPECT_TRUE (sizedAt (100)) << window.width << " x " << window.height;
+}
+
+// Mean brightness of square blocks of `block` pixels of an RGB image `w` wide.
+std::vector<double> blockMeans (const std::string& rgb, int w, int h, int block)
+{
+    std::vector<double> means;
+    for (int by = 0; by + block <= h; by += block)
+        for (int bx = 0; bx + block <= w; bx += block)
+        {
+            double sum = 0;
+            for (int y = by; y < by + block; ++y)
+                for (int x = bx; x < bx + block; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        sum += (unsigned char) rgb[(size_t) (3 * (y * w + x) + c)];
+            means.push_back (sum / (3.0 * block * block));
+        }
+    return means;
+}
+
+// The steepest step in brightness between two neighbouring pixels of a column, over a region.
+int steepestStep (const std::string& rgb, int w, int x0, int y0, int rw, int rh)
+{
+    int steepest = 0;
+    const auto lum = [&] (int x, int y) {
+        const auto* p = reinterpret_cast<const unsigned char*> (rgb.data()) + 3 * (y * w + x);
+        return (p[0] + p[1] + p[2]) / 3;
+    };
+    for (int x = x0; x < x0 + rw; ++x)
+        for (int y = y0; y + 1 < y0 + rh; ++y)
+            steepest = std::max (steepest, std::abs (lum (x, y + 1) - lum (x, y)));
+    return steepest;
+}
+
+TEST_F (ConsoleZoomE2e, TheWindowAt200PercentShowsWhatItShowsAt100OnlySharper)
+{
+    open();
+    ASSERT_TRUE (sizedAt (100));
+    // Meters held still, so that both shots show the same levels.
+    ASSERT_TRUE (rig->fault (name, { "--silent-meters", "on" }));
+    const auto small = settledShot (width100, height100);
+    ASSERT_FALSE (small.empty());
+
+    press ("ctrl+equal");
+    press ("ctrl+equal");
+    press ("ctrl+equal");
+    press ("ctrl+equal");
+    ASSERT_TRUE (sizedAt (200)) << window.width << " x " << window.height;
+    const auto large = settledShot (2 * width100, 2 * height100);
+    ASSERT_FALSE (large.empty());
+    rig->screenshot();
+
+    // Structure: blocks of 8 x 8 pixels at 100% against the same blocks at 200% (16 x 16).
+    const auto a = blockMeans (small, width100, height100, 8);
+    const auto b = blockMeans (large, 2 * width100, 2 * height100, 16);
+    ASSERT_EQ (a.size(), b.size());
+    double total = 0, worst = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        total += std::abs (a[i] - b[i]);
+        worst = std::max (worst, std::abs (a[i] - b[i]));
+    }
+    EXPECT_LT (total / (double) a.size(), 4.0) << "the zoomed window does not show the same picture";
+    EXPECT_LT (worst, 48.0) << "a part of the zoomed window differs from the same part at 100%";
+
+    // Sharpness: input 1's fader (its cap and track) has edges at least as steep at 200% as at
+    // 100%; a bitmap scaled up would spread each edge over two pixels.
+    const int faderX = 12 + 10, faderY = 30 + 41 + 192;
+    const int steep100 = steepestStep (small, width100, faderX, faderY, 26, 212);
+    const int steep200 = steepestStep (large, 2 * width100, 2 * faderX, 2 * faderY, 52, 424);
+    EXPECT_GE (steep200 * 10, steep100 * 9) << "fader edges: " << steep200 << " at 200% against " << steep100 << " at 100%";
 }
 
 } // namespace

@@ -92,7 +92,7 @@ void InputStrip::selectBank (int bank)
 
 void InputStrip::paint (juce::Graphics& g)
 {
-    g.drawImageAt (background, 0, 0);
+    background.drawAt (g, 0, 0);
 }
 
 } // namespace arx

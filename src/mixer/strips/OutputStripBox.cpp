@@ -121,7 +121,7 @@ int OutputStripBox::refreshMeters()
 
 void OutputStripBox::paint (juce::Graphics& g)
 {
-    g.drawImageAt (column, 0, 0);
+    column.drawAt (g, 0, 0);
 }
 
 } // namespace arx

@@ -30,7 +30,7 @@ void PlaybackStripBox::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::black);
     for (int k = 0; k < getNumStrips() / 2; ++k)
-        g.drawImageAt (column, k * column.getWidth(), 0);
+        column.drawAt (g, k * column.getWidth(), 0);
 }
 
 //==============================================================================
