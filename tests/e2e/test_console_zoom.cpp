@@ -1,6 +1,6 @@
 // The window's zoom against a separate device lab, through X: the keys, the size on the screen,
-// a click and a typed level at the zoomed place, the zoom kept over a restart, and what the
-// zoomed window shows next to the same window at 100%.
+// a click and a typed level at the zoomed place, the zoom kept over a restart, the About box at
+// the window's zoom, and what the zoomed window shows next to the same window at 100%.
 
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
@@ -98,6 +98,27 @@ TEST_F (ConsoleZoomE2e, KeysZoomTheWindowAClickAtTheZoomedPlaceTypesALevelAndThe
 
     press ("ctrl+0");
     EXPECT_TRUE (sizedAt (100)) << window.width << " x " << window.height;
+}
+
+TEST_F (ConsoleZoomE2e, TheAboutBoxOpensAtTheWindowsZoom)
+{
+    name = plugged();
+    // The settings page at 150%, as a user left it.
+    const auto folder = juce::File (rig->homeDir()).getChildFile (".config/Vantrel ARX Console");
+    ASSERT_TRUE (folder.createDirectory());
+    ASSERT_TRUE (folder.getChildFile (name + ".properties")
+                     .replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n"
+                                       "  <VALUE name=\"tab\" val=\"-1\"/>\n  <VALUE name=\"zoom\" val=\"150\"/>\n</PROPERTIES>\n"));
+    console = launch();
+    ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (console);
+    ASSERT_TRUE (sizedAt (150));
+
+    ASSERT_TRUE (rig->clickInWindow (name + " Console", at (aboutButtonX, 150), at (aboutButtonY, 150)));
+    WindowInfo box;
+    ASSERT_TRUE (rig->waitForTitle ("About", box)) << rig->consoleLog (console);
+    EXPECT_NEAR (box.width, at (530, 150), 1);
+    EXPECT_NEAR (box.height, at (260, 150), 1);
+    EXPECT_TRUE (rig->pressInWindow ("About", "Escape"));
 }
 
 // Mean brightness of square blocks of `block` pixels of an RGB image `w` wide.
