@@ -96,9 +96,10 @@ void ConsoleWindow::restorePosition()
     const int wanted = preferences->containsKey (prefs::zoom)
                            ? ConsoleZoom::valid (preferences->getIntValue (prefs::zoom))
                            : ConsoleZoom::forScale (platformScale());
+    // The zoom counts screen pixels; the screen's area comes in the desktop's scaled units.
     const auto area = screenArea();
-    setZoom (area.isEmpty() ? wanted
-                            : ConsoleZoom::largestFitting (wanted, content->getLocalBounds(), frameSize().subtractedFrom (area)));
+    const auto pixels = (frameSize().subtractedFrom (area).toDouble() * platformScale()).toNearestInt();
+    setZoom (area.isEmpty() ? wanted : ConsoleZoom::largestFitting (wanted, content->getLocalBounds(), pixels));
 
     constrainer.setMinimumOnscreenAmounts (65536, 100, 100, 100);
     setConstrainer (&constrainer);
@@ -146,8 +147,10 @@ void ConsoleWindow::stepZoom (int direction)
 
 double ConsoleWindow::platformScale() const
 {
-    if (auto* peer = getPeer())
-        return juce::jmax (0.25, peer->getPlatformScaleFactor());
+    // What the window's peer scales by: its display's scale over the program's own.
+    auto& desktop = juce::Desktop::getInstance();
+    if (auto* display = desktop.getDisplays().getDisplayForRect (getScreenBounds()))
+        return juce::jmax (0.25, display->scale / (double) desktop.getGlobalScaleFactor());
     return 1.0;
 }
 

@@ -146,6 +146,37 @@ TEST (ConsoleWindow, AZoomThatIsNoStepOpensAt100)
     EXPECT_EQ (ConsoleZoom::forScale (3.0), 200);
 }
 
+TEST (ConsoleWindow, TheFirstWindowOnAScaledDesktopTakesTheZoomOfItsScaleInsteadOfBeingScaledUp)
+{
+    auto& displays = const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays());
+    const auto saved = displays.displays;
+    displays.displays.clear();
+    juce::Displays::Display scaled;
+    scaled.totalArea = scaled.userArea = { 0, 0, 1280, 800 }; // 1920 x 1200 pixels at 150%
+    scaled.scale = 1.5;
+    scaled.isMain = true;
+    displays.displays.add (scaled);
+
+    {
+        WindowRig rig;
+        rig.window->restorePosition();
+        EXPECT_EQ (rig.window->getZoom(), 150);
+        // The desktop scales the window by 1.5 already: the content keeps its own size in the
+        // window's units, so that it covers 1385 x 804 pixels and no more.
+        EXPECT_EQ (rig.window->getWidth(), 923);
+        EXPECT_EQ (rig.window->getHeight(), 536);
+
+        rig.window->setZoom (100);
+        EXPECT_EQ (rig.window->getWidth(), 615) << "100% is 923 pixels, 615 units of the scaled desktop";
+    }
+    {
+        WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::zoom, 100); });
+        rig.window->restorePosition();
+        EXPECT_EQ (rig.window->getZoom(), 100) << "a stored zoom wins over the desktop's scale";
+    }
+    displays.displays = saved;
+}
+
 TEST (ConsoleWindow, StoredTabOutsideThePairTabsOpensTheFirst)
 {
     EXPECT_EQ (ConsoleContent::validTab (-1, 3), -1);
