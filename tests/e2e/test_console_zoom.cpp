@@ -68,9 +68,15 @@ TEST_F (ConsoleZoomE2e, KeysZoomTheWindowAClickAtTheZoomedPlaceTypesALevelAndThe
 {
     open();
     ASSERT_TRUE (sizedAt (100)) << window.width << " x " << window.height;
+    // Near the screen's far corner, where the larger window would run off it.
+    const int nearX = rig->x().screenWidth() - width100 - 20, nearY = rig->x().screenHeight() - height100 - 20;
+    ASSERT_EQ (rig->xdotool ({ "windowmove", "--sync", std::to_string (window.id), std::to_string (nearX), std::to_string (nearY) }).exitCode, 0);
+    ASSERT_EQ (rig->settledAt (window, nearX, nearY).x, nearX);
 
     press ("ctrl+equal");
     ASSERT_TRUE (sizedAt (125)) << window.width << " x " << window.height;
+    EXPECT_LE (window.x + window.width, rig->x().screenWidth()) << "the zoomed window runs off the screen";
+    EXPECT_LE (window.y + window.height, rig->x().screenHeight());
     press ("ctrl+plus");
     ASSERT_TRUE (sizedAt (150)) << window.width << " x " << window.height;
     EXPECT_LE (window.x + window.width, rig->x().screenWidth());
