@@ -5,6 +5,9 @@
 // Every image is drawn with JUCE's renderer into an ARGB image and written by the small PNG
 // encoder below, which gives exact control of the pixel format (RGB, palette or RGBA) that
 // the console expects of each file. The output is deterministic: noise comes from fixed seeds.
+//
+// Each image is drawn twice: at its own size and at twice that ("_2x" files), for zooms of 150%
+// and more. The drawing code works in the 1x image's coordinates either way.
 
 #include <juce_core/juce_core.h>
 #include <juce_graphics/juce_graphics.h>
@@ -33,6 +36,14 @@ const Colour plate (214, 208, 188);
 const Colour consoleBlack (15, 15, 15);
 
 constexpr int stripW = 54;
+
+// Pixels per unit of the drawing code: 1, then 2 for the "_2x" set.
+int scale = 1;
+
+// Makes a Graphics on an image at the current scale draw in 1x units.
+void inUnits (Graphics& g) { g.addTransform (juce::AffineTransform::scale ((float) scale)); }
+
+int unitsHigh (const Image& img) { return img.getHeight() / scale; }
 
 //============================================================================== PNG encoding
 uint32_t crc32 (const uint8_t* data, size_t size, uint32_t crc = 0)
@@ -178,15 +189,16 @@ bool writePng (const Image& img, PngKind kind, const juce::File& file)
 //============================================================================== drawing helpers
 Image blank (int w, int h, Colour fill = juce::Colours::transparentBlack)
 {
-    Image img (Image::ARGB, w, h, true);
+    Image img (Image::ARGB, w * scale, h * scale, true);
     if (! fill.isTransparent())
         Graphics (img).fillAll (fill);
     return img;
 }
 
 // Vertical brushing: each column gets its own slight shade, each pixel a little grain.
-void brush (Image& img, juce::Rectangle<int> area, Colour top, Colour bottom, int seed, float strength = 1.0f)
+void brush (Image& img, juce::Rectangle<int> units, Colour top, Colour bottom, int seed, float strength = 1.0f)
 {
+    const auto area = units * scale;
     juce::Random rng (seed);
     std::vector<float> column (size_t (area.getWidth()));
     for (auto& c : column)
@@ -262,6 +274,7 @@ Image faderTrack()
 {
     auto img = blank (26, 212, faderWell);
     Graphics g (img);
+    inUnits (g);
 
     auto yFor = [] (double dB)
     {
@@ -292,6 +305,7 @@ Image faderCap()
 {
     auto img = blank (26, 20);
     Graphics g (img);
+    inUnits (g);
     g.setColour (Colour (0, 0, 0).withAlpha (0.45f));
     g.fillRoundedRectangle (1.5f, 2.0f, 24.0f, 18.0f, 3.0f);
 
@@ -333,6 +347,7 @@ Image knobFilmstrip()
     constexpr int frames = 39, size = 42;
     auto img = blank (size, frames * size, knobWell);
     Graphics g (img);
+    inUnits (g);
     const float pi = juce::MathConstants<float>::pi;
     const float a0 = 1.25f * pi, a1 = 2.75f * pi, centreAngle = 2.0f * pi;
 
@@ -395,6 +410,7 @@ Image meter (bool lit)
 {
     auto img = blank (10, 192, Colour (5, 5, 5));
     Graphics g (img);
+    inUnits (g);
     for (int row = 0; row + 1 < 192; row += 3)
     {
         const auto c = meterColour (row, lit);
@@ -410,8 +426,9 @@ Image meter (bool lit)
 Image inputStrip()
 {
     auto img = blank (stripW, 465);
-    brush (img, img.getBounds(), Colour (48, 49, 53), Colour (34, 35, 38), 11);
+    brush (img, img.getBounds() / scale, Colour (48, 49, 53), Colour (34, 35, 38), 11);
     Graphics g (img);
+    inUnits (g);
     edgeLines (g, 0, stripW, 465);
 
     scribblePlate (g, { 5.0f, 20.0f, 48.0f, 18.0f });
@@ -435,8 +452,9 @@ Image inputStrip()
 void pairColumn (Image& img, int q, int faderX, bool withMeter)
 {
     Graphics g (img);
+    inUnits (g);
     const int x0 = q * stripW;
-    edgeLines (g, x0, stripW, img.getHeight());
+    edgeLines (g, x0, stripW, unitsHigh (img));
     scribblePlate (g, { float (x0 + 5), 19.0f, 48.0f, 18.0f });
     if (withMeter)
         faderLane (g, x0 + 6, 94, 44);
@@ -454,7 +472,8 @@ void pairColumn (Image& img, int q, int faderX, bool withMeter)
 void gangBracket (Image& img)
 {
     Graphics g (img);
-    const float y = float (img.getHeight() - 17 - 7) + 8.5f;
+    inUnits (g);
+    const float y = float (unitsHigh (img) - 17 - 7) + 8.5f;
     g.setColour (Colour (120, 120, 125));
     g.drawLine (14.0f, y, 32.0f, y, 1.0f);
     g.drawLine (80.0f, y, 98.0f, y, 1.0f);
@@ -465,7 +484,7 @@ void gangBracket (Image& img)
 Image playbackColumn()
 {
     auto img = blank (108, 369);
-    brush (img, img.getBounds(), Colour (44, 47, 54), Colour (31, 33, 38), 23, 0.6f);
+    brush (img, img.getBounds() / scale, Colour (44, 47, 54), Colour (31, 33, 38), 23, 0.6f);
     pairColumn (img, 0, 6, false);
     pairColumn (img, 1, 6, false);
     gangBracket (img);
@@ -475,10 +494,11 @@ Image playbackColumn()
 Image outputColumn()
 {
     auto img = blank (113, 369);
-    brush (img, img.getBounds(), Colour (52, 49, 46), Colour (36, 34, 32), 37);
+    brush (img, img.getBounds() / scale, Colour (52, 49, 46), Colour (36, 34, 32), 37);
     pairColumn (img, 0, 12, true);
     pairColumn (img, 1, 12, true);
     Graphics g (img);
+    inUnits (g);
     edgeLines (g, 108, 5, 369);
     gangBracket (img);
     return img;
@@ -500,8 +520,9 @@ void wordmark (Graphics& g, juce::Rectangle<float> r, float height, Colour c)
 Image logo()
 {
     auto img = blank (113, 44);
-    brush (img, img.getBounds(), Colour (26, 26, 28), Colour (16, 16, 17), 41, 0.5f);
+    brush (img, img.getBounds() / scale, Colour (26, 26, 28), Colour (16, 16, 17), 41, 0.5f);
     Graphics g (img);
+    inUnits (g);
     wordmark (g, { 6.0f, 4.0f, 56.0f, 28.0f }, 25.0f, Colour (240, 240, 242));
     g.setColour (Colour (70, 220, 90));
     g.fillRect (64.0f, 10.0f, 2.0f, 18.0f);
@@ -524,6 +545,7 @@ Image warningPanel()
 {
     auto img = blank (113, 20, Colour (22, 22, 23));
     Graphics g (img);
+    inUnits (g);
     g.setColour (Colour (0, 0, 0));
     g.fillRect (0, 19, 113, 1);
     g.setColour (Colour (40, 40, 42));
@@ -544,6 +566,7 @@ Image soloLight()
 {
     auto img = blank (10, 10, lampWell);
     Graphics g (img);
+    inUnits (g);
     g.setGradientFill (juce::ColourGradient (Colour (255, 170, 150), 4.0f, 4.0f, Colour (200, 10, 10), 9.0f, 9.0f, true));
     g.fillEllipse (1.0f, 1.0f, 8.0f, 8.0f);
     g.setColour (Colour (255, 60, 40).withAlpha (0.5f));
@@ -555,6 +578,7 @@ Image activityLights()
 {
     auto img = blank (20, 5, consoleBlack);
     Graphics g (img);
+    inUnits (g);
     const Colour colours[] = { Colour (45, 45, 45), Colour (40, 220, 70), Colour (255, 196, 20), Colour (255, 48, 40) };
     for (int f = 0; f < 4; ++f)
     {
@@ -576,6 +600,7 @@ Image aboutLogo()
 {
     auto img = blank (105, 66);
     Graphics g (img);
+    inUnits (g);
     const juce::Rectangle<float> badge (1.0f, 1.0f, 103.0f, 64.0f);
     g.setGradientFill (juce::ColourGradient (Colour (58, 59, 64), 0.0f, 0.0f, Colour (22, 22, 24), 0.0f, 66.0f, false));
     g.fillRoundedRectangle (badge, 8.0f);
@@ -607,6 +632,7 @@ Image trayIcon()
 {
     auto img = blank (16, 16);
     Graphics g (img);
+    inUnits (g);
     g.setColour (Colour (30, 31, 34));
     g.fillRoundedRectangle (0.5f, 0.5f, 15.0f, 15.0f, 3.0f);
     g.setColour (Colour (110, 110, 115));
@@ -639,31 +665,38 @@ int main (int argc, char* argv[])
         return 1;
     }
 
-    struct Job { const char* name; Image image; PngKind kind; };
+    struct Job { const char* name; Image (*draw)(); PngKind kind; bool twice; };
     const Job jobs[] = {
-        { "input_strip.png", inputStrip(), PngKind::rgb },
-        { "playback_column.png", playbackColumn(), PngKind::palette },
-        { "output_column.png", outputColumn(), PngKind::rgb },
-        { "logo.png", logo(), PngKind::rgb },
-        { "warning_panel.png", warningPanel(), PngKind::palette },
-        { "solo_light.png", soloLight(), PngKind::rgb },
-        { "meter_lit.png", meter (true), PngKind::rgb },
-        { "meter_unlit.png", meter (false), PngKind::rgb },
-        { "fader_track.png", faderTrack(), PngKind::rgb },
-        { "fader_cap.png", faderCap(), PngKind::rgba },
-        { "knob_filmstrip.png", knobFilmstrip(), PngKind::rgb },
-        { "activity_lights.png", activityLights(), PngKind::palette },
-        { "about_logo.png", aboutLogo(), PngKind::rgba },
-        { "tray_icon.png", trayIcon(), PngKind::rgba },
+        { "input_strip", inputStrip, PngKind::rgb, true },
+        { "playback_column", playbackColumn, PngKind::palette, true },
+        { "output_column", outputColumn, PngKind::rgb, true },
+        { "logo", logo, PngKind::rgb, true },
+        { "warning_panel", warningPanel, PngKind::palette, true },
+        { "solo_light", soloLight, PngKind::rgb, true },
+        { "meter_lit", [] { return meter (true); }, PngKind::rgb, true },
+        { "meter_unlit", [] { return meter (false); }, PngKind::rgb, true },
+        { "fader_track", faderTrack, PngKind::rgb, true },
+        { "fader_cap", faderCap, PngKind::rgba, true },
+        { "knob_filmstrip", knobFilmstrip, PngKind::rgb, true },
+        { "activity_lights", activityLights, PngKind::palette, true },
+        { "about_logo", aboutLogo, PngKind::rgba, true },
+        { "tray_icon", trayIcon, PngKind::rgba, false }, // the system tray scales its own icons
     };
 
     int failures = 0;
-    for (auto& job : jobs)
+    for (int s : { 1, 2 })
     {
-        if (! writePng (job.image, job.kind, dir.getChildFile (job.name)))
+        scale = s;
+        for (auto& job : jobs)
         {
-            std::fprintf (stderr, "cannot write %s\n", job.name);
-            ++failures;
+            if (s == 2 && ! job.twice)
+                continue;
+            const auto name = juce::String (job.name) + (s == 2 ? "_2x.png" : ".png");
+            if (! writePng (job.draw(), job.kind, dir.getChildFile (name)))
+            {
+                std::fprintf (stderr, "cannot write %s\n", name.toRawUTF8());
+                ++failures;
+            }
         }
     }
     return failures == 0 ? 0 : 1;

@@ -24,6 +24,7 @@ constexpr const char* mostRecentFolder = "most recent folder";
 // Keys owned by the console window and its content.
 constexpr const char* windowX = "x";
 constexpr const char* windowY = "y";
+constexpr const char* zoom = "zoom"; // percent
 constexpr const char* tab = "tab";
 
 constexpr const char* folderName = "Vantrel ARX Console";

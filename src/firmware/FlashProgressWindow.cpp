@@ -1,9 +1,12 @@
 #include "firmware/FlashProgressWindow.h"
 
+#include "look/ConsoleZoom.h"
+
 namespace arx
 {
 
 FlashProgressWindow::FlashProgressWindow (juce::Component* parent, bool showWarning, bool addToDesktop)
+    : scale (ConsoleZoom::scaleOf (parent))
 {
     setSize (windowWidth, windowHeight);
     placeOver (parent);
@@ -41,8 +44,11 @@ void FlashProgressWindow::placeOver (juce::Component* parent)
     if (parent != nullptr)
     {
         const auto area = parent->getScreenBounds();
-        setTopLeftPosition (area.getX() + area.getWidth() / 2 - windowWidth / 2,
-                            area.getY() + area.getHeight() / 2 - windowHeight / 2);
+        if (scale == 1.0f)
+            setTopLeftPosition (area.getX() + area.getWidth() / 2 - windowWidth / 2,
+                                area.getY() + area.getHeight() / 2 - windowHeight / 2);
+        else
+            setBounds (ConsoleZoom::centredAt (area.getCentre(), getLocalBounds(), scale));
         return;
     }
 

@@ -40,6 +40,8 @@ public:
     float getMinimumStep() const noexcept { return minimumStep.load(); }
 
     void paint (juce::Graphics& g) override;
+    // The zoom of the window it stands over.
+    float getDesktopScaleFactor() const override { return scale * juce::Desktop::getInstance().getGlobalScaleFactor(); }
 
 private:
     void timerCallback() override;
@@ -53,6 +55,7 @@ private:
     std::atomic<float> minimumStep { 0.05f };
     std::atomic<float> progress { 0.0f };
     std::unique_ptr<juce::Label> warning;
+    float scale = 1.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FlashProgressWindow)
 };

@@ -1,6 +1,7 @@
 #include "look/ConsoleLookAndFeel.h"
 
 #include "look/ConsoleSkin.h"
+#include "look/ConsoleZoom.h"
 
 #include <cmath>
 
@@ -46,9 +47,9 @@ ConsoleLookAndFeel::ConsoleLookAndFeel()
     setColour (juce::PopupMenu::highlightedBackgroundColourId, Colours::white);
     setColour (juce::PopupMenu::highlightedTextColourId, background);
 
-    faderCap = ConsoleSkin::loadImage (SkinImage::faderCap);
-    faderTrack = ConsoleSkin::loadImage (SkinImage::faderTrack);
-    knobStrip = ConsoleSkin::loadImage (SkinImage::knobFilmstrip);
+    faderCap = SkinArt (SkinImage::faderCap);
+    faderTrack = SkinArt (SkinImage::faderTrack);
+    knobStrip = SkinArt (SkinImage::knobFilmstrip);
 }
 
 ConsoleLookAndFeel::~ConsoleLookAndFeel() = default;
@@ -144,17 +145,8 @@ void ConsoleLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int 
         LookAndFeel_V4::drawLinearSlider (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
         return;
     }
-    drawImageWithinClip (g, faderTrack, 10, 0);
-    drawImageWithinClip (g, faderCap, x + 10, juce::roundToInt (sliderPos) - faderCap.getHeight() / 2);
-}
-
-void ConsoleLookAndFeel::drawImageWithinClip (juce::Graphics& g, const juce::Image& image, int x, int y)
-{
-    const auto area = g.getClipBounds().getIntersection ({ x, y, image.getWidth(), image.getHeight() });
-    if (area.isEmpty())
-        return;
-    g.drawImage (image, area.getX(), area.getY(), area.getWidth(), area.getHeight(),
-                 area.getX() - x, area.getY() - y, area.getWidth(), area.getHeight());
+    faderTrack.drawAt (g, 10, 0);
+    faderCap.drawAt (g, x + 10, juce::roundToInt (sliderPos) - faderCap.getHeight() / 2);
 }
 
 int ConsoleLookAndFeel::getSliderThumbRadius (juce::Slider& slider)
@@ -173,7 +165,7 @@ void ConsoleLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int,
         return;
     const int frame = knobFrame (sliderPosProportional, rotaryStartAngle, rotaryEndAngle, frames);
     const int w = knobStrip.getWidth();
-    g.drawImage (knobStrip, x + 1, y, w, knobFrameHeight, 0, frame * knobFrameHeight, w, knobFrameHeight);
+    knobStrip.draw (g, { x + 1, y, w, knobFrameHeight }, { 0, frame * knobFrameHeight, w, knobFrameHeight });
 }
 
 juce::Label* ConsoleLookAndFeel::createSliderTextBox (juce::Slider& slider)
@@ -223,6 +215,20 @@ void ConsoleLookAndFeel::drawGroupComponentOutline (juce::Graphics& g, int width
     g.setColour (grey (0.7f));
     g.setFont (font);
     g.drawText (text, juce::roundToInt (x + textX), 0, juce::roundToInt (textW), 14, juce::Justification::centred, true);
+}
+
+juce::AlertWindow* ConsoleLookAndFeel::createAlertWindow (const juce::String& title, const juce::String& message,
+                                                          const juce::String& button1, const juce::String& button2,
+                                                          const juce::String& button3, juce::MessageBoxIconType iconType,
+                                                          int numButtons, juce::Component* associatedComponent)
+{
+    // At 100% it stays where it always stood, over the middle of the screen.
+    if (associatedComponent == nullptr)
+        if (auto* zoomed = ConsoleZoom::zoomedContent (juce::TopLevelWindow::getActiveTopLevelWindow()))
+            if (ConsoleZoom::scaleOf (zoomed) != 1.0f)
+                associatedComponent = zoomed;
+    return LookAndFeel_V4::createAlertWindow (title, message, button1, button2, button3, iconType, numButtons,
+                                              associatedComponent);
 }
 
 } // namespace arx

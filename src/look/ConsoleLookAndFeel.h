@@ -6,6 +6,8 @@
 //
 // Threads: message thread only, like all drawing.
 
+#include "look/SkinArt.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace arx
@@ -28,11 +30,6 @@ public:
 
     // Knob filmstrip frame for a proportional position and the knob's rotary angles, kept
     // inside the strip whatever the angles.
-    // Draws only the part of the image inside the clip. JUCE clips a whole image against the
-    // clip region row by row, which for a tall fader track under a meter's small band cost
-    // more than everything else a repaint does.
-    static void drawImageWithinClip (juce::Graphics&, const juce::Image&, int x, int y);
-
     static int knobFrame (float proportion, float startAngle, float endAngle, int frameCount);
 
     static constexpr int knobFrameHeight = 42;
@@ -52,9 +49,14 @@ public:
     juce::Label* createSliderTextBox (juce::Slider&) override;
     void drawGroupComponentOutline (juce::Graphics&, int width, int height, const juce::String& text,
                                     const juce::Justification&, juce::GroupComponent&) override;
+    // A message box that names no window follows the zoom of the active console window.
+    juce::AlertWindow* createAlertWindow (const juce::String& title, const juce::String& message,
+                                          const juce::String& button1, const juce::String& button2,
+                                          const juce::String& button3, juce::MessageBoxIconType iconType,
+                                          int numButtons, juce::Component* associatedComponent) override;
 
 private:
-    juce::Image faderCap, faderTrack, knobStrip;
+    SkinArt faderCap, faderTrack, knobStrip;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleLookAndFeel)
 };

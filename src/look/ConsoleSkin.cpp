@@ -37,21 +37,55 @@ Embedded embedded (SkinImage image)
     return { nullptr, 0 };
 }
 
+Embedded embeddedTwice (SkinImage image)
+{
+    switch (image)
+    {
+        case SkinImage::inputStrip: return { ArxSkin::input_strip_2x_png, ArxSkin::input_strip_2x_pngSize };
+        case SkinImage::playbackColumn: return { ArxSkin::playback_column_2x_png, ArxSkin::playback_column_2x_pngSize };
+        case SkinImage::outputColumn: return { ArxSkin::output_column_2x_png, ArxSkin::output_column_2x_pngSize };
+        case SkinImage::logo: return { ArxSkin::logo_2x_png, ArxSkin::logo_2x_pngSize };
+        case SkinImage::warningPanel: return { ArxSkin::warning_panel_2x_png, ArxSkin::warning_panel_2x_pngSize };
+        case SkinImage::soloLight: return { ArxSkin::solo_light_2x_png, ArxSkin::solo_light_2x_pngSize };
+        case SkinImage::meterLit: return { ArxSkin::meter_lit_2x_png, ArxSkin::meter_lit_2x_pngSize };
+        case SkinImage::meterUnlit: return { ArxSkin::meter_unlit_2x_png, ArxSkin::meter_unlit_2x_pngSize };
+        case SkinImage::faderTrack: return { ArxSkin::fader_track_2x_png, ArxSkin::fader_track_2x_pngSize };
+        case SkinImage::faderCap: return { ArxSkin::fader_cap_2x_png, ArxSkin::fader_cap_2x_pngSize };
+        case SkinImage::knobFilmstrip: return { ArxSkin::knob_filmstrip_2x_png, ArxSkin::knob_filmstrip_2x_pngSize };
+        case SkinImage::activityLights: return { ArxSkin::activity_lights_2x_png, ArxSkin::activity_lights_2x_pngSize };
+        case SkinImage::aboutLogo: return { ArxSkin::about_logo_2x_png, ArxSkin::about_logo_2x_pngSize };
+        case SkinImage::trayIcon: break;
+    }
+    return { nullptr, 0 };
+}
+
+// One button face painted at its own size and at twice that.
+template <typename Paint>
+SkinArt paintFace (int width, int height, Paint&& paint)
+{
+    juce::Image once (juce::Image::ARGB, width, height, true);
+    juce::Image twice (juce::Image::ARGB, 2 * width, 2 * height, true);
+    {
+        juce::Graphics g (once);
+        paint (g);
+    }
+    {
+        juce::Graphics g (twice);
+        g.addTransform (juce::AffineTransform::scale (2.0f));
+        paint (g);
+    }
+    return SkinArt (once, twice);
+}
+
 ButtonImages paintSessionImages (const juce::String& text)
 {
     constexpr int w = 60, h = 25;
     ButtonImages set;
-    set.off = juce::Image (juce::Image::ARGB, w, h, true);
-    set.down = juce::Image (juce::Image::ARGB, w, h, true);
-    {
-        juce::Graphics g (set.off);
+    set.off = paintFace (w, h, [&] (juce::Graphics& g) {
         ConsoleLookAndFeel::drawButtonFace (g, w, h, ConsoleLookAndFeel::buttonOffColour(),
                                             ConsoleLookAndFeel::buttonOffTextColour(), text);
-    }
-    {
-        juce::Graphics g (set.down);
-        ConsoleLookAndFeel::drawPressedFace (g, w, h, text);
-    }
+    });
+    set.down = paintFace (w, h, [&] (juce::Graphics& g) { ConsoleLookAndFeel::drawPressedFace (g, w, h, text); });
     return set;
 }
 
@@ -92,24 +126,24 @@ ConsoleSkin::~ConsoleSkin() = default;
 
 void ConsoleSkin::build()
 {
-    inputStrip = loadImage (SkinImage::inputStrip);
-    knobFilmstrip = loadImage (SkinImage::knobFilmstrip);
+    inputStrip = SkinArt (SkinImage::inputStrip);
+    knobFilmstrip = SkinArt (SkinImage::knobFilmstrip);
 
     muteSet = paintButtonSet (46, 19, "Mute", juce::Colour (200, 200, 0).withAlpha (0.25f), juce::Colour (0xFFFFFF00));
     soloSet = paintButtonSet (46, 19, "Solo", juce::Colour (200, 0, 0).withAlpha (0.25f), juce::Colour (0xFFFF0000));
 
-    faderCap = loadImage (SkinImage::faderCap);
-    faderTrack = loadImage (SkinImage::faderTrack);
-    meterLit = loadImage (SkinImage::meterLit);
-    meterUnlit = loadImage (SkinImage::meterUnlit);
-    playbackColumn = loadImage (SkinImage::playbackColumn);
-    outputColumn = loadImage (SkinImage::outputColumn);
+    faderCap = SkinArt (SkinImage::faderCap);
+    faderTrack = SkinArt (SkinImage::faderTrack);
+    meterLit = SkinArt (SkinImage::meterLit);
+    meterUnlit = SkinArt (SkinImage::meterUnlit);
+    playbackColumn = SkinArt (SkinImage::playbackColumn);
+    outputColumn = SkinArt (SkinImage::outputColumn);
 
     gangSet = paintButtonSet (44, 17, "Gang", juce::Colour (0, 200, 0).withAlpha (0.4f), juce::Colour (0, 255, 0));
 
-    logo = loadImage (SkinImage::logo);
-    warningPanel = loadImage (SkinImage::warningPanel);
-    soloLight = loadImage (SkinImage::soloLight);
+    logo = SkinArt (SkinImage::logo);
+    warningPanel = SkinArt (SkinImage::warningPanel);
+    soloLight = SkinArt (SkinImage::soloLight);
 
     SessionImages::getInstance();
 }
@@ -118,6 +152,17 @@ juce::MemoryBlock ConsoleSkin::embeddedData (SkinImage image)
 {
     const auto e = embedded (image);
     return e.data != nullptr ? juce::MemoryBlock (e.data, size_t (e.size)) : juce::MemoryBlock();
+}
+
+juce::Image ConsoleSkin::loadTwiceImage (SkinImage image)
+{
+    const auto e = embeddedTwice (image);
+    if (e.data == nullptr)
+        return {};
+    auto decoded = juce::ImageCache::getFromMemory (e.data, e.size);
+    if (! decoded.isValid())
+        juce::Logger::writeToLog ("Skin: embedded 2x image " + juce::String (int (image)) + " does not decode");
+    return decoded;
 }
 
 juce::Image ConsoleSkin::loadImage (SkinImage image)
@@ -139,22 +184,15 @@ ButtonImages ConsoleSkin::paintButtonSet (int width, int height, const juce::Str
                                           juce::Colour onText)
 {
     ButtonImages set;
-    set.off = juce::Image (juce::Image::ARGB, width, height, true);
-    set.on = juce::Image (juce::Image::ARGB, width, height, true);
-    set.down = juce::Image (juce::Image::ARGB, width, height, true);
-    {
-        juce::Graphics g (set.off);
+    set.off = paintFace (width, height, [&] (juce::Graphics& g) {
         ConsoleLookAndFeel::drawButtonFace (g, width, height, ConsoleLookAndFeel::buttonOffColour(),
                                             ConsoleLookAndFeel::buttonOffTextColour(), text);
-    }
-    {
-        juce::Graphics g (set.on);
+    });
+    set.on = paintFace (width, height, [&] (juce::Graphics& g) {
         ConsoleLookAndFeel::drawButtonFace (g, width, height, onFace, onText, text);
-    }
-    {
-        juce::Graphics g (set.down);
-        ConsoleLookAndFeel::drawPressedFace (g, width, height, text);
-    }
+    });
+    set.down = paintFace (width, height,
+                          [&] (juce::Graphics& g) { ConsoleLookAndFeel::drawPressedFace (g, width, height, text); });
     return set;
 }
 

@@ -8,6 +8,7 @@
 // Threads: message thread only.
 
 #include "device/Device.h"
+#include "look/SkinArt.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -35,7 +36,7 @@ enum class SkinImage
 // Off, on and pressed images of one painted button; all three have the same size.
 struct ButtonImages
 {
-    juce::Image off, on, down;
+    SkinArt off, on, down;
 };
 
 class ConsoleSkin
@@ -56,9 +57,11 @@ public:
     ~ConsoleSkin();
 
     //==============================================================================
-    // The embedded PNG file of an image, and the image decoded through the image cache.
+    // The embedded PNG file of an image, and the image decoded through the image cache; the
+    // same at twice the size (none for the tray icon).
     static juce::MemoryBlock embeddedData (SkinImage);
     static juce::Image loadImage (SkinImage);
+    static juce::Image loadTwiceImage (SkinImage);
 
     // The session buttons' images (off and pressed), painted on first use and shared by every
     // window for the rest of the run.
@@ -74,17 +77,17 @@ public:
     Device* device() const noexcept { return dev.get(); }
     int inputCount() const noexcept { return inputs; }
 
-    const juce::Image& inputStripImage() const noexcept { return inputStrip; }
-    const juce::Image& knobFilmstripImage() const noexcept { return knobFilmstrip; }
-    const juce::Image& faderCapImage() const noexcept { return faderCap; }
-    const juce::Image& faderTrackImage() const noexcept { return faderTrack; }
-    const juce::Image& meterLitImage() const noexcept { return meterLit; }
-    const juce::Image& meterUnlitImage() const noexcept { return meterUnlit; }
-    const juce::Image& playbackColumnImage() const noexcept { return playbackColumn; }
-    const juce::Image& outputColumnImage() const noexcept { return outputColumn; }
-    const juce::Image& logoImage() const noexcept { return logo; }
-    const juce::Image& warningPanelImage() const noexcept { return warningPanel; }
-    const juce::Image& soloLightImage() const noexcept { return soloLight; }
+    const SkinArt& inputStripImage() const noexcept { return inputStrip; }
+    const SkinArt& knobFilmstripImage() const noexcept { return knobFilmstrip; }
+    const SkinArt& faderCapImage() const noexcept { return faderCap; }
+    const SkinArt& faderTrackImage() const noexcept { return faderTrack; }
+    const SkinArt& meterLitImage() const noexcept { return meterLit; }
+    const SkinArt& meterUnlitImage() const noexcept { return meterUnlit; }
+    const SkinArt& playbackColumnImage() const noexcept { return playbackColumn; }
+    const SkinArt& outputColumnImage() const noexcept { return outputColumn; }
+    const SkinArt& logoImage() const noexcept { return logo; }
+    const SkinArt& warningPanelImage() const noexcept { return warningPanel; }
+    const SkinArt& soloLightImage() const noexcept { return soloLight; }
 
     const ButtonImages& muteImages() const noexcept { return muteSet; }
     const ButtonImages& soloImages() const noexcept { return soloSet; }
@@ -154,8 +157,8 @@ private:
     Device::Ptr dev;
     int inputs = 0;
 
-    juce::Image inputStrip, knobFilmstrip, faderCap, faderTrack, meterLit, meterUnlit;
-    juce::Image playbackColumn, outputColumn, logo, warningPanel, soloLight;
+    SkinArt inputStrip, knobFilmstrip, faderCap, faderTrack, meterLit, meterUnlit;
+    SkinArt playbackColumn, outputColumn, logo, warningPanel, soloLight;
     ButtonImages muteSet, soloSet, gangSet;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleSkin)

@@ -182,15 +182,44 @@ void ConsoleContent::addTextBox (FaderTextBox& box)
 void ConsoleContent::getAllCommands (juce::Array<juce::CommandID>& ids)
 {
     SessionController::getAllCommands (ids);
+    ids.addArray ({ zoomInCommand, zoomOutCommand, zoomResetCommand });
 }
 
 void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
 {
-    SessionController::getCommandInfo (id, info);
+    constexpr auto ctrl = juce::ModifierKeys::commandModifier;
+    switch (id)
+    {
+        case zoomInCommand:
+            info.setInfo ("Zoom in", "Show the console larger", "View", 0);
+            info.addDefaultKeypress ('=', ctrl);
+            info.addDefaultKeypress ('+', ctrl);
+            info.addDefaultKeypress ('+', ctrl | juce::ModifierKeys::shiftModifier); // '+' shares its key with '='
+            info.addDefaultKeypress (juce::KeyPress::numberPadAdd, ctrl);
+            return;
+        case zoomOutCommand:
+            info.setInfo ("Zoom out", "Show the console smaller", "View", 0);
+            info.addDefaultKeypress ('-', ctrl);
+            info.addDefaultKeypress (juce::KeyPress::numberPadSubtract, ctrl);
+            return;
+        case zoomResetCommand:
+            info.setInfo ("Actual size", "Show the console at 100%", "View", 0);
+            info.addDefaultKeypress ('0', ctrl);
+            info.addDefaultKeypress (juce::KeyPress::numberPad0, ctrl);
+            return;
+        default:
+            SessionController::getCommandInfo (id, info);
+    }
 }
 
 bool ConsoleContent::perform (const InvocationInfo& info)
 {
+    if (info.commandID == zoomInCommand || info.commandID == zoomOutCommand || info.commandID == zoomResetCommand)
+    {
+        if (zoomHandler)
+            zoomHandler (info.commandID == zoomInCommand ? 1 : info.commandID == zoomOutCommand ? -1 : 0);
+        return true;
+    }
     if (session == nullptr || ! session->perform (info.commandID))
         return false;
     repaint();

@@ -15,6 +15,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <memory>
 
 namespace arx
@@ -38,6 +39,14 @@ class ConsoleContent : public juce::Component,
 {
 public:
     static constexpr int settingsTab = -1;
+
+    // The "View" commands; the window does the zooming.
+    enum ZoomCommands
+    {
+        zoomInCommand = 0x2101,
+        zoomOutCommand = 0x2102,
+        zoomResetCommand = 0x2103
+    };
 
     // `vistaOrLater` picks the settings page's behaviour.
     ConsoleContent (ConsoleSkin& skin, Device& device, ConsoleState& state, bool vistaOrLater = false);
@@ -85,6 +94,8 @@ public:
     SessionController* getSessionController() noexcept { return session.get(); }
     DeviceControl* firstControl() const noexcept { return controlHead; }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
+    // What the zoom commands call: +1 in, -1 out, 0 back to 100%. Without one they do nothing.
+    void setZoomHandler (std::function<void (int direction)> handler) { zoomHandler = std::move (handler); }
 
     // The mixer page (the session box joins it) and what it holds; null before initialise().
     MixerPage* getMixerPage() noexcept { return mixerPage.get(); }
@@ -132,6 +143,7 @@ private:
     DeviceControl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;
+    std::function<void (int)> zoomHandler;
     int tab = 0;
     bool pageSelected = false;
 

@@ -7,8 +7,11 @@
 #include "firmware/FlashProgressWindow.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/ConsoleContent.h"
+#include "look/ConsoleZoom.h"
 #include "mixer/OnDemandPainter.h"
 #include "mixer/RepaintRate.h"
+#include "mixer/ZoomHolder.h"
+#include "settings/SettingsPage.h"
 
 namespace arx
 {
@@ -44,9 +47,13 @@ ConsoleWindow::ConsoleWindow (Device::Ptr dev, juce::MessageListener* appListene
 
     content = std::make_unique<ConsoleContent> (*skin, *device, *state, ConsoleApp::isVistaOrLater());
     content->setSize (skin->contentBounds().getWidth(), skin->contentBounds().getHeight());
-    setContentNonOwned (content.get(), true);
+    holder = std::make_unique<ZoomHolder> (*content);
+    setContentNonOwned (holder.get(), true);
 
     content->initialise (*this, *preferences);
+    content->setZoomHandler ([this] (int direction) { stepZoom (direction); });
+    if (auto* page = content->getSettingsPage())
+        page->setZoomHandler ([this] (int percent) { setZoom (percent); });
 
     auto& commands = content->getCommandManager();
     commands.registerAllCommandsForTarget (content.get());
@@ -62,6 +69,7 @@ ConsoleWindow::~ConsoleWindow()
     if (content != nullptr)
         removeKeyListener (content->getCommandManager().getKeyMappings());
     clearContentComponent();
+    holder.reset();
     // The content stops the hardware thread, which still uses the state and the open device:
     // it goes first.
     content.reset();
@@ -85,6 +93,14 @@ void ConsoleWindow::restorePosition()
     const int x = preferences->getIntValue (prefs::windowX, getX());
     const int y = preferences->getIntValue (prefs::windowY, getY());
 
+    const int wanted = preferences->containsKey (prefs::zoom)
+                           ? ConsoleZoom::valid (preferences->getIntValue (prefs::zoom))
+                           : ConsoleZoom::forScale (platformScale());
+    // The zoom counts screen pixels; the screen's area comes in the desktop's scaled units.
+    const auto area = screenArea();
+    const auto pixels = (frameSize().subtractedFrom (area).toDouble() * platformScale()).toNearestInt();
+    setZoom (area.isEmpty() ? wanted : ConsoleZoom::largestFitting (wanted, content->getLocalBounds(), pixels));
+
     constrainer.setMinimumOnscreenAmounts (65536, 100, 100, 100);
     setConstrainer (&constrainer);
 
@@ -105,6 +121,7 @@ void ConsoleWindow::savePreferences()
     const auto position = getScreenPosition();
     preferences->setValue (prefs::windowX, position.x);
     preferences->setValue (prefs::windowY, position.y);
+    preferences->setValue (prefs::zoom, zoom);
     state->savePreferences (*preferences);
     preferences->setValue (prefs::tab, content->currentTab());
 
@@ -112,6 +129,59 @@ void ConsoleWindow::savePreferences()
     if (! preferences->saveIfNeeded())
         juce::Logger::writeToLog ("Console - could not write preferences for " + device->uniqueName());
     preferences.reset();
+}
+
+void ConsoleWindow::setZoom (int percent)
+{
+    zoom = ConsoleZoom::valid (percent);
+    holder->setScale ((float) (zoom / 100.0 / platformScale()));
+    if (auto* page = content->getSettingsPage())
+        page->showZoom (zoom);
+    keepOnScreen();
+}
+
+void ConsoleWindow::stepZoom (int direction)
+{
+    setZoom (direction == 0 ? ConsoleZoom::normal : ConsoleZoom::step (zoom, direction));
+}
+
+double ConsoleWindow::platformScale() const
+{
+    // What the window's peer scales by: its display's scale over the program's own.
+    auto& desktop = juce::Desktop::getInstance();
+    if (auto* display = desktop.getDisplays().getDisplayForRect (getScreenBounds()))
+        return juce::jmax (0.25, display->scale / (double) desktop.getGlobalScaleFactor());
+    return 1.0;
+}
+
+juce::BorderSize<int> ConsoleWindow::frameSize() const
+{
+    if (auto* peer = getPeer())
+        if (const auto frame = peer->getFrameSizeIfPresent())
+            return *frame;
+    return {};
+}
+
+juce::Rectangle<int> ConsoleWindow::screenArea() const
+{
+    if (! isOnDesktop())
+        return {};
+    if (auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (getScreenBounds()))
+        return display->userArea;
+    return {};
+}
+
+void ConsoleWindow::keepOnScreen()
+{
+    const auto area = screenArea();
+    if (area.isEmpty())
+        return;
+    const auto frame = frameSize();
+    const auto outer = frame.addedTo (getBounds());
+    const int x = juce::jmax (area.getX(), juce::jmin (outer.getX(), area.getRight() - outer.getWidth()));
+    const int y = juce::jmax (area.getY(), juce::jmin (outer.getY(), area.getBottom() - outer.getHeight()));
+    if (x != outer.getX() || y != outer.getY())
+        setTopLeftPosition (x + frame.getLeft(), y + frame.getTop());
 }
 
 //==============================================================================

@@ -20,6 +20,7 @@ namespace arx
 class ConsoleSkin;
 class ConsoleState;
 class ConsoleContent;
+class ZoomHolder;
 
 class ConsoleWindow : public juce::DocumentWindow, public HardwareThread::Owner
 {
@@ -34,11 +35,21 @@ public:
     // closes the device once.
     ~ConsoleWindow() override;
 
-    // Places the window at the stored "x" and "y" (defaults: where it is), keeping it on screen.
+    // Places the window at the stored "x" and "y" (defaults: where it is) at the stored "zoom",
+    // keeping it on screen. A zoom at which the window would not fit the screen gives way to the
+    // largest that fits; without a stored one the window takes the step nearest the desktop's
+    // scale of its screen.
     void restorePosition();
 
-    // Writes "x", "y", the state's names and gangs and "tab", then drops the file object, which
-    // writes the file. Called again later it reopens the file.
+    // The window's zoom in percent (ConsoleZoom's steps): the content drawn that much larger,
+    // the window's size following and the window kept on the screen.
+    void setZoom (int percent);
+    int getZoom() const noexcept { return zoom; }
+    // One step in (direction > 0) or out (< 0); 0 goes back to 100%.
+    void stepZoom (int direction);
+
+    // Writes "x", "y", "zoom", the state's names and gangs and "tab", then drops the file
+    // object, which writes the file. Called again later it reopens the file.
     void savePreferences();
 
     // Window ring, kept by the application.
@@ -96,6 +107,12 @@ public:
 
 private:
     void openPreferences();
+    // What the window system scales this window by already (a desktop scale): the zoom is the
+    // size on the screen, so the content's own scale leaves that out.
+    double platformScale() const;
+    juce::BorderSize<int> frameSize() const;
+    juce::Rectangle<int> screenArea() const;
+    void keepOnScreen();
 
     Device::Ptr device;
     juce::MessageListener* listener;
@@ -104,7 +121,9 @@ private:
     std::unique_ptr<ConsoleSkin> skin;
     std::unique_ptr<juce::PropertiesFile> preferences;
     std::unique_ptr<ConsoleContent> content;
+    std::unique_ptr<ZoomHolder> holder;
     juce::ComponentBoundsConstrainer constrainer;
+    int zoom = 100;
     int stateReadResult = 0;
     bool closing = false;
     bool closeAsked = false;

@@ -16,7 +16,7 @@ LogoBox::LogoBox (const ConsoleSkin& skin, juce::Component& page) : juce::Compon
 void LogoBox::paint (juce::Graphics& g)
 {
     g.fillAll (Spacer::colour());
-    g.drawImageAt (logo, 0, 0);
+    logo.drawAt (g, 0, 0);
 }
 
 //==============================================================================

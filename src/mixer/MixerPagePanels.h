@@ -1,5 +1,7 @@
 #pragma once
 
+#include "look/SkinArt.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace arx
@@ -19,7 +21,7 @@ public:
     void paint (juce::Graphics&) override;
 
 private:
-    juce::Image logo;
+    SkinArt logo;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LogoBox)
 };

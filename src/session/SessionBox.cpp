@@ -7,13 +7,30 @@ namespace arx
 {
 
 SessionImageButton::SessionImageButton (const juce::String& name, const ButtonImages& images)
-    : juce::ImageButton (name)
+    : juce::ImageButton (name), art (images)
 {
     const auto none = juce::Colours::transparentBlack;
     setImages (true, true, true,
-               images.off, 1.0f, none,
-               images.off, 1.0f, juce::Colours::white.withAlpha (0.1f),
-               images.down, 1.0f, none);
+               images.off.image(), 1.0f, none,
+               images.off.image(), 1.0f, juce::Colours::white.withAlpha (0.1f),
+               images.down.image(), 1.0f, none);
+}
+
+void SessionImageButton::paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown)
+{
+    if (! SkinArt::drawsTwice (g))
+    {
+        juce::ImageButton::paintButton (g, isMouseOver, isButtonDown);
+        return;
+    }
+    // Zoomed: the faces painted at twice the size, the hover tint on top as the image button
+    // lays it.
+    (isButtonDown ? art.down : art.off).drawAt (g, 0, 0);
+    if (isMouseOver && ! isButtonDown)
+    {
+        g.setColour (juce::Colours::white.withAlpha (0.1f));
+        g.fillRect (getLocalBounds());
+    }
 }
 
 LoadButton::LoadButton (juce::ApplicationCommandManager& commands)

@@ -5,6 +5,8 @@
 //
 // Threads: message thread.
 
+#include "look/ConsoleSkin.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -12,8 +14,6 @@
 namespace arx
 {
 
-class ConsoleSkin;
-struct ButtonImages;
 
 // A session button: its off image when normal and under the mouse (with a light overlay
 // then), its down image when pressed, sized to the image.
@@ -21,6 +21,11 @@ class SessionImageButton : public juce::ImageButton
 {
 public:
     SessionImageButton (const juce::String& name, const ButtonImages& images);
+
+    void paintButton (juce::Graphics&, bool isMouseOver, bool isButtonDown) override;
+
+private:
+    ButtonImages art;
 };
 
 class LoadButton final : public SessionImageButton

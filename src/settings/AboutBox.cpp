@@ -1,6 +1,7 @@
 #include "settings/AboutBox.h"
 
 #include "app/ModalDialogs.h"
+#include "look/ConsoleZoom.h"
 #include "settings/AboutBoxContent.h"
 
 namespace arx
@@ -8,7 +9,8 @@ namespace arx
 
 AboutBox::AboutBox (juce::Component& consoleWindow, bool onDesktop)
     : juce::DocumentWindow ("About", juce::Colour (15, 15, 15), juce::DocumentWindow::closeButton, onDesktop),
-      console (&consoleWindow)
+      console (&consoleWindow),
+      scale (ConsoleZoom::scaleOf (&consoleWindow))
 {
     setUsingNativeTitleBar (true);
     setResizable (false, false);
@@ -35,6 +37,11 @@ AboutBox* AboutBox::open (juce::Component& consoleWindow, Device::Ptr device, bo
 // Centred over the console window, kept on its screen where there is one.
 void AboutBox::placeOver (juce::Component& consoleWindow)
 {
+    if (scale != 1.0f)
+    {
+        setBounds (ConsoleZoom::centredAt (consoleWindow.getScreenBounds().getCentre(), getLocalBounds(), scale));
+        return;
+    }
     auto area = getLocalBounds().withCentre (consoleWindow.getScreenBounds().getCentre());
     if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (area))
         area = area.constrainedWithin (display->userArea);

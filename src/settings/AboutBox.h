@@ -36,6 +36,9 @@ public:
 
     AboutBoxContent* getAboutContent() const noexcept { return content; }
 
+    // The zoom of the console window it stands over.
+    float getDesktopScaleFactor() const override { return scale * juce::Desktop::getInstance().getGlobalScaleFactor(); }
+
 private:
     AboutBox (juce::Component& console, bool onDesktop);
     ~AboutBox() override;
@@ -44,6 +47,7 @@ private:
     void finish (bool contentMayBeBusy);
 
     juce::Component::SafePointer<juce::Component> console;
+    const float scale;
     AboutBoxContent* content = nullptr;
     // Hiding a modal window ends its modal state; only the end of the current session counts.
     int session = 0;

@@ -18,7 +18,7 @@ const char* const updateGuitarQuestion = "\nThis will write the current firmware
 } // namespace
 
 AboutBoxContent::AboutBoxContent (Device::Ptr dev)
-    : device (std::move (dev)), logo (ConsoleSkin::loadImage (SkinImage::aboutLogo)),
+    : device (std::move (dev)), logo (SkinImage::aboutLogo),
       versions (std::make_unique<VersionInfoGroup> (*device)),
       webLink ("www.vantrel.example", juce::URL (webAddress))
 {
@@ -57,7 +57,7 @@ void AboutBoxContent::layOut()
 void AboutBoxContent::paint (juce::Graphics& g)
 {
     g.fillAll (background);
-    g.drawImageAt (logo, (leftWidth - logo.getWidth()) / 2, 45);
+    logo.drawAt (g, (leftWidth - logo.getWidth()) / 2, 45);
 
     g.setColour (juce::Colours::white);
     g.setFont (juce::Font (13.0f, juce::Font::bold));

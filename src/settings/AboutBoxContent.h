@@ -8,6 +8,7 @@
 
 #include "device/Device.h"
 #include "settings/VersionInfoGroup.h"
+#include "look/SkinArt.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -47,7 +48,7 @@ private:
     AboutBox* box() const;
 
     Device::Ptr device;
-    juce::Image logo;
+    SkinArt logo;
     std::unique_ptr<VersionInfoGroup> versions;
     juce::HyperlinkButton webLink;
     juce::TextButton closeButton { "Close" }, updateArxButton { "Update ARX" },

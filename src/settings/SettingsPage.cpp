@@ -4,6 +4,7 @@
 #include "device/Device.h"
 #include "guitar/GuitarInputMode.h"
 #include "look/ConsoleLookAndFeel.h"
+#include "look/ConsoleZoom.h"
 #include "settings/BufferSize.h"
 #include "settings/ClockSource.h"
 #include "settings/SampleRate.h"
@@ -92,6 +93,19 @@ SettingsPage::SettingsPage (DeviceControlHost& host, Device& dev, juce::Rectangl
     about.addListener (this);
     addAndMakeVisible (about);
 
+    // Beside the "About" button, clear of the groups above.
+    zoomLabel.setBounds (16, about.getY(), 44, 22);
+    addAndMakeVisible (zoomLabel);
+    for (int percent : ConsoleZoom::steps)
+        zoomChoice.addItem (juce::String (percent) + "%", percent);
+    zoomChoice.setSelectedId (ConsoleZoom::normal, juce::dontSendNotification);
+    zoomChoice.setBounds (zoomLabel.getRight(), about.getY(), 80, 22);
+    zoomChoice.onChange = [this] {
+        if (zoomHandler && zoomChoice.getSelectedId() != 0)
+            zoomHandler (zoomChoice.getSelectedId());
+    };
+    addAndMakeVisible (zoomChoice);
+
     layOut();
 
     // Off the message thread: the device may take its time.
@@ -155,6 +169,11 @@ void SettingsPage::updateStatus()
         clockSource->updateAvailability (status);
     bufferSize->checkDriverSize();
     guitar->updateFromStatus (status);
+}
+
+void SettingsPage::showZoom (int percent)
+{
+    zoomChoice.setSelectedId (ConsoleZoom::valid (percent), juce::dontSendNotification);
 }
 
 void SettingsPage::rateChosenOnVista()

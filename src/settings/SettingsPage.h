@@ -45,6 +45,10 @@ public:
 
     // What the "About" button opens; the content supplies it. Without one the button does nothing.
     void setAboutHandler (std::function<void()> handler) { aboutHandler = std::move (handler); }
+    // The zoom choice: what a choice calls (with the percentage), and the zoom to show.
+    void setZoomHandler (std::function<void (int)> handler) { zoomHandler = std::move (handler); }
+    void showZoom (int percent);
+    juce::ComboBox& getZoomChoice() noexcept { return zoomChoice; }
 
     bool isVistaOrLater() const noexcept { return vista; }
     SampleRate& getSampleRate() noexcept { return *sampleRate; }
@@ -80,6 +84,9 @@ private:
     std::unique_ptr<GuitarInputMode> guitar;
     juce::ToggleButton about { "About" };
     std::function<void()> aboutHandler;
+    juce::Label zoomLabel { "zoom label", "Zoom" };
+    juce::ComboBox zoomChoice { "zoom" };
+    std::function<void (int)> zoomHandler;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SettingsPage)
 };

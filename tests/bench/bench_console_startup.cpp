@@ -1,9 +1,10 @@
 // Start-up time, idle CPU cost, wake-ups and memory of the real console against the device lab,
 // under X: full mixer windows (every strip, meters moving with the lab's signal, tab lights),
-// and one window whose meters the lab holds at silence.
+// and one window whose meters the lab holds at silence; one window at 100% and at 200% zoom.
 // Goals: one window with moving meters under 0.3% of a core, four under 1%, a still one under
 // 0.1%.
-// Run by hand: build/bin/bench_console_startup (starts its own Xvfb when DISPLAY is unset).
+// Run by hand: build/bin/bench_console_startup (starts its own Xvfb when DISPLAY is unset; the
+// 200% window needs the larger screen of `source scripts/xvfb-env`).
 // The table at the end puts the figures side by side.
 
 #include "e2e/harness/ConsoleRig.h"
@@ -13,6 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -269,6 +271,89 @@ void BM_IdleCpuPerMinute (benchmark::State& state)
     }
 }
 
+// A colour within a few steps of another on every channel: the 2x artwork's gradients land a
+// pixel's colour a little off the 1x one.
+bool near (long colour, long wanted)
+{
+    for (int shift : { 0, 8, 16 })
+        if (std::abs (((colour >> shift) & 0xFF) - ((wanted >> shift) & 0xFF)) > 12)
+            return false;
+    return colour >= 0;
+}
+
+// The front window's whole mixer at a zoom: the same two places as showsFullMixer, scaled.
+bool showsFullMixerAt (XProbe& x, const WindowInfo& w, int percent)
+{
+    const auto at = [percent] (int length) { return length * percent / 100; };
+    return near (x.pixel (w.x + at (600), w.y + at (29) + (percent > 100 ? 1 : 0)), 0xB2B2B2)
+           && near (x.pixel (w.x + at (13 * 54 + 108 + 17), w.y + at (30 + 137 + 319)), 0xD5CFBC);
+}
+
+// One window at state.range(0) percent, the zoom stored in its preferences as a user leaves
+// it: start to the whole mixer on the screen and peak memory; at 200% also the idle cost with
+// the meters moving.
+void BM_ZoomedWindow (benchmark::State& state)
+{
+    const int percent = (int) state.range (0);
+    for (auto _ : state)
+    {
+        ConsoleRig rig ("bench.zoom" + std::to_string (percent));
+        rig.keepNoScreenshot();
+        std::string error;
+        const auto name = rig.startLab (error) ? rig.plug() : std::string();
+        const auto folder = juce::File (rig.homeDir()).getChildFile (".config/Vantrel ARX Console");
+        if (name.empty() || ! folder.createDirectory()
+            || ! folder.getChildFile (name + ".properties")
+                     .replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n  <VALUE name=\"zoom\" val=\""
+                                       + juce::String (percent) + "\"/>\n</PROPERTIES>\n"))
+        {
+            state.SkipWithError ("the device lab did not start");
+            return;
+        }
+        const auto start = Clock::now();
+        const int c = rig.startConsole (error);
+        double full = -1;
+        WindowInfo window;
+        const bool up = c >= 0 && ConsoleRig::waitUntil (
+                                      [&] {
+                                          const auto found = rig.windowsOf (name);
+                                          if (! found.empty())
+                                              window = found.front();
+                                          if (! found.empty() && showsFullMixerAt (rig.x(), found.front(), percent))
+                                              full = secondsSince (start);
+                                          return full >= 0;
+                                      },
+                                      30000, 5);
+        if (! up)
+        {
+            // A screen smaller than the zoomed window gets the largest zoom that fits instead.
+            if (window.width != 923 * percent / 100)
+                std::fprintf (stderr, "the window opened %d pixels wide: the screen is too small for %d%% "
+                                      "(source scripts/xvfb-env first, which gives 1920 x 1200)\n",
+                              window.width, percent);
+            state.SkipWithError ("the zoomed mixer window did not appear");
+            return;
+        }
+        const auto pid = rig.console (c).pid();
+        state.SetIterationTime (full);
+        const auto prefix = "zoom " + std::to_string (percent) + "%, 1 window: ";
+        table()[prefix + "window size (pixels)"] = std::to_string (window.width) + " x " + std::to_string (window.height);
+        table()[prefix + "start to the full mixer window shown (ms)"] = format ("%.0f", 1000.0 * full);
+        if (percent >= 200)
+        {
+            std::this_thread::sleep_for (std::chrono::seconds (2));
+            const double cpu0 = cpuSeconds (pid);
+            const auto idleStart = Clock::now();
+            std::this_thread::sleep_for (std::chrono::seconds (15));
+            const double wall = secondsSince (idleStart);
+            table()[prefix + "idle, meters moving: console CPU (% of a core, run time)"] =
+                format ("%.2f", 100.0 * (cpuSeconds (pid) - cpu0) / wall);
+        }
+        table()[prefix + "console peak memory (MiB, VmHWM)"] = format ("%.1f", statusKb (pid, "VmHWM") / 1024.0);
+        closeAll (rig, { name }, c);
+    }
+}
+
 BENCHMARK (BM_StartupToFullWindows)->Arg (1)->Arg (4)->Iterations (5)->UseManualTime()->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_IdleCpuPerMinute)
     ->Args ({ 1, 0 })
@@ -277,6 +362,7 @@ BENCHMARK (BM_IdleCpuPerMinute)
     ->Iterations (1)
     ->UseManualTime()
     ->Unit (benchmark::kSecond);
+BENCHMARK (BM_ZoomedWindow)->Arg (100)->Arg (200)->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
 } // namespace
 
 int main (int argc, char** argv)

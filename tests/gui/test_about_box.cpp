@@ -3,6 +3,7 @@
 // treat the console window.
 
 #include "app/ConsoleApp.h"
+#include "firmware/FlashProgressWindow.h"
 #include "settings/AboutBox.h"
 #include "settings/AboutBoxContent.h"
 #include "settings/SettingsPage.h"
@@ -119,6 +120,23 @@ AboutBox* openedBox (juce::Button& about)
         return box != nullptr;
     }, 2000);
     return box;
+}
+
+TEST (AboutBox, TheBoxAndTheProgressWindowOpenAtTheConsoleWindowsZoom)
+{
+    WindowRig w;
+    w.window->setZoom (175);
+    FlashProgressWindow progress (w.window.get(), false, false);
+    EXPECT_FLOAT_EQ (progress.getDesktopScaleFactor(), 1.75f);
+
+    juce::Component::SafePointer<AboutBox> box (openedBox (w.content().getSettingsPage()->getAboutButton()));
+    ASSERT_NE (box.getComponent(), nullptr);
+    EXPECT_FLOAT_EQ (box->getDesktopScaleFactor(), 1.75f);
+    box->close();
+    pumpUntil ([&] { return box == nullptr; }, 2000);
+
+    w.window->setZoom (100);
+    EXPECT_FLOAT_EQ (FlashProgressWindow (w.window.get(), false, false).getDesktopScaleFactor(), 1.0f);
 }
 
 TEST (AboutBox, TheSettingsPagesButtonOpensItOverTheConsoleWindowWhichStaysDisabledMeanwhile)

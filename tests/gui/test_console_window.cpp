@@ -1,6 +1,7 @@
 // The console window and its content against devices of the in-process lab, never put on the
 // desktop.
 
+#include "look/ConsoleZoom.h"
 #include "mixer/MixerPage.h"
 #include "console/ConsoleState.h"
 #include "guitar/GuitarInputMode.h"
@@ -31,7 +32,7 @@ TEST (ConsoleWindow, IsNamedAfterTheDeviceAndSizedFromTheSkin)
         EXPECT_EQ (content.getName(), rig.lab.device->uniqueName());
         EXPECT_EQ (content.getWidth(), inputs * 54 + 221) << profile;
         EXPECT_EQ (content.getHeight(), 536) << profile;
-        EXPECT_EQ (w.getContentComponent(), &content);
+        EXPECT_EQ (content.getParentComponent(), w.getContentComponent()); // the zoom's holder
         EXPECT_EQ (w.getWidth(), content.getWidth());
         EXPECT_EQ (w.getHeight(), content.getHeight());
         EXPECT_TRUE (content.isOpaque());
@@ -86,6 +87,94 @@ TEST (ConsoleWindow, RestorePositionUsesTheStoredPlace)
     rig.window->setTopLeftPosition (10, 10);
     rig.window->restorePosition();
     EXPECT_EQ (rig.window->getPosition(), juce::Point<int> (250, 260));
+}
+
+TEST (ConsoleWindow, ZoomCommandsAndTheSettingsChoiceSizeTheWindowAndTheZoomIsStored)
+{
+    WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::zoom, 175); });
+    auto& w = *rig.window;
+    auto& content = w.getContent();
+    auto& commands = content.getCommandManager();
+    auto& choice = content.getSettingsPage()->getZoomChoice();
+    const auto size = [&w] { return std::make_pair (w.getWidth(), w.getHeight()); };
+    ASSERT_EQ (size(), std::make_pair (923, 536));
+
+    w.restorePosition();
+    EXPECT_EQ (w.getZoom(), 175);
+    EXPECT_EQ (choice.getSelectedId(), 175);
+    EXPECT_EQ (size(), std::make_pair (1615, 938));
+
+    // The keys reach the commands through the window's key mappings.
+    auto* keys = commands.getKeyMappings();
+    ASSERT_TRUE (keys->keyPressed (juce::KeyPress ('=', juce::ModifierKeys::commandModifier, '='), &w));
+    EXPECT_EQ (size(), std::make_pair (1846, 1072));
+    ASSERT_TRUE (keys->keyPressed (juce::KeyPress ('+', juce::ModifierKeys::commandModifier, '+'), &w));
+    EXPECT_EQ (w.getZoom(), 200) << "200% is the largest";
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE (keys->keyPressed (juce::KeyPress ('-', juce::ModifierKeys::commandModifier, '-'), &w));
+    EXPECT_EQ (size(), std::make_pair (1385, 804));
+    EXPECT_EQ (choice.getSelectedId(), 150);
+    juce::ApplicationCommandInfo info (ConsoleContent::zoomInCommand);
+    content.getCommandInfo (ConsoleContent::zoomInCommand, info);
+    EXPECT_EQ (info.categoryName, "View");
+
+    choice.setSelectedId (125, juce::sendNotificationSync);
+    EXPECT_EQ (w.getZoom(), 125);
+    EXPECT_EQ (size(), std::make_pair (1154, 670));
+    ASSERT_TRUE (keys->keyPressed (juce::KeyPress ('0', juce::ModifierKeys::commandModifier, '0'), &w));
+    EXPECT_EQ (size(), std::make_pair (923, 536));
+
+    w.stepZoom (1);
+    w.savePreferences();
+    EXPECT_EQ (rig.reload()->getIntValue (prefs::zoom), 125);
+}
+
+TEST (ConsoleWindow, AZoomThatIsNoStepOpensAt100)
+{
+    WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::zoom, 130); });
+    rig.window->restorePosition();
+    EXPECT_EQ (rig.window->getZoom(), 100);
+    EXPECT_EQ (rig.window->getWidth(), 923);
+
+    // On a screen too small for the stored zoom, the largest that fits.
+    const juce::Rectangle<int> content (923, 536);
+    EXPECT_EQ (ConsoleZoom::largestFitting (200, content, { 1600, 1000 }), 150);
+    EXPECT_EQ (ConsoleZoom::largestFitting (175, content, { 1920, 1200 }), 175);
+    EXPECT_EQ (ConsoleZoom::largestFitting (150, content, { 800, 600 }), 100);
+    EXPECT_EQ (ConsoleZoom::forScale (1.5), 150);
+    EXPECT_EQ (ConsoleZoom::forScale (1.0), 100);
+    EXPECT_EQ (ConsoleZoom::forScale (3.0), 200);
+}
+
+TEST (ConsoleWindow, TheFirstWindowOnAScaledDesktopTakesTheZoomOfItsScaleInsteadOfBeingScaledUp)
+{
+    auto& displays = const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays());
+    const auto saved = displays.displays;
+    displays.displays.clear();
+    juce::Displays::Display scaled;
+    scaled.totalArea = scaled.userArea = { 0, 0, 1280, 800 }; // 1920 x 1200 pixels at 150%
+    scaled.scale = 1.5;
+    scaled.isMain = true;
+    displays.displays.add (scaled);
+
+    {
+        WindowRig rig;
+        rig.window->restorePosition();
+        EXPECT_EQ (rig.window->getZoom(), 150);
+        // The desktop scales the window by 1.5 already: the content keeps its own size in the
+        // window's units, so that it covers 1385 x 804 pixels and no more.
+        EXPECT_EQ (rig.window->getWidth(), 923);
+        EXPECT_EQ (rig.window->getHeight(), 536);
+
+        rig.window->setZoom (100);
+        EXPECT_EQ (rig.window->getWidth(), 615) << "100% is 923 pixels, 615 units of the scaled desktop";
+    }
+    {
+        WindowRig rig ("arx", [] (juce::PropertiesFile& f) { f.setValue (prefs::zoom, 100); });
+        rig.window->restorePosition();
+        EXPECT_EQ (rig.window->getZoom(), 100) << "a stored zoom wins over the desktop's scale";
+    }
+    displays.displays = saved;
 }
 
 TEST (ConsoleWindow, StoredTabOutsideThePairTabsOpensTheFirst)

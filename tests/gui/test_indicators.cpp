@@ -49,7 +49,7 @@ struct MeterRig
         parent.setVisible (true);
         parent.setCachedComponentImage (repaints); // the parent owns it
         m.setBounds (0, 0, lit.getWidth(), lit.getHeight());
-        m.setImages (lit, unlit);
+        m.setImages (SkinArt (lit, {}), SkinArt (unlit, {}));
         m.setUp (parent);
         repaints->take();
     }
@@ -206,7 +206,7 @@ TEST (SoloWarning, BlinksHalfASecondOnAndOffAndGoesDarkWithTheLastSolo)
 
     const auto shot = warning.createComponentSnapshot (warning.getLocalBounds());
     const auto& panel = rig.window->getSkin().warningPanelImage();
-    EXPECT_EQ (shot.getPixelAt (12, 10).getARGB(), panel.getPixelAt (12, 10).getARGB());
+    EXPECT_EQ (shot.getPixelAt (12, 10).getARGB(), panel.image().getPixelAt (12, 10).getARGB());
 
     // Left to itself the lamp blinks while a solo is on: it lights and goes dark again.
     solo.setToggleState (true, juce::sendNotification);

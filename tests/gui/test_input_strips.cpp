@@ -442,13 +442,13 @@ TEST (SkinToggle, HoverHighlightIsInsetOnTogglesAndCoversGangButtons)
         return image;
     };
     const auto hovered = draw (mute, off.getWidth(), off.getHeight());
-    EXPECT_EQ (hovered.getPixelAt (1, 1), off.getPixelAt (1, 1)) << "outside the inset";
-    EXPECT_NE (hovered.getPixelAt (10, 8), off.getPixelAt (10, 8)) << "inside the inset";
+    EXPECT_EQ (hovered.getPixelAt (1, 1), off.image().getPixelAt (1, 1)) << "outside the inset";
+    EXPECT_NE (hovered.getPixelAt (10, 8), off.image().getPixelAt (10, 8)) << "inside the inset";
 
     TestGang gang (rig.content());
     const auto& gangOff = rig.window->getSkin().gangImages().off;
     const auto gangHovered = draw (gang, gangOff.getWidth(), gangOff.getHeight());
-    EXPECT_NE (gangHovered.getPixelAt (1, 1), gangOff.getPixelAt (1, 1));
+    EXPECT_NE (gangHovered.getPixelAt (1, 1), gangOff.image().getPixelAt (1, 1));
     EXPECT_EQ (gang.getName(), "console_gang_button");
 }
 

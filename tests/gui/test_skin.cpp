@@ -138,13 +138,18 @@ bool samePixels (const juce::Image& a, const juce::Image& b)
     return true;
 }
 
+bool anyPixel (const SkinArt& art, std::function<bool (juce::Colour)> test) { return anyPixel (art.image(), std::move (test)); }
+bool samePixels (const SkinArt& a, const SkinArt& b) { return samePixels (a.image(), b.image()); }
+
+// Both sizes: the zoomed window draws the faces painted at twice the size, text and all.
 void expectSetSize (const ButtonImages& set, int w, int h)
 {
     for (auto* img : { &set.off, &set.on, &set.down })
     {
         EXPECT_EQ (img->getWidth(), w);
         EXPECT_EQ (img->getHeight(), h);
-        EXPECT_EQ (img->getFormat(), juce::Image::ARGB);
+        EXPECT_EQ (img->image().getFormat(), juce::Image::ARGB);
+        EXPECT_EQ (img->twiceImage().getBounds(), juce::Rectangle<int> (2 * w, 2 * h));
     }
 }
 
@@ -172,7 +177,7 @@ TEST (SkinButtons, MuteSoloAndGangSetsShowTheirStates)
         EXPECT_TRUE (anyPixel (set->off, white)) << "off text is near white";
         EXPECT_FALSE (anyPixel (set->down, white)) << "pressed text is half white";
         EXPECT_FALSE (samePixels (set->off, set->down));
-        EXPECT_EQ (set->off.getPixelAt (0, 0), juce::Colour (15, 15, 15));
+        EXPECT_EQ (set->off.image().getPixelAt (0, 0), juce::Colour (15, 15, 15));
     }
     EXPECT_FALSE (samePixels (skin.muteImages().off, skin.soloImages().off)) << "each carries its own text";
 }
@@ -189,8 +194,8 @@ TEST (SkinButtons, EveryWindowPaintsTheSameSetsButSessionImagesOnlyOnce)
     EXPECT_TRUE (samePixels (second.gangImages().off, first->gangImages().off));
     first.reset();
 
-    EXPECT_EQ (ConsoleSkin::saveImages().off, save) << "the same pixel data, not painted again";
-    EXPECT_EQ (ConsoleSkin::loadImages().down, loadDown);
+    EXPECT_EQ (ConsoleSkin::saveImages().off.image(), save.image()) << "the same pixel data, not painted again";
+    EXPECT_EQ (ConsoleSkin::loadImages().down.image(), loadDown.image());
 
     for (auto* set : { &ConsoleSkin::loadImages(), &ConsoleSkin::saveImages(), &ConsoleSkin::resetImages() })
     {

@@ -3,7 +3,6 @@
 #include "console/ConsoleState.h"
 #include "console/HardwareThread.h"
 #include "device/Device.h"
-#include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 
 namespace arx
@@ -93,7 +92,7 @@ void InputStrip::selectBank (int bank)
 
 void InputStrip::paint (juce::Graphics& g)
 {
-    ConsoleLookAndFeel::drawImageWithinClip (g, background, 0, 0);
+    background.drawAt (g, 0, 0);
 }
 
 } // namespace arx

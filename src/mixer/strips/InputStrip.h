@@ -6,6 +6,7 @@
 #include "mixer/strips/MonitorFader.h"
 #include "mixer/widgets/MixerHost.h"
 #include "mixer/widgets/LevelMeter.h"
+#include "look/SkinArt.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -69,7 +70,7 @@ private:
     std::unique_ptr<MonitorPanKnob> pan;
     std::unique_ptr<InputNameLabel> alias;
     std::unique_ptr<juce::Label> number;
-    juce::Image background;
+    SkinArt background;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InputStrip)
 };

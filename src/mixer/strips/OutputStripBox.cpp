@@ -4,7 +4,6 @@
 #include "console/HardwareThread.h"
 #include "device/HardwareInfo.h"
 #include "device/Device.h"
-#include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 
 namespace arx
@@ -122,7 +121,7 @@ int OutputStripBox::refreshMeters()
 
 void OutputStripBox::paint (juce::Graphics& g)
 {
-    ConsoleLookAndFeel::drawImageWithinClip (g, column, 0, 0);
+    column.drawAt (g, 0, 0);
 }
 
 } // namespace arx

@@ -6,6 +6,7 @@
 #include "mixer/strips/PairGangButton.h"
 #include "mixer/widgets/MixerHost.h"
 #include "mixer/widgets/LevelMeter.h"
+#include "look/SkinArt.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -62,7 +63,7 @@ public:
 private:
     MixerHost& host;
     int bank = 0;
-    juce::Image column;
+    SkinArt column;
     std::array<std::unique_ptr<OutputMeter>, 2> meters;
     std::array<std::unique_ptr<OutputFader>, 2> faders;
     std::array<std::unique_ptr<OutputMuteButton>, 2> mutes;

@@ -1,7 +1,6 @@
 #include "mixer/strips/PlaybackStripBox.h"
 
 #include "console/HardwareThread.h"
-#include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 
 namespace arx
@@ -31,7 +30,7 @@ void PlaybackStripBox::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::black);
     for (int k = 0; k < getNumStrips() / 2; ++k)
-        ConsoleLookAndFeel::drawImageWithinClip (g, column, k * column.getWidth(), 0);
+        column.drawAt (g, k * column.getWidth(), 0);
 }
 
 //==============================================================================

@@ -3,6 +3,7 @@
 #include "mixer/strips/PairGangButton.h"
 #include "mixer/strips/PlaybackStrip.h"
 #include "mixer/widgets/MixerHost.h"
+#include "look/SkinArt.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -36,7 +37,7 @@ protected:
     std::vector<std::unique_ptr<PlaybackStrip>> strips;
 
 private:
-    juce::Image column;
+    SkinArt column;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PlaybackStripBox)
 };

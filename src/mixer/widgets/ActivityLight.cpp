@@ -5,7 +5,7 @@
 namespace arx
 {
 
-ActivityLight::ActivityLight() : filmstrip (ConsoleSkin::loadImage (SkinImage::activityLights))
+ActivityLight::ActivityLight() : filmstrip (SkinImage::activityLights)
 {
     setInterceptsMouseClicks (false, false);
     setOpaque (true);
@@ -34,7 +34,7 @@ void ActivityLight::setLevel (uint32_t level)
 
 void ActivityLight::paint (juce::Graphics& g)
 {
-    g.drawImage (filmstrip, 0, 0, getWidth(), getHeight(), frame * frameSize, 0, frameSize, frameSize);
+    filmstrip.draw (g, getLocalBounds(), { frame * frameSize, 0, frameSize, frameSize });
 }
 
 } // namespace arx

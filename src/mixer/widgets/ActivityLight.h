@@ -1,5 +1,7 @@
 #pragma once
 
+#include "look/SkinArt.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstdint>
@@ -30,7 +32,7 @@ public:
     void paint (juce::Graphics&) override;
 
 private:
-    juce::Image filmstrip; // shared through the image cache
+    SkinArt filmstrip; // shared through the image cache
     int frame = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ActivityLight)

@@ -23,7 +23,7 @@ void GangButton::paintButton (juce::Graphics& g, bool isMouseOver, bool isButton
 {
     const auto& set = host.getSkin().gangImages();
     const auto& image = isButtonDown ? set.down : (getToggleState() ? set.on : set.off);
-    g.drawImageAt (image, 0, 0);
+    image.drawAt (g, 0, 0);
 
     if (isMouseOver && ! isButtonDown)
     {

@@ -27,7 +27,7 @@ LevelMeter::LevelMeter()
 
 LevelMeter::~LevelMeter() = default;
 
-void LevelMeter::setImages (const juce::Image& lit, const juce::Image& unlit)
+void LevelMeter::setImages (const SkinArt& lit, const SkinArt& unlit)
 {
     litImage = lit;
     unlitImage = unlit;
@@ -77,12 +77,12 @@ void LevelMeter::paint (juce::Graphics& g)
     if (top < levelTop)
     {
         const int rows = juce::jmin (levelTop, bottom) - top;
-        g.drawImage (unlitImage, 0, top, w, rows, 0, top, w, rows);
+        unlitImage.draw (g, { 0, top, w, rows }, { 0, top, w, rows });
     }
     if (levelTop < bottom)
     {
         const int from = juce::jmax (levelTop, top);
-        g.drawImage (litImage, 0, from, w, bottom - from, 0, from, w, bottom - from);
+        litImage.draw (g, { 0, from, w, bottom - from }, { 0, from, w, bottom - from });
     }
     drawnTop = levelTop;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "look/SkinArt.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstdint>
@@ -22,7 +24,7 @@ public:
     LevelMeter ();
     ~LevelMeter () override;
 
-    void setImages (const juce::Image& lit, const juce::Image& unlit);
+    void setImages (const SkinArt& lit, const SkinArt& unlit);
     // After the subclass has set bounds and images: nothing lit, then into `parent`.
     void setUp (juce::Component& parent);
 
@@ -44,7 +46,7 @@ public:
 private:
     int drawnTop = 0;
     int levelTop = 0;
-    juce::Image litImage, unlitImage;
+    SkinArt litImage, unlitImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LevelMeter)
 };

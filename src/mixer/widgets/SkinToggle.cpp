@@ -63,7 +63,7 @@ void SkinToggle::clicked()
 void SkinToggle::paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown)
 {
     const auto& image = isButtonDown ? images.down : (getShownState() ? images.on : images.off);
-    g.drawImageAt (image, 0, 0);
+    image.drawAt (g, 0, 0);
 
     if (isMouseOver && ! isButtonDown)
     {

@@ -83,9 +83,9 @@ void SoloWarning::handleCommandMessage (int)
 
 void SoloWarning::paint (juce::Graphics& g)
 {
-    g.drawImageAt (panel, 0, 0);
+    panel.drawAt (g, 0, 0);
     if (isLampLit())
-        g.drawImageAt (lamp, lampX, lampY);
+        lamp.drawAt (g, lampX, lampY);
 }
 
 } // namespace arx

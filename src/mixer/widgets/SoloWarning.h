@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/widgets/MixerHost.h"
+#include "look/SkinArt.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -39,7 +40,7 @@ private:
     void timerCallback() override { tick(); }
 
     ConsoleState& state;
-    juce::Image panel, lamp;
+    SkinArt panel, lamp;
     juce::CriticalSection lock;
     int soloCount = 0; // under lock
     int blinkPhase = 0;
