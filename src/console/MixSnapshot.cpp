@@ -151,6 +151,13 @@ void MixDiff::apply (ConsoleState& state, bool before) const
         write (state, table[size_t (w.slot)], before ? w.before : w.after);
 }
 
+void MixDiff::apply (MixSnapshot& snapshot, bool before) const
+{
+    for (const auto& w : words)
+        if (size_t (w.slot) < snapshot.words.size())
+            snapshot.words[size_t (w.slot)] = before ? w.before : w.after;
+}
+
 bool MixDiff::touchesSettings() const noexcept
 {
     const auto& table = places();

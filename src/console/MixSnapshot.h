@@ -57,8 +57,9 @@ public:
     bool isEmpty() const noexcept { return words.empty(); }
     size_t size() const noexcept { return words.size(); }
 
-    // Writes the `before` (or `after`) side of every word into `state`.
+    // Writes the `before` (or `after`) side of every word into `state`, or into `snapshot`.
     void apply (ConsoleState& state, bool before) const;
+    void apply (MixSnapshot& snapshot, bool before) const;
 
     // Whether a word outside the mixer (S/PDIF, clock, guitar) changed.
     bool touchesSettings() const noexcept;

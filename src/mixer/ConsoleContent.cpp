@@ -187,6 +187,14 @@ void ConsoleContent::editState (const std::function<void()>& change)
         change();
 }
 
+void ConsoleContent::replaceState (const std::function<void()>& change)
+{
+    if (editPath != nullptr)
+        editPath->replace (change);
+    else
+        change();
+}
+
 void ConsoleContent::gestureStarted()
 {
     if (editPath != nullptr)
@@ -270,8 +278,8 @@ void ConsoleContent::refreshGangsAndNames()
 
 void ConsoleContent::applyToControls()
 {
-    // The loaded file is in the state already: the step compares with the state before it.
-    editState ([this] {
+    // The loaded file is in the state already.
+    replaceState ([this] {
         refreshGangsAndNames();
         refreshAndQueueAll (controlHead, state);
     });
@@ -280,7 +288,7 @@ void ConsoleContent::applyToControls()
 
 void ConsoleContent::resetControls()
 {
-    editState ([this] {
+    replaceState ([this] {
         forEachNamed (*this, "alias", [] (juce::Component& c) {
             if (auto* alias = dynamic_cast<NameLabel*> (&c))
             {

@@ -137,6 +137,8 @@ private:
     // the device gets what differs, as after a session load.
     void showRestoredState (const MixDiff& diff);
     void refreshGangsAndNames();
+    // A session load or a reset through the edit path.
+    void replaceState (const std::function<void()>& change);
     void openAboutBox();
 
     ConsoleSkin& skin;

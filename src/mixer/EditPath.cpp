@@ -2,6 +2,8 @@
 
 #include "console/ConsoleState.h"
 
+#include <unordered_set>
+
 namespace arx
 {
 
@@ -42,16 +44,7 @@ public:
     explicit DeviceReports (EditPath& p) : path (p) {}
     ~DeviceReports() override { cancelPendingUpdate(); }
 
-    void handleAsyncUpdate() override
-    {
-        // An edit of this turn is a step of its own, before the device's values join the state.
-        if (path.gestures == 0)
-        {
-            path.flush();
-            path.committed = MixSnapshot::of (path.state);
-        }
-        path.tell (false);
-    }
+    void handleAsyncUpdate() override { path.tellDeviceValues(); }
 
 private:
     EditPath& path;
@@ -72,15 +65,37 @@ void EditPath::start()
 {
     committed = heard = MixSnapshot::of (state);
     history.clearUndoHistory();
+    untold.clear();
     stepOpen = false;
 }
 
 void EditPath::edit (const std::function<void()>& change)
 {
+    // What the edit itself changed is told as an edit; anything else in the state since is the
+    // device's.
+    const auto before = MixSnapshot::of (state);
     change();
+    const auto diff = MixDiff::between (before, MixSnapshot::of (state));
+    diff.apply (heard, false);
+
     // Showing a restored state is part of its undo, never a step of its own.
     if (restoring)
         return;
+    for (const auto& c : diff.changes())
+        untold.push_back (c);
+    stepOpen = true;
+    triggerAsyncUpdate();
+}
+
+void EditPath::replace (const std::function<void()>& change)
+{
+    // The new state (a loaded file, the reset values) is in place before the window takes it:
+    // all that differs from what the listeners heard of is this edit's.
+    change();
+    const auto now = MixSnapshot::of (state);
+    for (const auto& c : MixDiff::between (heard, now).changes())
+        untold.push_back (c);
+    heard = now;
     stepOpen = true;
     triggerAsyncUpdate();
 }
@@ -101,9 +116,23 @@ void EditPath::deviceValueArrived()
     deviceReports->triggerAsyncUpdate();
 }
 
+void EditPath::tellDeviceValues()
+{
+    deviceReports->cancelPendingUpdate();
+    const auto diff = MixDiff::between (heard, MixSnapshot::of (state));
+    if (diff.isEmpty())
+        return;
+
+    // The device's values are where every step starts and ends, so undo never takes them back.
+    diff.apply (heard, false);
+    diff.apply (committed, false);
+    const auto changes = diff.changes();
+    listeners.call ([&] (Listener& l) { l.mixChanged (changes, false); });
+}
+
 void EditPath::handleAsyncUpdate()
 {
-    tell (true);
+    tellEdits();
     if (gestures == 0)
         commitStep();
 }
@@ -123,6 +152,10 @@ void EditPath::commitStep()
         return;
     stepOpen = false;
 
+    // A device value in the state is not part of the step.
+    if (deviceReports->isUpdatePending())
+        tellDeviceValues();
+
     auto now = MixSnapshot::of (state);
     auto diff = MixDiff::between (committed, now);
     committed = std::move (now);
@@ -134,14 +167,17 @@ void EditPath::commitStep()
     history.beginNewTransaction();
 }
 
-void EditPath::tell (bool isEdit)
+void EditPath::tellEdits()
 {
-    auto now = MixSnapshot::of (state);
-    if (now == heard)
+    if (untold.empty())
         return;
-    const auto changes = MixDiff::between (heard, now).changes();
-    heard = std::move (now);
-    listeners.call ([&] (Listener& l) { l.mixChanged (changes, isEdit); });
+    std::vector<MixChange> changes;
+    std::unordered_set<uint32_t> seen;
+    for (const auto& c : untold)
+        if (seen.insert ((uint32_t (c.kind) << 16) | (uint32_t (c.a) << 8) | uint32_t (c.b)).second)
+            changes.push_back (c);
+    untold.clear();
+    listeners.call ([&] (Listener& l) { l.mixChanged (changes, true); });
 }
 
 //==============================================================================
@@ -178,8 +214,10 @@ void EditPath::applyStep (const MixDiff& diff, bool before)
         if (restore)
             restore (diff);
     }
-    committed = MixSnapshot::of (state);
-    tell (true);
+    diff.apply (committed, before);
+    diff.apply (heard, before);
+    const auto changes = diff.changes();
+    listeners.call ([&] (Listener& l) { l.mixChanged (changes, true); });
 }
 
 } // namespace arx

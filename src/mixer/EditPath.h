@@ -24,6 +24,9 @@ class ConsoleState;
 // step's old values into the state and hands the state to the window (`restore`), which shows
 // it and queues the device as a session load does.
 //
+// Listeners hear of edits when the loop comes round, each edit as what it changed itself; what
+// else changed in the state is the device's, told as no edit and kept out of every step.
+//
 // Threads: message thread, except deviceValueArrived() (any thread).
 class EditPath : private juce::AsyncUpdater
 {
@@ -48,6 +51,9 @@ public:
 
     // An edit of a control, a gang, a name: `change` runs at once.
     void edit (const std::function<void()>& change);
+    // A session load or a reset, whose new values are in the state already: `change` shows
+    // them and queues the device.
+    void replace (const std::function<void()>& change);
 
     void beginGesture();
     void endGesture();
@@ -73,7 +79,8 @@ private:
 
     void handleAsyncUpdate() override;
     void commitStep();
-    void tell (bool isEdit);
+    void tellEdits();
+    void tellDeviceValues();
     void applyStep (const MixDiff& diff, bool before);
 
     ConsoleState& state;
@@ -83,7 +90,8 @@ private:
     std::unique_ptr<DeviceReports> deviceReports;
 
     MixSnapshot committed; // the state at the end of the last step
-    MixSnapshot heard; // the state the listeners last heard of
+    MixSnapshot heard; // the state the listeners know of, edits told or not
+    std::vector<MixChange> untold; // edits since the listeners were last told
     int gestures = 0;
     bool stepOpen = false;
     bool restoring = false;

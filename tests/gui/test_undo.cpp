@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace arx::test
 {
 namespace
@@ -210,10 +212,29 @@ TEST_F (Undo, ValuesTheDeviceReportsReachTheListenersAndAreNoSteps)
     EXPECT_FALSE (heard.editOf ({ MixChange::playbackLevel, 0 }));
     EXPECT_FALSE (path().canUndo());
 
+    // The device's value arrives while a drag is under way: the drag's moves are still edits.
+    heard = {};
+    auto& dragged = w.strip (4).getFader();
+    const auto cap = [&dragged] (double dB) { return juce::Point<float> (dragged.getWidth() * 0.5f, (float) dragged.getPositionOfValue (dB)); };
+    dragged.mouseDown (mouseAt (dragged, cap (dragged.getValue())));
+    ASSERT_TRUE (w.device().applyDriverPlaybackGain (0, gainToCode (-24.0f)));
+    w.content().getHardwareThread().queueGet (*shown);
+    // The read is in the state (its report follows at once) before the move is made.
+    const auto until = juce::Time::getMillisecondCounter() + 5000;
+    while (w.state().playbackGainCode (0) != gainToCode (-24.0f) && juce::Time::getMillisecondCounter() < until)
+        std::this_thread::yield();
+    dragged.mouseDrag (mouseAt (dragged, cap (-25.0), {}, true));
+    ASSERT_TRUE (pumpUntil ([&] { return heard.reportOf ({ MixChange::playbackLevel, 0 }) && heard.edits.size() > 0; }));
+    dragged.mouseUp (mouseAt (dragged, cap (-25.0), {}, true));
+    EXPECT_TRUE (pumpUntil ([&] { return heard.editOf ({ MixChange::monitorLevel, 4, 0 }); }));
+    EXPECT_FALSE (heard.reportOf ({ MixChange::monitorLevel, 4, 0 }));
+    press (ctrlZ);
+    EXPECT_EQ (w.state().playbackGainCode (0), gainToCode (-24.0f));
+
     // An edit after it is taken back without taking back the device's value.
     typeInto (*w.strip (1).getFader().getTextBox(), "-7");
     press (ctrlZ);
-    EXPECT_EQ (w.state().playbackGainCode (0), gainToCode (-18.0f));
+    EXPECT_EQ (w.state().playbackGainCode (0), gainToCode (-24.0f));
 }
 
 } // namespace
