@@ -5,9 +5,14 @@
 namespace arx
 {
 
-DeviceControl::DeviceControl (DeviceControlHost& host) : thread (&host.getHardwareThread())
+void DeviceControlHost::commitEdit (DeviceControl& control, const std::function<void()>& change)
 {
-    host.addControl (*this);
+    control.applyEdit (change);
+}
+
+DeviceControl::DeviceControl (DeviceControlHost& owner) : thread (&owner.getHardwareThread()), editHost (&owner)
+{
+    owner.addControl (*this);
 }
 
 DeviceControl::DeviceControl (HardwareThread& owningThread) : thread (&owningThread)
@@ -19,7 +24,11 @@ void DeviceControl::onGetResult (int code, juce::Component* component)
     if (code == 0)
     {
         if (component != nullptr)
+        {
             component->postCommandMessage (0);
+            if (editHost != nullptr)
+                editHost->deviceValueArrived();
+        }
         return;
     }
 
@@ -49,6 +58,26 @@ void DeviceControl::onSetResult (int code)
 }
 
 void DeviceControl::commitEdit (const std::function<void()>& change)
+{
+    if (editHost != nullptr)
+        editHost->commitEdit (*this, change);
+    else
+        applyEdit (change);
+}
+
+void DeviceControl::beginGesture()
+{
+    if (editHost != nullptr)
+        editHost->gestureStarted();
+}
+
+void DeviceControl::endGesture()
+{
+    if (editHost != nullptr)
+        editHost->gestureEnded();
+}
+
+void DeviceControl::applyEdit (const std::function<void()>& change)
 {
     const juce::ScopedLock sl (editLock);
     change();

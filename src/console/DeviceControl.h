@@ -25,6 +25,21 @@ public:
     // Push `control` onto the head of the list (newest first), e.g. with
     // control.setNextInWindow (head); head = &control;
     virtual void addControl (DeviceControl& control) = 0;
+
+    // The window's edit path: every user edit of a control arrives here, and the host has the
+    // control apply it (DeviceControl::applyEdit) and records it. Message thread.
+    virtual void commitEdit (DeviceControl& control, const std::function<void()>& change);
+
+    // An edit of the console state that no control sends (a gang, a channel name): `change`
+    // runs at once, and the edit path records it. Message thread.
+    virtual void editState (const std::function<void()>& change) { change(); }
+
+    // A drag or another gesture of many edits that count as one begins or ends. Message thread.
+    virtual void gestureStarted() {}
+    virtual void gestureEnded() {}
+
+    // A control read a value from the device that it shows. Hardware thread: the host posts it on.
+    virtual void deviceValueArrived() {}
 };
 
 // The base of everything that talks to the device on a console window's behalf. A control
@@ -54,6 +69,10 @@ public:
     HardwareThread& getThread() const noexcept { return *thread; }
 
     DeviceControl* getNextInWindow() const noexcept { return nextInWindow; }
+
+    // Message thread, only from the host's edit path: `change` writes the new value where set()
+    // takes it from (and marks its bank), then the control is queued for set.
+    void applyEdit (const std::function<void()>& change);
     void setNextInWindow (DeviceControl* next) noexcept { nextInWindow = next; }
 
 protected:
@@ -65,9 +84,13 @@ protected:
     // and the value stays unsent in the console state.
     void onSetResult (int code);
 
-    // Message thread, for a user's edit: `change` writes the new value where set() takes it from
-    // (and marks its bank), then the control is queued for set.
+    // Message thread, for a user's edit: hands it to the window's edit path, which applies it
+    // (applyEdit). A control without a host applies it at once.
     void commitEdit (const std::function<void()>& change);
+
+    // Message thread: the edits between these count as one step (a drag).
+    void beginGesture();
+    void endGesture();
 
     // Hardware thread, before asking the device: the edits so far.
     uint32_t editCount() const noexcept { return edits.load(); }
@@ -91,6 +114,7 @@ private:
     bool inSetQueue = false;
     bool inGetQueue = false;
     HardwareThread* thread;
+    DeviceControlHost* editHost = nullptr;
 
     juce::CriticalSection editLock;
     std::atomic<uint32_t> edits { 0 };

@@ -1,5 +1,6 @@
 #include "mixer/ConsoleContent.h"
 
+#include "console/BankedDeviceControl.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
 #include "look/ConsoleLookAndFeel.h"
@@ -36,6 +37,7 @@ ConsoleContent::~ConsoleContent()
     // of the strips and the settings page may sit in the thread's queues: they go after the
     // thread.
     thread.reset();
+    editPath.reset();
     poller.reset();
     session.reset();
     mixerPage.reset();
@@ -59,6 +61,7 @@ void ConsoleContent::initialise (HardwareThread::Owner& owner, juce::PropertiesF
 
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
         control->refresh (state, false);
+    editPath = std::make_unique<EditPath> (state, [this] (const MixDiff& diff) { showRestoredState (diff); });
 
     const int storedTab = validTab (preferences.getIntValue (prefs::tab, 0), pairTabCount());
     selectPage (storedTab == settingsTab ? settingsTab : 2 * storedTab);
@@ -170,6 +173,49 @@ void ConsoleContent::addControl (DeviceControl& control)
     controlHead = &control;
 }
 
+void ConsoleContent::commitEdit (DeviceControl& control, const std::function<void()>& change)
+{
+    if (editPath != nullptr)
+        editPath->edit ([&] { control.applyEdit (change); });
+    else
+        control.applyEdit (change);
+}
+
+void ConsoleContent::editState (const std::function<void()>& change)
+{
+    if (editPath != nullptr)
+        editPath->edit (change);
+    else
+        change();
+}
+
+void ConsoleContent::replaceState (const std::function<void()>& change)
+{
+    if (editPath != nullptr)
+        editPath->replace (change);
+    else
+        change();
+}
+
+void ConsoleContent::gestureStarted()
+{
+    if (editPath != nullptr)
+        editPath->beginGesture();
+}
+
+void ConsoleContent::gestureEnded()
+{
+    if (editPath != nullptr)
+        editPath->endGesture();
+}
+
+void ConsoleContent::deviceValueArrived()
+{
+    // The edit path is made before the hardware thread starts and goes after it has stopped.
+    if (editPath != nullptr)
+        editPath->deviceValueArrived();
+}
+
 void ConsoleContent::addTextBox (FaderTextBox& box)
 {
     if (textBoxHead == nullptr)
@@ -182,7 +228,7 @@ void ConsoleContent::addTextBox (FaderTextBox& box)
 void ConsoleContent::getAllCommands (juce::Array<juce::CommandID>& ids)
 {
     SessionController::getAllCommands (ids);
-    ids.addArray ({ zoomInCommand, zoomOutCommand, zoomResetCommand });
+    ids.addArray ({ zoomInCommand, zoomOutCommand, zoomResetCommand, undoCommand, redoCommand });
 }
 
 void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
@@ -207,6 +253,15 @@ void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationComman
             info.addDefaultKeypress ('0', ctrl);
             info.addDefaultKeypress (juce::KeyPress::numberPad0, ctrl);
             return;
+        case undoCommand:
+            info.setInfo ("Undo", "Take back the last change of the mixer", "Edit", 0);
+            info.addDefaultKeypress ('z', ctrl);
+            return;
+        case redoCommand:
+            info.setInfo ("Redo", "Make the last change taken back again", "Edit", 0);
+            info.addDefaultKeypress ('z', ctrl | juce::ModifierKeys::shiftModifier);
+            info.addDefaultKeypress ('y', ctrl);
+            return;
         default:
             SessionController::getCommandInfo (id, info);
     }
@@ -220,13 +275,21 @@ bool ConsoleContent::perform (const InvocationInfo& info)
             zoomHandler (info.commandID == zoomInCommand ? 1 : info.commandID == zoomOutCommand ? -1 : 0);
         return true;
     }
+
+    if (info.commandID == undoCommand || info.commandID == redoCommand)
+    {
+        if (editPath != nullptr)
+            info.commandID == undoCommand ? editPath->undo() : editPath->redo();
+        return true;
+    }
+
     if (session == nullptr || ! session->perform (info.commandID))
         return false;
     repaint();
     return true;
 }
 
-void ConsoleContent::applyToControls()
+void ConsoleContent::refreshGangsAndNames()
 {
     forEachNamed (*this, GangButton::componentName, [] (juce::Component& c) {
         if (auto* gang = dynamic_cast<GangButton*> (&c))
@@ -236,20 +299,49 @@ void ConsoleContent::applyToControls()
         if (auto* alias = dynamic_cast<NameLabel*> (&c))
             alias->updateText();
     });
-    refreshAndQueueAll (controlHead, state);
+}
+
+void ConsoleContent::applyToControls()
+{
+    // The loaded file is in the state already.
+    replaceState ([this] {
+        refreshGangsAndNames();
+        refreshAndQueueAll (controlHead, state);
+    });
     repaint();
 }
 
 void ConsoleContent::resetControls()
 {
-    forEachNamed (*this, "alias", [] (juce::Component& c) {
-        if (auto* alias = dynamic_cast<NameLabel*> (&c))
-        {
-            alias->resetName();
-            alias->updateText();
-        }
+    replaceState ([this] {
+        forEachNamed (*this, "alias", [] (juce::Component& c) {
+            if (auto* alias = dynamic_cast<NameLabel*> (&c))
+            {
+                alias->resetName();
+                alias->updateText();
+            }
+        });
+        resetAndQueueAll (controlHead);
     });
-    resetAndQueueAll (controlHead);
+    repaint();
+}
+
+void ConsoleContent::showRestoredState (const MixDiff& diff)
+{
+    refreshGangsAndNames();
+
+    // The sample rate and the buffer size are never part of a step: the settings page's other
+    // controls take the state again only when a step changed one of them.
+    const bool settings = diff.touchesSettings();
+    for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
+    {
+        const bool mixer = dynamic_cast<BankedDeviceControl*> (control) != nullptr;
+        if (mixer || (settings && settingsPage != nullptr && settingsPage->isUndoable (*control)))
+        {
+            control->refresh (state, true);
+            control->getThread().queueSet (*control);
+        }
+    }
     repaint();
 }
 

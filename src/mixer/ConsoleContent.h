@@ -9,6 +9,7 @@
 #include "console/DeviceControl.h"
 #include "console/HardwareThread.h"
 #include "device/Device.h"
+#include "mixer/EditPath.h"
 #include "mixer/TabBar.h"
 #include "mixer/widgets/MixerHost.h"
 #include "session/SessionHost.h"
@@ -93,6 +94,8 @@ public:
     // Null before initialise().
     SessionController* getSessionController() noexcept { return session.get(); }
     DeviceControl* firstControl() const noexcept { return controlHead; }
+    // The window's one way in for every change of its mixer; null before initialise().
+    EditPath* getEditPath() noexcept { return editPath.get(); }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
     // What the zoom commands call: +1 in, -1 out, 0 back to 100%. Without one they do nothing.
     void setZoomHandler (std::function<void (int direction)> handler) { zoomHandler = std::move (handler); }
@@ -111,6 +114,11 @@ public:
     ConsoleSkin& getSkin() override { return skin; }
     void addTextBox (FaderTextBox& box) override;
     SoloWarning* getSoloWarning() override;
+    void commitEdit (DeviceControl& control, const std::function<void()>& change) override;
+    void editState (const std::function<void()>& change) override;
+    void gestureStarted() override;
+    void gestureEnded() override;
+    void deviceValueArrived() override;
 
     // Component
     void paint (juce::Graphics&) override;
@@ -118,7 +126,13 @@ public:
     // repaints only what changed).
     void handleCommandMessage (int commandId) override;
 
-    // ApplicationCommandTarget: the session commands; the content is the last target.
+    // ApplicationCommandTarget: the session commands, Undo and Redo; the content is the last target.
+    enum EditCommands
+    {
+        undoCommand = 0x4501,
+        redoCommand = 0x4502
+    };
+
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
     void getAllCommands (juce::Array<juce::CommandID>&) override;
     void getCommandInfo (juce::CommandID, juce::ApplicationCommandInfo&) override;
@@ -130,6 +144,12 @@ public:
 
 private:
     void buildSessionBox();
+    // After an undo or a redo wrote `diff` into the state: every control shows the state and
+    // the device gets what differs, as after a session load.
+    void showRestoredState (const MixDiff& diff);
+    void refreshGangsAndNames();
+    // A session load or a reset through the edit path.
+    void replaceState (const std::function<void()>& change);
     void openAboutBox();
 
     ConsoleSkin& skin;
@@ -140,6 +160,7 @@ private:
     std::unique_ptr<StatusPoller> poller;
     std::unique_ptr<SettingsPage> settingsPage;
     std::unique_ptr<SessionController> session;
+    std::unique_ptr<EditPath> editPath;
     DeviceControl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;

@@ -195,6 +195,12 @@ void SettingsPage::buttonClicked (juce::Button* clicked)
         aboutHandler();
 }
 
+bool SettingsPage::isUndoable (const DeviceControl& control) const noexcept
+{
+    const auto is = [&control] (const DeviceControl* c) { return c == &control; };
+    return is (clockSource.get()) || is (spdifFormat.get()) || is (guitar.get());
+}
+
 void SettingsPage::paint (juce::Graphics& g)
 {
     g.fillAll (ConsoleLookAndFeel::backgroundColour());

@@ -60,6 +60,10 @@ public:
     ClockSource* getClockSource() noexcept { return clockSource.get(); }
     SpdifFormat* getSpdifFormat() noexcept { return spdifFormat.get(); }
 
+    // The page's controls whose values an undo takes back: the clock source, the S/PDIF format
+    // and the guitar; not the sample rate and the buffer size.
+    bool isUndoable (const DeviceControl& control) const noexcept;
+
     void paint (juce::Graphics&) override;
 
     // The pause after a rate change on Vista is over.

@@ -108,6 +108,7 @@ void Fader::sendEdit()
 //==============================================================================
 void Fader::startedDragging()
 {
+    beginGesture();
     dragging = true;
     dragStartValue = getValue();
     if (isGanged())
@@ -117,6 +118,7 @@ void Fader::startedDragging()
 void Fader::stoppedDragging()
 {
     dragging = false;
+    endGesture();
 }
 
 void Fader::valueChanged()

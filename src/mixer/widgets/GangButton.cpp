@@ -19,6 +19,11 @@ void GangButton::setUp (juce::Component& parent)
     parent.addAndMakeVisible (this);
 }
 
+void GangButton::clicked()
+{
+    host.editState ([this] { storeLink(); });
+}
+
 void GangButton::paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown)
 {
     const auto& set = host.getSkin().gangImages();

@@ -30,7 +30,7 @@ public:
 
     // Button
     using juce::Button::clicked;
-    void clicked() final { storeLink(); }
+    void clicked() final;
     void paintButton (juce::Graphics&, bool isMouseOver, bool isButtonDown) override;
 
 private:

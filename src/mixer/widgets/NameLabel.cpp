@@ -1,5 +1,6 @@
 #include "mixer/widgets/NameLabel.h"
 
+#include "console/DeviceControl.h"
 #include "mixer/widgets/LightField.h"
 
 namespace arx
@@ -32,7 +33,12 @@ void NameLabel::editorShown (juce::Label*, juce::TextEditor& textEditor)
 void NameLabel::labelTextChanged (juce::Label*)
 {
     const auto typed = getText();
-    const auto stored = storeName (typed);
+    juce::String stored;
+    const auto change = [&] { stored = storeName (typed); };
+    if (auto* host = findParentComponentOfClass<DeviceControlHost>())
+        host->editState (change);
+    else
+        change();
     if (stored != typed)
     {
         juce::Logger::outputDebugString ("Console - name \"" + typed + "\" is kept as \"" + stored + "\"");

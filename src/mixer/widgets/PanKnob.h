@@ -42,6 +42,8 @@ public:
     // Slider
     juce::String getTextFromValue (double value) override;
     void valueChanged() override;
+    void startedDragging() override { beginGesture(); }
+    void stoppedDragging() override { endGesture(); }
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
     // The look and feel makes the text box anew: its font is fitted to the 10 pixels again.
