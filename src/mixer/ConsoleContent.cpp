@@ -228,7 +228,8 @@ void ConsoleContent::addTextBox (FaderTextBox& box)
 void ConsoleContent::getAllCommands (juce::Array<juce::CommandID>& ids)
 {
     SessionController::getAllCommands (ids);
-    ids.addArray ({ zoomInCommand, zoomOutCommand, zoomResetCommand, undoCommand, redoCommand });
+    ids.addArray ({ zoomInCommand, zoomOutCommand, zoomResetCommand });
+    ids.addArray ({ undoCommand, redoCommand });
 }
 
 void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
