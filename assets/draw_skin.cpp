@@ -628,11 +628,12 @@ Image aboutLogo()
     return img;
 }
 
-Image trayIcon()
+// The tray icon is also the program's icon: the same 16-unit drawing at any size.
+Image trayIcon (int size = 16)
 {
-    auto img = blank (16, 16);
+    auto img = blank (size, size);
     Graphics g (img);
-    inUnits (g);
+    g.addTransform (juce::AffineTransform::scale (float (size) / 16.0f));
     g.setColour (Colour (30, 31, 34));
     g.fillRoundedRectangle (0.5f, 0.5f, 15.0f, 15.0f, 3.0f);
     g.setColour (Colour (110, 110, 115));
@@ -697,6 +698,18 @@ int main (int argc, char* argv[])
                 std::fprintf (stderr, "cannot write %s\n", name.toRawUTF8());
                 ++failures;
             }
+        }
+    }
+    // The program's icon in the sizes of the desktop's icon theme, for the packages.
+    const juce::File icons (dir.getChildFile ("icons"));
+    icons.createDirectory();
+    for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 })
+    {
+        const auto name = "arx-console-" + juce::String (size) + ".png";
+        if (! writePng (trayIcon (size), PngKind::rgba, icons.getChildFile (name)))
+        {
+            std::fprintf (stderr, "cannot write %s\n", name.toRawUTF8());
+            ++failures;
         }
     }
     return failures == 0 ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "app/ConsoleLogger.h"
 #include "app/ConsoleTrayIcon.h"
 #include "app/ModalDialogs.h"
+#include "app/StartAtLogin.h"
 #include "app/WindowCascade.h"
 #include "device/DeviceList.h"
 #include "device/NotificationWindow.h"
@@ -111,6 +112,7 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     listener = std::make_unique<ConsoleAppListener> (*this);
     if (setup.trayIcon)
         createTrayIcon();
+    StartAtLogin (setup.preferencesFolder).restoreChoice();
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))

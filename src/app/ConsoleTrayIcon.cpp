@@ -1,6 +1,7 @@
 #include "app/ConsoleTrayIcon.h"
 
 #include "app/ConsoleAppMessages.h"
+#include "app/StartAtLogin.h"
 #include "device/DeviceList.h"
 #include "look/ConsoleSkin.h"
 #include "platform/Desktop.h"
@@ -42,6 +43,7 @@ void ConsoleTrayIcon::fillMenu (juce::PopupMenu& menu, const juce::ReferenceCoun
         menu.addItem (cascadeAllId, "Cascade all windows");
     }
 
+    menu.addItem (startAtLoginId, "Start at login", true, StartAtLogin().isOn());
     menu.addItem (exitId, "Exit");
 }
 
@@ -69,6 +71,12 @@ void ConsoleTrayIcon::performChoice (int choice, const juce::ReferenceCountedArr
         case exitId:
             host.requestQuit();
             return;
+        case startAtLoginId:
+        {
+            StartAtLogin startAtLogin;
+            startAtLogin.set (! startAtLogin.isOn());
+            return;
+        }
         default:
             if (choice >= 1 && choice <= devices.size())
                 target.postMessage (new DeviceChangeMessage (appmsg::showDevice, devices[choice - 1]));

@@ -1,9 +1,9 @@
 #pragma once
 
 // The icon in the system tray: a left click brings every console window to the front, a right
-// click offers the devices, the window commands and "Exit". The icon does no window work
-// itself: it posts the application's messages, which run after the menu has closed. How the
-// desktop shows it is the platform's (platform/TrayIcon.h).
+// click offers the devices, the window commands, "Start at login" and "Exit". The icon does no
+// window work itself: it posts the application's messages, which run after the menu has closed.
+// How the desktop shows it is the platform's (platform/TrayIcon.h).
 //
 // Threads: message thread only.
 
@@ -25,7 +25,8 @@ public:
         showAllId = -1,
         hideAllId = -2,
         cascadeAllId = -3,
-        exitId = -4
+        exitId = -4,
+        startAtLoginId = -5
     };
 
     // What the icon asks of the application.
@@ -51,7 +52,7 @@ public:
     static juce::ReferenceCountedArray<Device> listDevices (DeviceList& devices);
 
     // Items 1..n for the devices, then the window commands when there is any device, then
-    // "Exit".
+    // "Start at login" (ticked as the user's session has it) and "Exit".
     static void fillMenu (juce::PopupMenu& menu, const juce::ReferenceCountedArray<Device>& devices);
 
     // Carries out a menu choice (0: dismissed) against the devices the menu was built from.

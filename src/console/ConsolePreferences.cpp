@@ -22,6 +22,16 @@ juce::PropertiesFile::Options consolePreferencesOptions (const juce::String& uni
     return options;
 }
 
+namespace
+{
+juce::File preferencesFolder (const juce::File& folder)
+{
+    return folder != juce::File() ? folder
+                                  : juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+                                        .getChildFile (prefs::folderName);
+}
+} // namespace
+
 std::unique_ptr<juce::PropertiesFile> openConsolePreferences (const juce::String& uniqueName,
                                                               const juce::File& folder)
 {
@@ -31,12 +41,15 @@ std::unique_ptr<juce::PropertiesFile> openConsolePreferences (const juce::String
     // name so that it always lands inside the preferences folder.
     const auto fileName = juce::File::createLegalFileName (uniqueName) + "." + prefs::fileSuffix;
 
-    const auto location = folder != juce::File()
-                              ? folder
-                              : juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
-                                    .getChildFile (prefs::folderName);
+    return std::make_unique<juce::PropertiesFile> (preferencesFolder (folder).getChildFile (fileName), options);
+}
 
-    return std::make_unique<juce::PropertiesFile> (location.getChildFile (fileName), options);
+std::unique_ptr<juce::PropertiesFile> openApplicationPreferences (const juce::File& folder)
+{
+    auto options = consolePreferencesOptions ("application");
+    options.filenameSuffix = "settings";
+    options.millisecondsBeforeSaving = 0;
+    return std::make_unique<juce::PropertiesFile> (preferencesFolder (folder).getChildFile ("application.settings"), options);
 }
 
 } // namespace arx

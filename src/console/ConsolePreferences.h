@@ -21,6 +21,9 @@ constexpr const char* outputAlias = "output alias %d";
 constexpr const char* playAlias = "play alias %d";
 constexpr const char* mostRecentFolder = "most recent folder";
 
+// Keys of the application preferences, one file for the whole program.
+constexpr const char* startAtLogin = "start at login";
+
 // Keys owned by the console window and its content.
 constexpr const char* windowX = "x";
 constexpr const char* windowY = "y";
@@ -44,5 +47,9 @@ juce::PropertiesFile::Options consolePreferencesOptions (const juce::String& uni
 // folder of their own. Message thread. Never null.
 std::unique_ptr<juce::PropertiesFile> openConsolePreferences (const juce::String& uniqueName,
                                                               const juce::File& folder = {});
+
+// Opens the application preferences: one file for the whole program, beside the devices' files
+// (its suffix keeps it apart from them). Message thread. Never null.
+std::unique_ptr<juce::PropertiesFile> openApplicationPreferences (const juce::File& folder = {});
 
 } // namespace arx

@@ -81,15 +81,17 @@ struct TwoDevices
 
 void pump() { juce::MessageManager::getInstance()->runDispatchLoopUntil (20); }
 
-TEST (TrayMenu, WithoutDevicesOffersOnlyExit)
+TEST (TrayMenu, WithoutDevicesOffersOnlyStartAtLoginAndExit)
 {
     juce::PopupMenu menu;
     ConsoleTrayIcon::fillMenu (menu, {});
 
     const auto items = entries (menu);
-    ASSERT_EQ (items.size(), 1u);
-    EXPECT_EQ (items[0].id, ConsoleTrayIcon::exitId);
-    EXPECT_EQ (items[0].text, "Exit");
+    ASSERT_EQ (items.size(), 2u);
+    EXPECT_EQ (items[0].id, ConsoleTrayIcon::startAtLoginId);
+    EXPECT_EQ (items[0].text, "Start at login");
+    EXPECT_EQ (items[1].id, ConsoleTrayIcon::exitId);
+    EXPECT_EQ (items[1].text, "Exit");
 }
 
 TEST (TrayMenu, ListsEachDeviceThenTheWindowCommands)
@@ -101,7 +103,7 @@ TEST (TrayMenu, ListsEachDeviceThenTheWindowCommands)
     ConsoleTrayIcon::fillMenu (menu, rig.devices);
     const auto items = entries (menu);
 
-    ASSERT_EQ (items.size(), 7u);
+    ASSERT_EQ (items.size(), 8u);
     EXPECT_EQ (items[0].id, 1);
     EXPECT_EQ (items[0].text, rig.devices[0]->uniqueName());
     EXPECT_EQ (items[1].id, 2);
@@ -113,8 +115,10 @@ TEST (TrayMenu, ListsEachDeviceThenTheWindowCommands)
     EXPECT_EQ (items[4].text, "Hide all windows");
     EXPECT_EQ (items[5].id, -3);
     EXPECT_EQ (items[5].text, "Cascade all windows");
-    EXPECT_EQ (items[6].id, -4);
-    EXPECT_EQ (items[6].text, "Exit");
+    EXPECT_EQ (items[6].id, -5);
+    EXPECT_EQ (items[6].text, "Start at login");
+    EXPECT_EQ (items[7].id, -4);
+    EXPECT_EQ (items[7].text, "Exit");
 }
 
 TEST (TrayMenu, ChoicesPostOneMessagePerDeviceInListOrder)
