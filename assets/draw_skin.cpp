@@ -681,7 +681,7 @@ int main (int argc, char* argv[])
         { "knob_filmstrip", knobFilmstrip, PngKind::rgb, true },
         { "activity_lights", activityLights, PngKind::palette, true },
         { "about_logo", aboutLogo, PngKind::rgba, true },
-        { "tray_icon", trayIcon, PngKind::rgba, false }, // the system tray scales its own icons
+        { "tray_icon", [] { return trayIcon(); }, PngKind::rgba, false }, // the system tray scales its own icons
     };
 
     int failures = 0;
