@@ -11,6 +11,9 @@
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
 #include "platform/Desktop.h"
+#if ARX_WEB_REMOTE
+ #include "remote/WebRemote.h"
+#endif
 #include "settings/VersionInfoGroup.h"
 
 #include <iostream>
@@ -111,6 +114,10 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     listener = std::make_unique<ConsoleAppListener> (*this);
     if (setup.trayIcon)
         createTrayIcon();
+#if ARX_WEB_REMOTE
+    // Before the windows: their settings pages show it.
+    webRemote = std::make_unique<WebRemote> (*this, setup.preferencesFolder, WebRemote::portFromCommandLine (commandLine));
+#endif
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))
@@ -145,6 +152,7 @@ void ConsoleApp::shutdown()
     while (firstWindow != nullptr)
         removeConsole (firstWindow, false);
 
+    webRemote.reset(); // after the windows: their settings pages show it
     deviceList.reset();
     listener.reset();
     instanceLock.reset();

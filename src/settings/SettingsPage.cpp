@@ -9,6 +9,10 @@
 #include "settings/SampleRate.h"
 #include "settings/SampleRateDisplay.h"
 #include "settings/SpdifFormat.h"
+#if ARX_WEB_REMOTE
+ #include "remote/WebRemote.h"
+ #include "remote/WebRemoteGroup.h"
+#endif
 
 namespace arx
 {
@@ -87,6 +91,14 @@ SettingsPage::SettingsPage (DeviceControlHost& host, Device& dev, juce::Rectangl
 
     guitar = std::make_unique<GuitarInputMode> (host, *this);
 
+#if ARX_WEB_REMOTE
+    if (auto* remote = WebRemote::current())
+    {
+        webRemote = std::make_unique<WebRemoteGroup> (*remote);
+        addAndMakeVisible (*webRemote);
+    }
+#endif
+
     about.setClickingTogglesState (false);
     about.setBounds ((getWidth() - 80) / 2, getHeight() - 42, 80, 22);
     about.addListener (this);
@@ -125,6 +137,7 @@ void SettingsPage::layOut()
     y = top;
     place (spdifFormat.get(), 1, 2);
     place (bufferSize.get(), 1, 2);
+    place (webRemote.get(), 1, 2);
     const int rightColumnEnd = y;
 
     // The guitar panel goes across the page below the left column. Where that would run into
