@@ -137,7 +137,6 @@ void SettingsPage::layOut()
     y = top;
     place (spdifFormat.get(), 1, 2);
     place (bufferSize.get(), 1, 2);
-    place (webRemote.get(), 1, 2);
     const int rightColumnEnd = y;
 
     // The guitar panel goes across the page below the left column. Where that would run into
@@ -155,6 +154,15 @@ void SettingsPage::layOut()
     {
         y = rightColumnEnd;
         place (guitar.get(), 1, 2);
+    }
+
+    // The web remote's group takes the room the right column has left and moves nothing else.
+    if (webRemote != nullptr)
+    {
+        y = guitar->getX() >= width / 2 ? guitar->getBottom() + gap : rightColumnEnd;
+        if (guitar->getX() < width / 2 && y + webRemote->getHeight() > guitar->getY() - gap)
+            y = guitar->getBottom() + gap;
+        place (webRemote.get(), 1, 2);
     }
 }
 
