@@ -12,6 +12,9 @@
 #include "look/ConsoleLookAndFeel.h"
 #include "mixer/ConsoleWindow.h"
 #include "platform/Desktop.h"
+#if ARX_WEB_REMOTE
+ #include "remote/WebRemote.h"
+#endif
 #include "settings/VersionInfoGroup.h"
 
 #include <iostream>
@@ -113,6 +116,10 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     if (setup.trayIcon)
         createTrayIcon();
     StartAtLogin (setup.preferencesFolder).restoreChoice();
+#if ARX_WEB_REMOTE
+    // Before the windows: their settings pages show it.
+    webRemote = std::make_unique<WebRemote> (*this, setup.preferencesFolder, WebRemote::portFromCommandLine (commandLine));
+#endif
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))
@@ -147,6 +154,7 @@ void ConsoleApp::shutdown()
     while (firstWindow != nullptr)
         removeConsole (firstWindow, false);
 
+    webRemote.reset(); // after the windows: their settings pages show it
     deviceList.reset();
     listener.reset();
     instanceLock.reset();

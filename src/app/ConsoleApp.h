@@ -32,6 +32,7 @@ class ConsoleLookAndFeel;
 class ConsoleWindow;
 class DeviceList;
 class NotificationWindow;
+class WebRemote;
 struct DeviceChangeMessage;
 
 // Receives the application's own messages and hands them to the application.
@@ -132,6 +133,7 @@ private:
     juce::MessageListener& messageTarget() override { return *listener; }
 
     std::unique_ptr<ConsoleTrayIcon> trayIcon;
+    std::unique_ptr<WebRemote> webRemote;
     ConsoleWindow* firstWindow = nullptr;
     std::unique_ptr<DeviceList> deviceList;
     int windowCount = 0;

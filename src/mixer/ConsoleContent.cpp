@@ -216,6 +216,14 @@ void ConsoleContent::deviceValueArrived()
         editPath->deviceValueArrived();
 }
 
+void ConsoleContent::editFromRemote (const std::function<void (ConsoleState&)>& write)
+{
+    editState ([&] {
+        write (state);
+        showRestoredState ({});
+    });
+}
+
 void ConsoleContent::addTextBox (FaderTextBox& box)
 {
     if (textBoxHead == nullptr)
@@ -372,6 +380,8 @@ void ConsoleContent::handleCommandMessage (int)
         tabBar->refreshLights();
     if (settingsPage != nullptr)
         settingsPage->updateStatus();
+    if (pollWatcher)
+        pollWatcher();
 }
 
 //==============================================================================

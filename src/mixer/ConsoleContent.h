@@ -120,6 +120,12 @@ public:
     void gestureEnded() override;
     void deviceValueArrived() override;
 
+    // A remote client's change (the web remote): `write` changes the state, and the controls show
+    // it and queue the device as after an undo, all as one edit of the edit path.
+    void editFromRemote (const std::function<void (ConsoleState&)>& write);
+    // Runs after every good status poll, once the window shows it; null for none.
+    void setPollWatcher (std::function<void()> watcher) { pollWatcher = std::move (watcher); }
+
     // Component
     void paint (juce::Graphics&) override;
     // After every good status poll: every display of polled values shows the new ones (each
@@ -171,6 +177,8 @@ private:
     std::unique_ptr<ConsoleTabBar> tabBar;
     std::unique_ptr<MixerPage> mixerPage;
     std::unique_ptr<LogoBox> logoBox;
+
+    std::function<void()> pollWatcher;
 
     static constexpr juce::uint32 screenCheckMs = 200;
     juce::uint32 lastScreenCheckMs = 0;

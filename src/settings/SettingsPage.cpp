@@ -10,6 +10,10 @@
 #include "settings/SampleRate.h"
 #include "settings/SampleRateDisplay.h"
 #include "settings/SpdifFormat.h"
+#if ARX_WEB_REMOTE
+ #include "remote/WebRemote.h"
+ #include "remote/WebRemoteGroup.h"
+#endif
 
 namespace arx
 {
@@ -88,6 +92,14 @@ SettingsPage::SettingsPage (DeviceControlHost& host, Device& dev, juce::Rectangl
 
     guitar = std::make_unique<GuitarInputMode> (host, *this);
 
+#if ARX_WEB_REMOTE
+    if (auto* remote = WebRemote::current())
+    {
+        webRemote = std::make_unique<WebRemoteGroup> (*remote);
+        addAndMakeVisible (*webRemote);
+    }
+#endif
+
     about.setClickingTogglesState (false);
     about.setBounds ((getWidth() - 80) / 2, getHeight() - 42, 80, 22);
     about.addListener (this);
@@ -156,6 +168,15 @@ void SettingsPage::layOut()
     {
         y = rightColumnEnd;
         place (guitar.get(), 1, 2);
+    }
+
+    // The web remote's group takes the room the right column has left and moves nothing else.
+    if (webRemote != nullptr)
+    {
+        y = guitar->getX() >= width / 2 ? guitar->getBottom() + gap : rightColumnEnd;
+        if (guitar->getX() < width / 2 && y + webRemote->getHeight() > guitar->getY() - gap)
+            y = guitar->getBottom() + gap;
+        place (webRemote.get(), 1, 2);
     }
 }
 

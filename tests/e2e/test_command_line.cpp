@@ -38,10 +38,14 @@ TEST (CommandLine, UnknownOptionsPrintTheUsageOnStandardErrorAndExitTwo)
 {
     for (const std::vector<std::string>& args : { std::vector<std::string> { "--bogus" },
                                                   std::vector<std::string> { "-forceupdate", "--help" },
-                                                  std::vector<std::string> { "-ForceUpdate" } })
+                                                  std::vector<std::string> { "-ForceUpdate" },
+                                                  std::vector<std::string> { "--web" },
+                                                  std::vector<std::string> { "--web", "0" },
+                                                  std::vector<std::string> { "--web", "8400x" },
+                                                  std::vector<std::string> { "--web", "65536" } })
     {
         const auto result = runConsole (args);
-        EXPECT_EQ (result.exitCode, 2) << args[0];
+        EXPECT_EQ (result.exitCode, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
         EXPECT_EQ (result.out, "");
         EXPECT_NE (result.err.find ("Usage: arx-console"), std::string::npos) << result.err;
     }

@@ -1,0 +1,416 @@
+#include "remote/WebServer.h"
+
+#include <libwebsockets.h>
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace arx
+{
+
+// The library's per-connection space: plain bytes it zeroes. `rx` is made when a WebSocket opens
+// and goes when it closes.
+struct WebServer::Connection
+{
+    int id;
+    std::string* rx;
+    double tokens;
+    juce::uint32 lastRefillMs;
+    const File* file;    // an HTTP answer waiting for its body
+    unsigned status;
+    char reply[96];      // a /pair answer
+    int replyLength;
+};
+
+struct WebServerCallback
+{
+    static int call (lws* wsi, lws_callback_reasons reason, void* user, void* in, size_t len)
+    {
+        auto* context = lws_get_context (wsi);
+        auto* server = context != nullptr ? static_cast<WebServer*> (lws_context_user (context)) : nullptr;
+        if (server == nullptr)
+            return lws_callback_http_dummy (wsi, reason, user, in, len);
+        return server->onEvent (wsi, (int) reason, user, in, len);
+    }
+};
+
+namespace
+{
+const lws_protocols protocols[] = {
+    { "arx-remote", WebServerCallback::call, sizeof (WebServer::Connection), WebServer::maxMessageBytes, 0,
+      nullptr, 0 },
+    { nullptr, nullptr, 0, 0, 0, nullptr, 0 }
+};
+
+constexpr const char* securityPolicy = "default-src 'self'; connect-src 'self'; frame-ancestors 'none'";
+
+juce::String peerOf (lws* wsi)
+{
+    char address[128] = {};
+    lws_get_peer_simple (wsi, address, sizeof (address));
+    return address;
+}
+
+juce::String header (lws* wsi, lws_token_indexes token)
+{
+    const int length = lws_hdr_total_length (wsi, token);
+    if (length <= 0 || length > 1024)
+        return {};
+    std::vector<char> text ((size_t) length + 1);
+    if (lws_hdr_copy (wsi, text.data(), length + 1, token) < 0)
+        return {};
+    return juce::String::fromUTF8 (text.data());
+}
+
+int completeTransaction (lws* wsi)
+{
+    return lws_http_transaction_completed (wsi) != 0 ? -1 : 0;
+}
+} // namespace
+
+//==============================================================================
+WebServer::WebServer (Options o, Events& e) : juce::Thread ("web remote"), options (std::move (o)), events (e) {}
+
+WebServer::~WebServer()
+{
+    stop();
+}
+
+bool WebServer::isLoopback (const juce::String& address) noexcept
+{
+    return address.startsWith ("127.") || address == "::1" || address.startsWith ("::ffff:127.");
+}
+
+bool WebServer::start (juce::String& error)
+{
+    lws_set_log_level (LLL_ERR, nullptr);
+
+    lws_context_creation_info info;
+    std::memset (&info, 0, sizeof (info));
+    info.port = options.port;
+    info.iface = options.allowOthers ? nullptr : "127.0.0.1";
+    info.protocols = protocols;
+    info.user = this;
+    info.options = LWS_SERVER_OPTION_DISABLE_IPV6 | LWS_SERVER_OPTION_VALIDATE_UTF8;
+    info.timeout_secs = 10; // a connection that stalls half-way goes
+    info.ka_time = 30;      // a WebSocket whose other end vanished goes
+    info.ka_probes = 3;
+    info.ka_interval = 5;
+
+    context = lws_create_context (&info);
+    if (context == nullptr)
+    {
+        error = "cannot listen on port " + juce::String (options.port);
+        return false;
+    }
+    startThread();
+    return true;
+}
+
+void WebServer::stop()
+{
+    if (context == nullptr)
+        return;
+    signalThreadShouldExit();
+    lws_cancel_service (context);
+    stopThread (5000);
+    lws_context_destroy (context);
+    context = nullptr;
+}
+
+void WebServer::run()
+{
+    while (! threadShouldExit())
+        if (lws_service (context, 0) < 0)
+            break;
+}
+
+void WebServer::send (int connection, std::string text)
+{
+    {
+        const juce::ScopedLock sl (outLock);
+        auto& queue = outbox[connection];
+        if (queue.size() >= maxQueuedMessages)
+            closing.insert (connection); // a page that reads nothing is not kept
+        else
+            queue.push_back (std::move (text));
+    }
+    if (context != nullptr)
+        lws_cancel_service (context);
+}
+
+void WebServer::close (int connection)
+{
+    {
+        const juce::ScopedLock sl (outLock);
+        closing.insert (connection);
+    }
+    if (context != nullptr)
+        lws_cancel_service (context);
+}
+
+void WebServer::refuse (const juce::String& what, const juce::String& address)
+{
+    if (refusalsLogged.insert (what + " " + address).second && refusalsLogged.size() < 1000)
+        juce::Logger::writeToLog ("Web remote - refused " + what + " from " + address);
+}
+
+void WebServer::wakeWriters()
+{
+    std::vector<int> waiting;
+    {
+        const juce::ScopedLock sl (outLock);
+        for (auto& [id, queue] : outbox)
+            if (! queue.empty())
+                waiting.push_back (id);
+        for (auto id : closing)
+            waiting.push_back (id);
+    }
+    for (auto id : waiting)
+        if (auto it = sockets.find (id); it != sockets.end())
+            lws_callback_on_writable (it->second);
+}
+
+//==============================================================================
+int WebServer::onEvent (lws* wsi, int reasonNumber, void* user, void* in, size_t len)
+{
+    auto* c = static_cast<Connection*> (user);
+    switch ((lws_callback_reasons) reasonNumber)
+    {
+        case LWS_CALLBACK_EVENT_WAIT_CANCELLED:
+            wakeWriters();
+            return 0;
+
+        case LWS_CALLBACK_HTTP:
+            return c != nullptr ? serveHttp (wsi, *c, static_cast<const char*> (in)) : -1;
+
+        case LWS_CALLBACK_HTTP_WRITEABLE:
+        {
+            if (c == nullptr)
+                return -1;
+            const char* data = c->file != nullptr ? c->file->data : c->reply;
+            const int size = c->file != nullptr ? c->file->size : c->replyLength;
+            std::vector<unsigned char> out (LWS_PRE + (size_t) size);
+            std::memcpy (out.data() + LWS_PRE, data, (size_t) size);
+            c->file = nullptr;
+            if (lws_write (wsi, out.data() + LWS_PRE, (size_t) size, LWS_WRITE_HTTP_FINAL) != size)
+                return -1;
+            return completeTransaction (wsi);
+        }
+
+        case LWS_CALLBACK_FILTER_PROTOCOL_CONNECTION:
+            return acceptsSocket (wsi, peerOf (wsi)) ? 0 : 1;
+
+        case LWS_CALLBACK_ESTABLISHED:
+        {
+            if (c == nullptr)
+                return -1;
+            c->id = nextId++;
+            c->rx = new (std::nothrow) std::string();
+            if (c->rx == nullptr)
+                return -1;
+            c->tokens = messageBurst;
+            c->lastRefillMs = juce::Time::getMillisecondCounter();
+            sockets[c->id] = wsi;
+            events.opened (c->id);
+            return 0;
+        }
+
+        case LWS_CALLBACK_RECEIVE:
+            return c != nullptr && c->rx != nullptr ? receive (wsi, *c, in, len) : -1;
+
+        case LWS_CALLBACK_SERVER_WRITEABLE:
+            return c != nullptr ? writeQueued (wsi, *c) : -1;
+
+        case LWS_CALLBACK_CLOSED:
+            if (c != nullptr && c->rx != nullptr)
+            {
+                delete c->rx;
+                c->rx = nullptr;
+                sockets.erase (c->id);
+                {
+                    const juce::ScopedLock sl (outLock);
+                    outbox.erase (c->id);
+                    closing.erase (c->id);
+                }
+                events.closed (c->id);
+            }
+            return 0;
+
+        default:
+            return lws_callback_http_dummy (wsi, (lws_callback_reasons) reasonNumber, user, in, len);
+    }
+}
+
+int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
+{
+    const auto address = peerOf (wsi);
+    const juce::String path = uri != nullptr ? juce::String::fromUTF8 (uri) : juce::String();
+
+    if (! options.allowOthers && ! isLoopback (address))
+    {
+        refuse ("a request (others are not allowed)", address);
+        lws_return_http_status (wsi, HTTP_STATUS_FORBIDDEN, nullptr);
+        return completeTransaction (wsi);
+    }
+    if (path == "/pair")
+        return answerPairing (wsi, c, address);
+
+    // Only the built-in files, by their exact names: nothing here names a file on the disk.
+    const auto it = options.files.find (path == "/" ? juce::String ("/index.html") : path);
+    if (it == options.files.end())
+    {
+        refuse ("an unknown path", address);
+        lws_return_http_status (wsi, HTTP_STATUS_NOT_FOUND, nullptr);
+        return completeTransaction (wsi);
+    }
+
+    unsigned char buffer[LWS_PRE + 1024];
+    unsigned char *start = buffer + LWS_PRE, *p = start, *end = buffer + sizeof (buffer) - 1;
+    if (lws_add_http_common_headers (wsi, HTTP_STATUS_OK, it->second.mime, (lws_filepos_t) it->second.size, &p, end)
+        || lws_add_http_header_by_name (wsi, (const unsigned char*) "content-security-policy:",
+                                        (const unsigned char*) securityPolicy, (int) std::strlen (securityPolicy), &p, end)
+        || lws_add_http_header_by_name (wsi, (const unsigned char*) "cache-control:", (const unsigned char*) "no-store", 8,
+                                        &p, end)
+        || lws_finalize_write_http_header (wsi, start, &p, end))
+        return -1;
+    c.file = &it->second;
+    lws_callback_on_writable (wsi);
+    return 0;
+}
+
+int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& address)
+{
+    char typed[32] = {};
+    if (lws_get_urlarg_by_name (wsi, "code=", typed, sizeof (typed)) == nullptr)
+        typed[0] = 0;
+
+    juce::String token;
+    unsigned status = HTTP_STATUS_OK;
+    if (isLoopback (address))
+    {
+        token = gate.session();
+    }
+    else if (typed[0] == 0)
+    {
+        // The page's first question: no code typed yet, so no miss either.
+        status = HTTP_STATUS_UNAUTHORIZED;
+    }
+    else
+    {
+        switch (gate.pair (address, juce::String (typed), juce::Time::getMillisecondCounter(), token))
+        {
+            case PairingGate::Answer::paired: break;
+            case PairingGate::Answer::wrongCode:
+                refuse ("a wrong pairing code", address);
+                status = HTTP_STATUS_FORBIDDEN;
+                break;
+            case PairingGate::Answer::slowDown:
+                refuse ("pairing while locked out", address);
+                status = 429;
+                break;
+        }
+    }
+
+    const auto body = status == HTTP_STATUS_OK ? "{\"session\":\"" + token + "\"}" : juce::String ("{\"error\":\"refused\"}");
+    c.replyLength = (int) juce::jmin ((size_t) body.getNumBytesAsUTF8(), sizeof (c.reply));
+    std::memcpy (c.reply, body.toRawUTF8(), (size_t) c.replyLength);
+    c.file = nullptr;
+
+    unsigned char buffer[LWS_PRE + 512];
+    unsigned char *start = buffer + LWS_PRE, *p = start, *end = buffer + sizeof (buffer) - 1;
+    if (lws_add_http_common_headers (wsi, status, "application/json", (lws_filepos_t) c.replyLength, &p, end)
+        || lws_add_http_header_by_name (wsi, (const unsigned char*) "cache-control:", (const unsigned char*) "no-store", 8,
+                                        &p, end)
+        || lws_finalize_write_http_header (wsi, start, &p, end))
+        return -1;
+    lws_callback_on_writable (wsi);
+    return 0;
+}
+
+bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
+{
+    if (! options.allowOthers && ! isLoopback (address))
+        return refuse ("a WebSocket (others are not allowed)", address), false;
+
+    // A page of another site in the same browser must not reach the console.
+    const auto origin = header (wsi, WSI_TOKEN_ORIGIN);
+    const auto host = header (wsi, WSI_TOKEN_HOST);
+    if (host.isEmpty() || origin != "http://" + host)
+        return refuse ("a WebSocket from another origin", address), false;
+
+    if (isLoopback (address))
+        return true;
+
+    char session[80] = {};
+    if (lws_get_urlarg_by_name (wsi, "session=", session, sizeof (session)) == nullptr
+        || ! gate.isSession (juce::String (session)))
+        return refuse ("a WebSocket without pairing", address), false;
+    return true;
+}
+
+int WebServer::receive (lws* wsi, Connection& c, const void* in, size_t len)
+{
+    if (lws_frame_is_binary (wsi))
+    {
+        refuse ("a binary frame", peerOf (wsi));
+        lws_close_reason (wsi, LWS_CLOSE_STATUS_UNACCEPTABLE_OPCODE, nullptr, 0);
+        return -1;
+    }
+    if (c.rx->size() + len > maxMessageBytes || lws_remaining_packet_payload (wsi) > maxMessageBytes)
+    {
+        refuse ("an oversized message", peerOf (wsi));
+        lws_close_reason (wsi, LWS_CLOSE_STATUS_MESSAGE_TOO_LARGE, nullptr, 0);
+        return -1;
+    }
+    c.rx->append (static_cast<const char*> (in), len);
+    if (! lws_is_final_fragment (wsi) || lws_remaining_packet_payload (wsi) != 0)
+        return 0;
+
+    const auto now = juce::Time::getMillisecondCounter();
+    c.tokens = juce::jmin ((double) messageBurst, c.tokens + (now - c.lastRefillMs) * messagesPerSecond / 1000.0);
+    c.lastRefillMs = now;
+    if (c.tokens < 1.0)
+    {
+        refuse ("a flood of messages", peerOf (wsi));
+        lws_close_reason (wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
+        return -1;
+    }
+    c.tokens -= 1.0;
+
+    std::string text;
+    text.swap (*c.rx);
+    events.received (c.id, std::move (text));
+    return 0;
+}
+
+int WebServer::writeQueued (lws* wsi, Connection& c)
+{
+    std::string text;
+    bool more = false;
+    {
+        const juce::ScopedLock sl (outLock);
+        if (closing.count (c.id) > 0)
+        {
+            lws_close_reason (wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
+            return -1;
+        }
+        auto it = outbox.find (c.id);
+        if (it == outbox.end() || it->second.empty())
+            return 0;
+        text = std::move (it->second.front());
+        it->second.pop_front();
+        more = ! it->second.empty();
+    }
+
+    std::vector<unsigned char> out (LWS_PRE + text.size());
+    std::memcpy (out.data() + LWS_PRE, text.data(), text.size());
+    if (lws_write (wsi, out.data() + LWS_PRE, text.size(), LWS_WRITE_TEXT) < (int) text.size())
+        return -1;
+    if (more)
+        lws_callback_on_writable (wsi);
+    return 0;
+}
+
+} // namespace arx
