@@ -9,6 +9,7 @@
 #include "device/NotificationWindow.h"
 #include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
+#include "console/ConsolePreferences.h"
 #include "mixer/ConsoleWindow.h"
 #include "platform/Desktop.h"
 #include "settings/VersionInfoGroup.h"
@@ -111,6 +112,7 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     listener = std::make_unique<ConsoleAppListener> (*this);
     if (setup.trayIcon)
         createTrayIcon();
+    startOscServer (commandLine);
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))
@@ -119,6 +121,40 @@ void ConsoleApp::initialise (const juce::String& commandLine)
 
     deviceList->setListener (listener.get());
     juce::Logger::writeToLog ("Console - started with " + juce::String (windowCount) + " window(s)");
+}
+
+void ConsoleApp::startOscServer (const juce::String& commandLine)
+{
+    // The command line's choice holds for this run only; the settings page's is kept.
+    appPreferences = openConsolePreferences ("application", setup.preferencesFolder);
+    oscServer = std::make_unique<OscServer> (static_cast<OscServer::Devices&> (*this));
+    oscServer->onUserChange = [this] (const OscServer::Settings& chosen) {
+        chosen.save (*appPreferences);
+        appPreferences->saveIfNeeded();
+    };
+    auto settings = OscServer::Settings::fromPreferences (*appPreferences);
+    OscServer::Settings::fromCommandLine (commandLine, settings);
+    oscServer->apply (settings);
+    OscServer::setApplication (oscServer.get());
+}
+
+juce::StringArray ConsoleApp::deviceNames()
+{
+    juce::StringArray names;
+    if (deviceList != nullptr)
+        for (int i = 0; i < deviceList->deviceCount(); ++i)
+            if (auto device = deviceList->device (i))
+                names.add (device->uniqueName());
+    return names;
+}
+
+ConsoleContent* ConsoleApp::windowOf (const juce::String& uniqueName)
+{
+    auto* w = firstWindow;
+    for (int i = 0; i < windowCount; ++i, w = w->next)
+        if (w->getDevice() != nullptr && w->getDevice()->uniqueName() == uniqueName)
+            return w->isClosing() ? nullptr : &w->getContent();
+    return nullptr;
 }
 
 void ConsoleApp::createTrayIcon()
@@ -144,6 +180,9 @@ void ConsoleApp::shutdown()
     // other way) still writes its session back while its destructor waits.
     while (firstWindow != nullptr)
         removeConsole (firstWindow, false);
+    OscServer::setApplication (nullptr);
+    oscServer.reset();
+    appPreferences.reset();
 
     deviceList.reset();
     listener.reset();
@@ -350,6 +389,8 @@ void ConsoleApp::openConsole (Device::Ptr device)
     }
 
     auto* window = new ConsoleWindow (device, listener.get(), setup.preferencesFolder, setup.windowsOnDesktop);
+    if (oscServer != nullptr)
+        oscServer->windowOpened (window->getContent(), device->uniqueName());
     window->setVisible (true);
     window->toFront (true);
 
@@ -423,6 +464,8 @@ void ConsoleApp::removeConsole (ConsoleWindow* window, bool quitIfLast)
 
     window->savePreferences();
     unlinkFromRing (window);
+    if (oscServer != nullptr)
+        oscServer->windowClosing (window->getContent());
 
     // Only a window whose thread has finished, or whose device has gone, comes here in the
     // running program, so the destructor does not wait. It closes the device once.

@@ -10,6 +10,8 @@
 #include "settings/SampleRate.h"
 #include "settings/SampleRateDisplay.h"
 #include "settings/SpdifFormat.h"
+#include "remote/OscServer.h"
+#include "remote/RemoteControlGroup.h"
 
 namespace arx
 {
@@ -87,6 +89,11 @@ SettingsPage::SettingsPage (DeviceControlHost& host, Device& dev, juce::Rectangl
     }
 
     guitar = std::make_unique<GuitarInputMode> (host, *this);
+    if (auto* osc = OscServer::application())
+    {
+        remoteControl = std::make_unique<RemoteControlGroup> (*osc);
+        addAndMakeVisible (*remoteControl);
+    }
 
     about.setClickingTogglesState (false);
     about.setBounds ((getWidth() - 80) / 2, getHeight() - 42, 80, 22);
@@ -151,12 +158,15 @@ void SettingsPage::layOut()
     {
         y = leftColumnEnd + guitarGap;
         place (guitar.get(), 0, 1);
+        y = rightColumnEnd;
     }
     else
     {
         y = rightColumnEnd;
         place (guitar.get(), 1, 2);
     }
+    // The remote-control group is the application's, not the device's: last in the right column.
+    place (remoteControl.get(), 1, 2);
 }
 
 //==============================================================================
