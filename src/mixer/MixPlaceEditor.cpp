@@ -53,15 +53,15 @@ juce::var MixPlaceEditor::valueOf (const MixChange& place) const
     const int a = place.a, b = place.b;
     switch (place.kind)
     {
-        case MixChange::monitorLevel: return (double) state.monitorGain (a, b);
+        case MixChange::monitorLevel: return Fader::shownLevelFor (state.monitorGain (a, b));
         case MixChange::monitorPan: return (double) state.monitorPan (a, b) * 2.0 - 1.0;
         case MixChange::monitorMute: return state.monitorMute (a, b) ? 1 : 0;
         case MixChange::monitorSolo: return state.monitorSolo (a, b) ? 1 : 0;
-        case MixChange::playbackLevel: return (double) state.playbackGain (a);
+        case MixChange::playbackLevel: return Fader::shownLevelFor (state.playbackGain (a));
         case MixChange::playbackMute: return state.playbackMute (a) ? 1 : 0;
         case MixChange::playbackSolo: return state.playbackSolo (a) ? 1 : 0;
         case MixChange::playbackName: return state.playbackAlias (a);
-        case MixChange::outputLevel: return (double) state.outputGain (a);
+        case MixChange::outputLevel: return Fader::shownLevelFor (state.outputGain (a));
         case MixChange::outputMute: return state.outputMute (a) ? 1 : 0;
         case MixChange::outputName: return state.outputAlias (a);
         case MixChange::inputName: return state.inputAlias (a);

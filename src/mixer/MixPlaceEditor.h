@@ -20,7 +20,7 @@ class EditPath;
 // fader's range and snapped to its grid as a typed value is; a ganged partner follows by the
 // same step in dB (or takes the same mute or solo), as it does for a drag.
 //
-// Values: a level is a double in dB, a pan a double from -1 (left) to 1 (right), a mute or a
+// Values: a level is a double in dB as the fader shows it, a pan a double from -1 (left) to 1 (right), a mute or a
 // solo an int 0 or 1, a name a string.
 //
 // Threads: message thread.

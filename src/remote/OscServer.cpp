@@ -78,7 +78,8 @@ private:
 class OscServer::WindowLink : public EditPath::Listener
 {
 public:
-    WindowLink (ConsoleContent& c, const juce::String& name) : content (c), uniqueName (name)
+    WindowLink (ConsoleContent& c, const juce::String& name, const std::vector<Subscriber>& s)
+        : content (c), uniqueName (name), subscribers (s)
     {
         if (auto* path = content.getEditPath())
             path->addListener (this);
@@ -92,6 +93,8 @@ public:
 
     void mixChanged (const std::vector<MixChange>& changes, bool) override
     {
+        if (subscribers.empty())
+            return;
         for (const auto& c : changes)
             if (OscAddress::valueTypeOf (c.kind) != OscAddress::none
                 && std::find (dirty.begin(), dirty.end(), c) == dirty.end())
@@ -100,6 +103,7 @@ public:
 
     ConsoleContent& content;
     const juce::String uniqueName;
+    const std::vector<Subscriber>& subscribers;
     std::vector<MixChange> dirty;
 };
 
@@ -206,7 +210,7 @@ bool OscServer::apply (const Settings& wanted)
 void OscServer::windowOpened (ConsoleContent& content, const juce::String& uniqueName)
 {
     windowClosing (content);
-    links.push_back (std::make_unique<WindowLink> (content, uniqueName));
+    links.push_back (std::make_unique<WindowLink> (content, uniqueName, subscribers));
 }
 
 void OscServer::windowClosing (ConsoleContent& content)
