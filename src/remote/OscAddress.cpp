@@ -7,10 +7,10 @@ namespace arx
 
 namespace
 {
-// A 1-based number of at most three digits, as 0-based; -1 otherwise.
+// A 1-based number of at most three digits and no leading zero, as 0-based; -1 otherwise.
 int indexOf (const juce::String& part)
 {
-    if (part.isEmpty() || part.length() > 3 || ! part.containsOnly ("0123456789"))
+    if (part.isEmpty() || part.length() > 3 || part[0] == '0' || ! part.containsOnly ("0123456789"))
         return -1;
     return part.getIntValue() - 1;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "console/MixSnapshot.h"
-
 #include <juce_osc/juce_osc.h>
+
+#include "console/MixSnapshot.h"
 
 namespace arx
 {

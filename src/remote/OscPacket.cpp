@@ -46,7 +46,8 @@ public:
             return false;
         const auto length = size_t (end - start);
         const auto padded = (length + 4) & ~size_t (3);
-        if (padded > remaining())
+        if (padded > remaining()
+            || ! juce::CharPointer_UTF8::isValidString (reinterpret_cast<const char*> (start), int (length)))
             return false;
         text = juce::String::fromUTF8 (reinterpret_cast<const char*> (start), int (length));
         pos += padded;
@@ -73,6 +74,9 @@ bool decodeMessage (Reader& in, std::vector<juce::OSCMessage>& messages, juce::S
     juce::String address, tags;
     if (! in.readString (address))
         return (problem = "the address is not a terminated string", false);
+    for (auto* c = address.toRawUTF8(); *c != 0; ++c)
+        if (*c < 32 || *c > 126)
+            return (problem = "the address has characters OSC does not allow", false);
     if (! in.readString (tags) || ! tags.startsWithChar (','))
         return (problem = "no type tags after " + address, false);
 
@@ -88,8 +92,9 @@ bool decodeMessage (Reader& in, std::vector<juce::OSCMessage>& messages, juce::S
         return (problem = "\"" + address + "\" is not an OSC address", false);
     }
 
-    for (auto tag : tags.substring (1))
+    for (auto* t = tags.toRawUTF8() + 1; *t != 0; ++t)
     {
+        const char tag = *t;
         if (tag == 'i')
         {
             int32_t v = 0;
