@@ -15,7 +15,8 @@ set(ARX_JUCE_DEFINITIONS
 
 add_library(arx_juce STATIC)
 target_link_libraries(arx_juce PRIVATE juce::juce_core juce::juce_events juce::juce_data_structures
-                      juce::juce_graphics juce::juce_gui_basics juce::juce_gui_extra)
+                      juce::juce_graphics juce::juce_gui_basics juce::juce_gui_extra
+                      juce::juce_osc)
 target_compile_definitions(arx_juce PUBLIC ${ARX_JUCE_DEFINITIONS})
 # Hand the modules' include paths on, but not their sources.
 target_include_directories(arx_juce INTERFACE $<TARGET_PROPERTY:arx_juce,INCLUDE_DIRECTORIES>)

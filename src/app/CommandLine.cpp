@@ -10,7 +10,8 @@ juce::String CommandLine::version()
 
 juce::String CommandLine::usage()
 {
-    return "Usage: arx-console [--help | --version] [-forceupdate] [--web PORT]\n"
+    return "Usage: arx-console [--help | --version] [-forceupdate] [--osc PORT [--osc-allow-others]]\n"
+           "                   [--web PORT]\n"
            "\n"
            "The control console of the ARX audio interface: one window per connected device,\n"
            "and an icon in the system tray.\n"
@@ -18,6 +19,9 @@ juce::String CommandLine::usage()
            "  --help, -h       show this help and exit\n"
            "  --version, -V    show the version and exit\n"
            "  -forceupdate     offer the firmware update even when the device's firmware is current\n"
+           "  --osc PORT       switch OSC remote control on at UDP PORT for this run (this computer only)\n"
+           "  --osc-allow-others\n"
+           "                   with --osc: listen on every interface, for other computers too\n"
            "  --web PORT       switch the web remote on at PORT for this run (this computer only)\n";
 }
 
@@ -32,6 +36,8 @@ struct StartOption
 
 constexpr StartOption startOptions[] = {
     { "-forceupdate", false },
+    { "--osc", true },
+    { "--osc-allow-others", false },
     { "--web", true },
 };
 

@@ -10,6 +10,7 @@
 #include "device/NotificationWindow.h"
 #include "firmware/FirmwareUpdate.h"
 #include "look/ConsoleLookAndFeel.h"
+#include "console/ConsolePreferences.h"
 #include "mixer/ConsoleWindow.h"
 #include "platform/Desktop.h"
 #if ARX_WEB_REMOTE
@@ -120,6 +121,7 @@ void ConsoleApp::initialise (const juce::String& commandLine)
     // Before the windows: their settings pages show it.
     webRemote = std::make_unique<WebRemote> (*this, setup.preferencesFolder, WebRemote::portFromCommandLine (commandLine));
 #endif
+    startOscServer (commandLine);
 
     for (int i = 0; i < deviceList->deviceCount(); ++i)
         if (auto device = deviceList->device (i))
@@ -128,6 +130,42 @@ void ConsoleApp::initialise (const juce::String& commandLine)
 
     deviceList->setListener (listener.get());
     juce::Logger::writeToLog ("Console - started with " + juce::String (windowCount) + " window(s)");
+}
+
+void ConsoleApp::startOscServer (const juce::String& commandLine)
+{
+    // The command line's choice holds for this run only; the settings page's is kept.
+    // The application's preferences file is shared (the tray's "Start at login", the web
+    // remote): each change opens it afresh, so that none writes back another's old values.
+    oscServer = std::make_unique<OscServer> (static_cast<OscServer::Devices&> (*this));
+    oscServer->onUserChange = [folder = setup.preferencesFolder] (const OscServer::Settings& chosen) {
+        const auto preferences = openApplicationPreferences (folder);
+        chosen.save (*preferences);
+        preferences->saveIfNeeded();
+    };
+    auto settings = OscServer::Settings::fromPreferences (*openApplicationPreferences (setup.preferencesFolder));
+    OscServer::Settings::fromCommandLine (commandLine, settings);
+    oscServer->apply (settings);
+    OscServer::setApplication (oscServer.get());
+}
+
+juce::StringArray ConsoleApp::deviceNames()
+{
+    juce::StringArray names;
+    if (deviceList != nullptr)
+        for (int i = 0; i < deviceList->deviceCount(); ++i)
+            if (auto device = deviceList->device (i))
+                names.add (device->uniqueName());
+    return names;
+}
+
+ConsoleContent* ConsoleApp::windowOf (const juce::String& uniqueName)
+{
+    auto* w = firstWindow;
+    for (int i = 0; i < windowCount; ++i, w = w->next)
+        if (w->getDevice() != nullptr && w->getDevice()->uniqueName() == uniqueName)
+            return w->isClosing() ? nullptr : &w->getContent();
+    return nullptr;
 }
 
 void ConsoleApp::createTrayIcon()
@@ -153,6 +191,8 @@ void ConsoleApp::shutdown()
     // other way) still writes its session back while its destructor waits.
     while (firstWindow != nullptr)
         removeConsole (firstWindow, false);
+    OscServer::setApplication (nullptr);
+    oscServer.reset();
 
     webRemote.reset(); // after the windows: their settings pages show it
     deviceList.reset();
@@ -360,6 +400,8 @@ void ConsoleApp::openConsole (Device::Ptr device)
     }
 
     auto* window = new ConsoleWindow (device, listener.get(), setup.preferencesFolder, setup.windowsOnDesktop);
+    if (oscServer != nullptr)
+        oscServer->windowOpened (window->getContent(), device->uniqueName());
     window->setVisible (true);
     window->toFront (true);
 
@@ -433,6 +475,8 @@ void ConsoleApp::removeConsole (ConsoleWindow* window, bool quitIfLast)
 
     window->savePreferences();
     unlinkFromRing (window);
+    if (oscServer != nullptr)
+        oscServer->windowClosing (window->getContent());
 
     // Only a window whose thread has finished, or whose device has gone, comes here in the
     // running program, so the destructor does not wait. It closes the device once.

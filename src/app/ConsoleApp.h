@@ -19,6 +19,7 @@
 #include "device/NotificationListener.h"
 #include "device/Device.h"
 #include "platform/Platform.h"
+#include "remote/OscServer.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -47,7 +48,8 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleAppListener)
 };
 
-class ConsoleApp : public juce::JUCEApplication, public NotificationListener, private ConsoleTrayIcon::Host
+class ConsoleApp : public juce::JUCEApplication, public NotificationListener, private ConsoleTrayIcon::Host,
+                   private OscServer::Devices
 {
 public:
     // Where the program's parts come from; the defaults are the real ones.
@@ -107,6 +109,8 @@ public:
     ConsoleWindow* getFirstWindow() const noexcept { return firstWindow; }
     DeviceList* getDeviceList() noexcept { return deviceList.get(); }
     juce::MessageListener* getListener() noexcept { return listener.get(); }
+    // The remote-control endpoint; null before initialise().
+    OscServer* getOscServer() noexcept { return oscServer.get(); }
 
 protected:
     // Ends the message loop; the program then shuts down.
@@ -132,8 +136,14 @@ private:
     void requestQuit() override { endProgram(); }
     juce::MessageListener& messageTarget() override { return *listener; }
 
+    // OscServer::Devices
+    juce::StringArray deviceNames() override;
+    ConsoleContent* windowOf (const juce::String& uniqueName) override;
+    void startOscServer (const juce::String& commandLine);
+
     std::unique_ptr<ConsoleTrayIcon> trayIcon;
     std::unique_ptr<WebRemote> webRemote;
+    std::unique_ptr<OscServer> oscServer;
     ConsoleWindow* firstWindow = nullptr;
     std::unique_ptr<DeviceList> deviceList;
     int windowCount = 0;

@@ -10,6 +10,7 @@
 #include "mixer/StatusPoller.h"
 #include "mixer/MixerPagePanels.h"
 #include "mixer/MixerPage.h"
+#include "mixer/MixPlaceEditor.h"
 #include "mixer/strips/InputStripBox.h"
 #include "mixer/widgets/NameLabel.h"
 #include "mixer/widgets/FaderTextBox.h"
@@ -37,6 +38,7 @@ ConsoleContent::~ConsoleContent()
     // of the strips and the settings page may sit in the thread's queues: they go after the
     // thread.
     thread.reset();
+    placeEditor.reset();
     editPath.reset();
     poller.reset();
     session.reset();
@@ -62,6 +64,7 @@ void ConsoleContent::initialise (HardwareThread::Owner& owner, juce::PropertiesF
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
         control->refresh (state, false);
     editPath = std::make_unique<EditPath> (state, [this] (const MixDiff& diff) { showRestoredState (diff); });
+    placeEditor = std::make_unique<MixPlaceEditor> (state, *editPath, controlHead, [this] { refreshGangsAndNames(); });
 
     const int storedTab = validTab (preferences.getIntValue (prefs::tab, 0), pairTabCount());
     selectPage (storedTab == settingsTab ? settingsTab : 2 * storedTab);

@@ -31,6 +31,7 @@ class SessionController;
 class SettingsPage;
 class MixerPage;
 class InputStripBox;
+class MixPlaceEditor;
 
 class ConsoleContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
@@ -96,6 +97,8 @@ public:
     DeviceControl* firstControl() const noexcept { return controlHead; }
     // The window's one way in for every change of its mixer; null before initialise().
     EditPath* getEditPath() noexcept { return editPath.get(); }
+    // Reads and sets places of the mix by name, through the edit path; null before initialise().
+    MixPlaceEditor* getPlaceEditor() noexcept { return placeEditor.get(); }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
     // What the zoom commands call: +1 in, -1 out, 0 back to 100%. Without one they do nothing.
     void setZoomHandler (std::function<void (int direction)> handler) { zoomHandler = std::move (handler); }
@@ -167,6 +170,7 @@ private:
     std::unique_ptr<SettingsPage> settingsPage;
     std::unique_ptr<SessionController> session;
     std::unique_ptr<EditPath> editPath;
+    std::unique_ptr<MixPlaceEditor> placeEditor;
     DeviceControl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;

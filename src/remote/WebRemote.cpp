@@ -86,16 +86,12 @@ public:
 
 //==============================================================================
 WebRemote::WebRemote (ConsoleApp& application, const juce::File& folder, int port)
-    : app (application), commandLinePort (port)
+    : app (application), preferencesFolder (folder), commandLinePort (port)
 {
     running = this;
-    juce::PropertiesFile::Options options = consolePreferencesOptions (prefs::folderName);
-    const auto location = folder != juce::File() ? folder
-                                                 : juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
-                                                       .getChildFile (prefs::folderName);
-    file = std::make_unique<juce::PropertiesFile> (
-        location.getChildFile (juce::String (prefs::folderName) + "." + prefs::fileSuffix), options);
-
+    // The application's preferences file is shared: opened afresh for each change, so that no
+    // holder writes back another's old values.
+    const auto file = openApplicationPreferences (preferencesFolder);
     prefs.on = file->getBoolValue (onKey, false);
     prefs.port = file->getIntValue (portKey, defaultPort);
     prefs.allowOthers = file->getBoolValue (othersKey, false);
@@ -129,6 +125,7 @@ int WebRemote::portFromCommandLine (const juce::String& commandLine)
 void WebRemote::setPreferences (const Preferences& p)
 {
     prefs = p;
+    const auto file = openApplicationPreferences (preferencesFolder);
     file->setValue (onKey, prefs.on);
     file->setValue (portKey, prefs.port);
     file->setValue (othersKey, prefs.allowOthers);

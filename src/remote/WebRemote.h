@@ -87,7 +87,7 @@ private:
     void dropUnusedWatches();
 
     ConsoleApp& app;
-    std::unique_ptr<juce::PropertiesFile> file;
+    const juce::File preferencesFolder; // empty: the console's own
     Preferences prefs;
     int commandLinePort = 0;
     juce::String problem;

@@ -14,6 +14,8 @@
  #include "remote/WebRemote.h"
  #include "remote/WebRemoteGroup.h"
 #endif
+#include "remote/OscServer.h"
+#include "remote/RemoteControlGroup.h"
 
 namespace arx
 {
@@ -91,6 +93,11 @@ SettingsPage::SettingsPage (DeviceControlHost& host, Device& dev, juce::Rectangl
     }
 
     guitar = std::make_unique<GuitarInputMode> (host, *this);
+    if (auto* osc = OscServer::application())
+    {
+        remoteControl = std::make_unique<RemoteControlGroup> (*osc);
+        addAndMakeVisible (*remoteControl);
+    }
 
 #if ARX_WEB_REMOTE
     if (auto* remote = WebRemote::current())
@@ -163,20 +170,22 @@ void SettingsPage::layOut()
     {
         y = leftColumnEnd + guitarGap;
         place (guitar.get(), 0, 1);
+        y = rightColumnEnd;
     }
     else
     {
         y = rightColumnEnd;
         place (guitar.get(), 1, 2);
     }
-
-    // The web remote's group takes the room the right column has left and moves nothing else.
-    if (webRemote != nullptr)
+    // The remote controls are the application's, not the device's: they take the room the right
+    // column has left, below the guitar panel where that crosses the page, moving nothing else.
+    for (auto* group : { (juce::Component*) remoteControl.get(), (juce::Component*) webRemote.get() })
     {
-        y = guitar->getX() >= width / 2 ? guitar->getBottom() + gap : rightColumnEnd;
-        if (guitar->getX() < width / 2 && y + webRemote->getHeight() > guitar->getY() - gap)
+        if (group == nullptr)
+            continue;
+        if (guitar->getX() < width / 2 && y < guitar->getBottom() && y + group->getHeight() > guitar->getY() - gap)
             y = guitar->getBottom() + gap;
-        place (webRemote.get(), 1, 2);
+        place (group, 1, 2);
     }
 }
 

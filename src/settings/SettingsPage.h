@@ -19,6 +19,7 @@ class SampleRateBase;
 class SampleRateDisplay;
 class SpdifFormat;
 class WebRemoteGroup;
+class RemoteControlGroup;
 
 // The settings page of a console window: the sample rate, the clock source, the S/PDIF format,
 // the buffer size, the guitar's mode and the "About" button. It behaves in one of two ways,
@@ -61,6 +62,8 @@ public:
     ClockSource* getClockSource() noexcept { return clockSource.get(); }
     SpdifFormat* getSpdifFormat() noexcept { return spdifFormat.get(); }
     WebRemoteGroup* getWebRemoteGroup() noexcept { return webRemote.get(); }
+    // Null where the application has no remote-control endpoint (tests of the page alone).
+    RemoteControlGroup* getRemoteControl() noexcept { return remoteControl.get(); }
 
     // The page's controls whose values an undo takes back: the clock source, the S/PDIF format
     // and the guitar; not the sample rate and the buffer size.
@@ -89,6 +92,7 @@ private:
     std::unique_ptr<SpdifFormat> spdifFormat;
     std::unique_ptr<GuitarInputMode> guitar;
     std::unique_ptr<WebRemoteGroup> webRemote; // where the application runs one
+    std::unique_ptr<RemoteControlGroup> remoteControl;
     juce::ToggleButton about { "About" };
     std::function<void()> aboutHandler;
     juce::Label zoomLabel { "zoom label", "Zoom" };

@@ -14,6 +14,8 @@ class MonitorPanKnob : public PanKnob
 public:
     MonitorPanKnob (MixerHost& host, juce::Component& strip, int input);
 
+    int getInput() const noexcept { return input; }
+
     float stateValue() const override;
     void setStateValue (float pan) override;
 
