@@ -15,7 +15,7 @@ class OscServer;
 class RemoteControlGroup : public juce::GroupComponent, private juce::ChangeListener
 {
 public:
-    static constexpr int width = 300, height = 118;
+    static constexpr int width = 230, height = 118;
 
     explicit RemoteControlGroup (OscServer& server);
     ~RemoteControlGroup() override;

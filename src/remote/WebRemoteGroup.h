@@ -31,7 +31,7 @@ private:
     void choose();
 
     WebRemote& remote;
-    juce::ToggleButton onButton { "Web remote" };
+    juce::ToggleButton onButton { "On" };
     juce::Label portLabel { {}, "Port" };
     juce::TextEditor portBox;
     juce::ToggleButton othersButton { "Allow other computers" };

@@ -177,15 +177,48 @@ void SettingsPage::layOut()
         y = rightColumnEnd;
         place (guitar.get(), 1, 2);
     }
-    // The remote controls are the application's, not the device's: they take the room the right
-    // column has left, below the guitar panel where that crosses the page, moving nothing else.
+    layOutRemoteGroups (leftColumnEnd, y, limit);
+}
+
+void SettingsPage::layOutRemoteGroups (int leftColumnEnd, int rightColumnEnd, int limit)
+{
+    // The remote controls are the application's, not the device's: side by side in the first
+    // free room (below the left column, below the right one, below the guitar panel), moving
+    // nothing else.
+    constexpr int gap = 12;
+    juce::Array<juce::Component*> groups;
     for (auto* group : { (juce::Component*) remoteControl.get(), (juce::Component*) webRemote.get() })
+        if (group != nullptr)
+            groups.add (group);
+    if (groups.isEmpty())
+        return;
+
+    int blockWidth = -gap, blockHeight = 0;
+    for (auto* group : groups)
     {
-        if (group == nullptr)
-            continue;
-        if (guitar->getX() < width / 2 && y < guitar->getBottom() && y + group->getHeight() > guitar->getY() - gap)
-            y = guitar->getBottom() + gap;
-        place (group, 1, 2);
+        blockWidth += group->getWidth() + gap;
+        blockHeight = juce::jmax (blockHeight, group->getHeight());
+    }
+
+    const int half = getWidth() / 2;
+    const bool guitarOnTheLeft = guitar->getX() < half;
+    const juce::Rectangle<int> spots[] = {
+        { (half - blockWidth) / 2, guitarOnTheLeft ? guitar->getBottom() + gap : leftColumnEnd, blockWidth, blockHeight },
+        { half + (half - blockWidth) / 2, rightColumnEnd, blockWidth, blockHeight },
+    };
+    auto spot = spots[0];
+    for (const auto& candidate : spots)
+        if (candidate.getBottom() <= limit && ! candidate.intersects (guitar->getBounds().expanded (gap / 2)))
+        {
+            spot = candidate;
+            break;
+        }
+
+    int x = spot.getX();
+    for (auto* group : groups)
+    {
+        group->setTopLeftPosition (x, spot.getY());
+        x += group->getWidth() + gap;
     }
 }
 

@@ -80,6 +80,7 @@ private:
     void buttonClicked (juce::Button*) override;
     void rateChosenOnVista();
     void layOut();
+    void layOutRemoteGroups (int leftColumnEnd, int rightColumnEnd, int limit);
 
     Device& device;
     const bool vista;
