@@ -25,6 +25,8 @@ constexpr const char* mostRecentFolder = "most recent folder";
 constexpr const char* windowX = "x";
 constexpr const char* windowY = "y";
 constexpr const char* tab = "tab";
+// Keys owned by the snapshot slots and the session load (the slots' own: SnapshotBank::key).
+constexpr const char* loadWithoutAsking = "load without asking";
 
 constexpr const char* folderName = "Vantrel ARX Console";
 constexpr const char* fileSuffix = "properties";

@@ -3,6 +3,8 @@
 #include "console/BankedDeviceControl.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
+#include "console/SnapshotBank.h"
+#include "device/HardwareInfo.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
 #include "mixer/ConsoleTabBar.h"
@@ -37,6 +39,7 @@ ConsoleContent::~ConsoleContent()
     // of the strips and the settings page may sit in the thread's queues: they go after the
     // thread.
     thread.reset();
+    snapshotBar.reset();
     editPath.reset();
     poller.reset();
     session.reset();
@@ -62,6 +65,7 @@ void ConsoleContent::initialise (HardwareThread::Owner& owner, juce::PropertiesF
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
         control->refresh (state, false);
     editPath = std::make_unique<EditPath> (state, [this] (const MixDiff& diff) { showRestoredState (diff); });
+    buildSnapshotBar (preferences);
 
     const int storedTab = validTab (preferences.getIntValue (prefs::tab, 0), pairTabCount());
     selectPage (storedTab == settingsTab ? settingsTab : 2 * storedTab);
@@ -101,6 +105,88 @@ void ConsoleContent::buildSessionBox()
     auto& box = session->getSessionBox();
     box.setBounds (skin.sessionBoxBounds());
     mixerPage->addAndMakeVisible (box);
+}
+
+void ConsoleContent::buildSnapshotBar (juce::PropertiesFile& preferences)
+{
+    preferencesFile = &preferences;
+    const auto* info = state.info();
+    if (info == nullptr)
+        return;
+    snapshots = std::make_unique<SnapshotBank> (preferences, info->hwType());
+
+    // The free end of the tab bar's row, clear of its bottom line; every existing control keeps
+    // its place.
+    const int left = tabBar->freeStart() + 6, right = getWidth() - 4;
+    if (right - left < 40)
+        return;
+    snapshotBar = std::make_unique<SnapshotBar> (*this, *snapshots, state, *editPath);
+    snapshotBar->setBounds (left, 5, right - left, ConsoleTabBar::barHeight - 10);
+    addAndMakeVisible (*snapshotBar);
+}
+
+void ConsoleContent::preferencesClosing()
+{
+    preferencesFile = nullptr;
+    if (snapshots != nullptr)
+        snapshots->detach();
+}
+
+bool ConsoleContent::recallSnapshot (int slot)
+{
+    if (snapshots == nullptr || editPath == nullptr)
+        return false;
+    ConsoleState wanted (nullptr);
+    if (! snapshots->fill (slot, wanted))
+        return false;
+    applyMixDiff (MixDiff::between (MixSnapshot::of (state), MixSnapshot::of (wanted)));
+    if (snapshotBar != nullptr)
+        snapshotBar->recalled (slot);
+    return true;
+}
+
+bool ConsoleContent::storeSnapshot (int slot)
+{
+    if (snapshots == nullptr || ! snapshots->store (slot, state))
+        return false;
+    if (snapshotBar != nullptr)
+        snapshotBar->refreshSlots();
+    return true;
+}
+
+bool ConsoleContent::renameSnapshot (int slot, const juce::String& name)
+{
+    if (snapshots == nullptr || ! snapshots->rename (slot, name))
+        return false;
+    if (snapshotBar != nullptr)
+        snapshotBar->refreshSlots();
+    return true;
+}
+
+void ConsoleContent::compareSnapshot (int slot)
+{
+    recallSnapshot (slot);
+}
+
+bool ConsoleContent::loadsWithoutAsking() const
+{
+    return preferencesFile != nullptr && preferencesFile->getBoolValue (prefs::loadWithoutAsking, false);
+}
+
+void ConsoleContent::setLoadWithoutAsking (bool on)
+{
+    if (preferencesFile != nullptr)
+        preferencesFile->setValue (prefs::loadWithoutAsking, on);
+}
+
+void ConsoleContent::applyMixDiff (const MixDiff& diff)
+{
+    if (diff.isEmpty() || editPath == nullptr)
+        return;
+    editState ([&] {
+        diff.apply (state, false);
+        showRestoredState (diff);
+    });
 }
 
 void ConsoleContent::openAboutBox()
@@ -219,6 +305,8 @@ void ConsoleContent::getAllCommands (juce::Array<juce::CommandID>& ids)
 {
     SessionController::getAllCommands (ids);
     ids.addArray ({ undoCommand, redoCommand });
+    for (int slot = 0; slot < SnapshotBank::slotCount; ++slot)
+        ids.addArray ({ firstRecallCommand + slot, firstStoreCommand + slot });
 }
 
 void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
@@ -236,8 +324,25 @@ void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationComman
             info.addDefaultKeypress ('y', ctrl);
             break;
         default:
-            SessionController::getCommandInfo (id, info);
+        {
+            const int recall = id - firstRecallCommand, store = id - firstStoreCommand;
+            const auto key = [] (int slot) { return juce::KeyPress::F1Key + slot; };
+            if (SnapshotBank::isSlot (recall))
+            {
+                info.setInfo ("Recall snapshot " + juce::String (recall + 1), "Recall the mix of a snapshot slot", "Snapshots", 0);
+                info.addDefaultKeypress (key (recall), juce::ModifierKeys::noModifiers);
+            }
+            else if (SnapshotBank::isSlot (store))
+            {
+                info.setInfo ("Store snapshot " + juce::String (store + 1), "Store the mix in a snapshot slot", "Snapshots", 0);
+                info.addDefaultKeypress (key (store), juce::ModifierKeys::shiftModifier);
+            }
+            else
+            {
+                SessionController::getCommandInfo (id, info);
+            }
             break;
+        }
     }
 }
 
@@ -249,6 +354,11 @@ bool ConsoleContent::perform (const InvocationInfo& info)
             info.commandID == undoCommand ? editPath->undo() : editPath->redo();
         return true;
     }
+
+    if (SnapshotBank::isSlot (info.commandID - firstRecallCommand))
+        return recallSnapshot (info.commandID - firstRecallCommand), true;
+    if (SnapshotBank::isSlot (info.commandID - firstStoreCommand))
+        return storeSnapshot (info.commandID - firstStoreCommand), true;
 
     if (session == nullptr || ! session->perform (info.commandID))
         return false;

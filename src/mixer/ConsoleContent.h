@@ -10,6 +10,7 @@
 #include "console/HardwareThread.h"
 #include "device/Device.h"
 #include "mixer/EditPath.h"
+#include "mixer/SnapshotBar.h"
 #include "mixer/TabBar.h"
 #include "mixer/widgets/MixerHost.h"
 #include "session/SessionHost.h"
@@ -30,12 +31,14 @@ class SessionController;
 class SettingsPage;
 class MixerPage;
 class InputStripBox;
+class SnapshotBank;
 
 class ConsoleContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
                   public MixerHost,
                   public SessionHost,
-                  public TabBarHost
+                  public TabBarHost,
+                  public SnapshotBar::Host
 {
 public:
     static constexpr int settingsTab = -1;
@@ -73,6 +76,9 @@ public:
     // The window became the active one: tells the device, through the hardware thread.
     void windowActivated();
 
+    // The window's preferences file is about to close: nothing writes to it from now on.
+    void preferencesClosing();
+
     // The window is closing: the thread finishes, writes the session back if it changed and
     // tells its owner.
     void stopHardwareThread();
@@ -88,6 +94,25 @@ public:
     // The window's one way in for every change of its mixer; null before initialise().
     EditPath* getEditPath() noexcept { return editPath.get(); }
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
+
+    // The device's snapshot slots and the bar that shows them; null before initialise() and for
+    // a device without a description (the bar also without room on the tab bar's row).
+    SnapshotBank* getSnapshots() noexcept { return snapshots.get(); }
+    SnapshotBar* getSnapshotBar() noexcept { return snapshotBar.get(); }
+
+    // SnapshotBar::Host, and the calls for remote clients: `slot` from 0 to 7. A recall changes
+    // the mix as a session load does (state, device, window, write-back) in one undo step and
+    // sends only what differs; an empty slot, or one of another model, does nothing (false).
+    bool recallSnapshot (int slot) override;
+    bool storeSnapshot (int slot) override;
+    bool renameSnapshot (int slot, const juce::String& name) override;
+    void compareSnapshot (int slot) override;
+    bool loadsWithoutAsking() const override;
+    void setLoadWithoutAsking (bool on) override;
+
+    // Writes the words of `diff` (their `after` side) into the state as one undo step: the
+    // window shows them and the device gets what differs.
+    void applyMixDiff (const MixDiff& diff);
 
     // The mixer page (the session box joins it) and what it holds; null before initialise().
     MixerPage* getMixerPage() noexcept { return mixerPage.get(); }
@@ -119,7 +144,10 @@ public:
     enum EditCommands
     {
         undoCommand = 0x4501,
-        redoCommand = 0x4502
+        redoCommand = 0x4502,
+        // F1-F8 recall slots 0-7, Shift+F1-F8 store them.
+        firstRecallCommand = 0x4601,
+        firstStoreCommand = 0x4611
     };
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
@@ -133,6 +161,7 @@ public:
 
 private:
     void buildSessionBox();
+    void buildSnapshotBar (juce::PropertiesFile& preferences);
     // After an undo or a redo wrote `diff` into the state: every control shows the state and
     // the device gets what differs, as after a session load.
     void showRestoredState (const MixDiff& diff);
@@ -148,6 +177,9 @@ private:
     std::unique_ptr<SettingsPage> settingsPage;
     std::unique_ptr<SessionController> session;
     std::unique_ptr<EditPath> editPath;
+    std::unique_ptr<SnapshotBank> snapshots;
+    std::unique_ptr<SnapshotBar> snapshotBar;
+    juce::PropertiesFile* preferencesFile = nullptr;
     DeviceControl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;

@@ -107,6 +107,7 @@ void ConsoleWindow::savePreferences()
     preferences->setValue (prefs::windowY, position.y);
     state->savePreferences (*preferences);
     preferences->setValue (prefs::tab, content->currentTab());
+    content->preferencesClosing();
 
     preferences->getFile().getParentDirectory().createDirectory();
     if (! preferences->saveIfNeeded())
