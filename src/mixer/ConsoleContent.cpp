@@ -7,6 +7,7 @@
 #include "device/HardwareInfo.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
+#include "mixer/CompareWindow.h"
 #include "mixer/ConsoleTabBar.h"
 #include "mixer/ConsoleWindow.h"
 #include "mixer/StatusPoller.h"
@@ -165,7 +166,56 @@ bool ConsoleContent::renameSnapshot (int slot, const juce::String& name)
 
 void ConsoleContent::compareSnapshot (int slot)
 {
-    recallSnapshot (slot);
+    ConsoleState wanted (nullptr);
+    if (snapshots == nullptr || ! snapshots->fill (slot, wanted))
+        return;
+    juce::Component::SafePointer<ConsoleContent> self (this);
+    offerCompare (snapshots->name (slot), wanted, [self, slot] {
+        if (self != nullptr)
+            self->recallSnapshot (slot);
+    });
+}
+
+bool ConsoleContent::compareBeforeLoad (const juce::File& chosen, std::function<void()> loadAll)
+{
+    if (loadsWithoutAsking())
+        return false;
+
+    // The file over the mix as it is now, as the load would leave it.
+    ConsoleState wanted (state.device());
+    wanted.image() = state.image();
+    wanted.setInputGangs (state.inputGangs());
+    wanted.setOutputGangs (state.outputGangs());
+    wanted.setPlaybackGangs (state.playbackGangs());
+    if (session == nullptr || session->getStore().readInto (wanted, chosen) != SessionMessage::none)
+        return false; // the load itself says what is wrong with the file
+
+    offerCompare (chosen.getFileName(), wanted, std::move (loadAll));
+    return true;
+}
+
+void ConsoleContent::offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll)
+{
+    const SessionCompare compare (state, wanted);
+    if (compare.isEmpty())
+    {
+        if (session != nullptr)
+            session->tell (what + " holds the mix the device has now: there is nothing to load.");
+        return;
+    }
+
+    juce::Component::SafePointer<ConsoleContent> self (this);
+    CompareWindow::open (getTopLevelComponent(), what, compare,
+                         [self, compare, loadAll = std::move (loadAll)] (CompareWindow::Choice choice, std::vector<bool> ticked) {
+                             if (self == nullptr || choice == CompareWindow::cancel)
+                                 return;
+                             const bool every = std::find (ticked.begin(), ticked.end(), false) == ticked.end();
+                             // Only a whole load makes the file the console's session.
+                             if (choice == CompareWindow::loadAll || every)
+                                 loadAll();
+                             else
+                                 self->applyMixDiff (compare.part (ticked));
+                         });
 }
 
 bool ConsoleContent::loadsWithoutAsking() const

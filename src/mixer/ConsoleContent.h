@@ -158,6 +158,11 @@ public:
     // SessionHost
     void applyToControls() override;
     void resetControls() override;
+    bool compareBeforeLoad (const juce::File& chosen, std::function<void()> loadAll) override;
+
+    // Shows what loading `wanted` (named `what`) would change; "Load all" runs `loadAll`, "Load
+    // ticked" changes only the groups ticked, in one undo step.
+    void offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll);
 
 private:
     void buildSessionBox();
