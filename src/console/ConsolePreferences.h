@@ -29,6 +29,8 @@ constexpr const char* windowX = "x";
 constexpr const char* windowY = "y";
 constexpr const char* zoom = "zoom"; // percent
 constexpr const char* tab = "tab";
+// Keys owned by the snapshot slots and the session load (the slots' own: SnapshotBank::key).
+constexpr const char* loadWithoutAsking = "load without asking";
 
 constexpr const char* folderName = "Vantrel ARX Console";
 constexpr const char* fileSuffix = "properties";

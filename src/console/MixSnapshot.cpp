@@ -206,4 +206,32 @@ std::vector<MixChange> MixDiff::changes() const
     return out;
 }
 
+MixDiff MixDiff::only (const std::function<bool (const MixChange&)>& keep) const
+{
+    MixDiff part;
+    const auto& table = places();
+    const auto firstRecordQuadlet = quadletOf (offsetof (SessionImage, inputChannel));
+    for (const auto& w : words)
+    {
+        const auto q = table[size_t (w.slot)].quadlet;
+        uint32_t mask = 0;
+        if (q < 0)
+            mask = keep ({ MixChange::gangs, -q - 1 }) ? ~0u : 0u;
+        else if (q < firstRecordQuadlet)
+            mask = keep (quadletChange (q)) ? ~0u : 0u;
+        else
+            for (int k = 0; k < 4; ++k)
+            {
+                const auto bits = uint8_t (((w.before ^ w.after) >> (8 * k)) & 0xff);
+                if (bits != 0 && keep (recordChange (size_t (q) * 4 + size_t (k), bits)))
+                    mask |= 0xffu << (8 * k);
+            }
+
+        const auto after = (w.before & ~mask) | (w.after & mask);
+        if (after != w.before)
+            part.words.push_back ({ w.slot, w.before, after });
+    }
+    return part;
+}
+
 } // namespace arx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace arx
@@ -66,6 +67,10 @@ public:
 
     // The places that changed, each once, in image order.
     std::vector<MixChange> changes() const;
+
+    // The part of this diff whose places `keep` accepts, bit for bit: a word shared by places
+    // (four pans in one word, a name's first bytes beside a mute) keeps only the accepted ones.
+    MixDiff only (const std::function<bool (const MixChange&)>& keep) const;
 
 private:
     struct Word

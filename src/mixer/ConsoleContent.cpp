@@ -3,8 +3,11 @@
 #include "console/BankedDeviceControl.h"
 #include "console/ConsolePreferences.h"
 #include "console/ConsoleState.h"
+#include "console/SnapshotBank.h"
+#include "device/HardwareInfo.h"
 #include "look/ConsoleLookAndFeel.h"
 #include "look/ConsoleSkin.h"
+#include "mixer/CompareWindow.h"
 #include "mixer/ConsoleTabBar.h"
 #include "mixer/ConsoleWindow.h"
 #include "mixer/StatusPoller.h"
@@ -39,6 +42,7 @@ ConsoleContent::~ConsoleContent()
     // thread.
     thread.reset();
     placeEditor.reset();
+    snapshotBar.reset();
     editPath.reset();
     poller.reset();
     session.reset();
@@ -65,6 +69,7 @@ void ConsoleContent::initialise (HardwareThread::Owner& owner, juce::PropertiesF
         control->refresh (state, false);
     editPath = std::make_unique<EditPath> (state, [this] (const MixDiff& diff) { showRestoredState (diff); });
     placeEditor = std::make_unique<MixPlaceEditor> (state, *editPath, controlHead, [this] { refreshGangsAndNames(); });
+    buildSnapshotBar (preferences);
 
     const int storedTab = validTab (preferences.getIntValue (prefs::tab, 0), pairTabCount());
     selectPage (storedTab == settingsTab ? settingsTab : 2 * storedTab);
@@ -104,6 +109,137 @@ void ConsoleContent::buildSessionBox()
     auto& box = session->getSessionBox();
     box.setBounds (skin.sessionBoxBounds());
     mixerPage->addAndMakeVisible (box);
+}
+
+void ConsoleContent::buildSnapshotBar (juce::PropertiesFile& preferences)
+{
+    preferencesFile = &preferences;
+    const auto* info = state.info();
+    if (info == nullptr)
+        return;
+    snapshots = std::make_unique<SnapshotBank> (preferences, info->hwType());
+
+    // The free end of the tab bar's row, clear of its bottom line; every existing control keeps
+    // its place.
+    const int left = tabBar->freeStart() + 6, right = getWidth() - 4;
+    if (right - left < 40)
+        return;
+    snapshotBar = std::make_unique<SnapshotBar> (*this, *snapshots, state, *editPath);
+    snapshotBar->setBounds (left, 5, right - left, ConsoleTabBar::barHeight - 10);
+    addAndMakeVisible (*snapshotBar);
+}
+
+void ConsoleContent::preferencesClosing()
+{
+    preferencesFile = nullptr;
+    if (snapshots != nullptr)
+        snapshots->detach();
+}
+
+bool ConsoleContent::recallSnapshot (int slot)
+{
+    if (snapshots == nullptr || editPath == nullptr)
+        return false;
+    ConsoleState wanted (nullptr);
+    if (! snapshots->fill (slot, wanted))
+        return false;
+    applyMixDiff (MixDiff::between (MixSnapshot::of (state), MixSnapshot::of (wanted)));
+    if (snapshotBar != nullptr)
+        snapshotBar->recalled (slot);
+    return true;
+}
+
+bool ConsoleContent::storeSnapshot (int slot)
+{
+    if (snapshots == nullptr || ! snapshots->store (slot, state))
+        return false;
+    if (snapshotBar != nullptr)
+        snapshotBar->refreshSlots();
+    return true;
+}
+
+bool ConsoleContent::renameSnapshot (int slot, const juce::String& name)
+{
+    if (snapshots == nullptr || ! snapshots->rename (slot, name))
+        return false;
+    if (snapshotBar != nullptr)
+        snapshotBar->refreshSlots();
+    return true;
+}
+
+void ConsoleContent::compareSnapshot (int slot)
+{
+    ConsoleState wanted (nullptr);
+    if (snapshots == nullptr || ! snapshots->fill (slot, wanted))
+        return;
+    juce::Component::SafePointer<ConsoleContent> self (this);
+    offerCompare (snapshots->name (slot), wanted, [self, slot] {
+        if (self != nullptr)
+            self->recallSnapshot (slot);
+    });
+}
+
+bool ConsoleContent::compareBeforeLoad (const juce::File& chosen, std::function<void()> loadAll)
+{
+    if (loadsWithoutAsking())
+        return false;
+
+    // The file over the mix as it is now, as the load would leave it.
+    ConsoleState wanted (state.device());
+    wanted.image() = state.image();
+    wanted.setInputGangs (state.inputGangs());
+    wanted.setOutputGangs (state.outputGangs());
+    wanted.setPlaybackGangs (state.playbackGangs());
+    if (session == nullptr || session->getStore().readInto (wanted, chosen) != SessionMessage::none)
+        return false; // the load itself says what is wrong with the file
+
+    offerCompare (chosen.getFileName(), wanted, std::move (loadAll));
+    return true;
+}
+
+void ConsoleContent::offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll)
+{
+    const SessionCompare compare (state, wanted);
+    if (compare.isEmpty())
+    {
+        if (session != nullptr)
+            session->tell (what + " holds the mix the device has now: there is nothing to load.");
+        return;
+    }
+
+    juce::Component::SafePointer<ConsoleContent> self (this);
+    CompareWindow::open (getTopLevelComponent(), what, compare,
+                         [self, compare, loadAll = std::move (loadAll)] (CompareWindow::Choice choice, std::vector<bool> ticked) {
+                             if (self == nullptr || choice == CompareWindow::cancel)
+                                 return;
+                             const bool every = std::find (ticked.begin(), ticked.end(), false) == ticked.end();
+                             // Only a whole load makes the file the console's session.
+                             if (choice == CompareWindow::loadAll || every)
+                                 loadAll();
+                             else
+                                 self->applyMixDiff (compare.part (ticked));
+                         });
+}
+
+bool ConsoleContent::loadsWithoutAsking() const
+{
+    return preferencesFile != nullptr && preferencesFile->getBoolValue (prefs::loadWithoutAsking, false);
+}
+
+void ConsoleContent::setLoadWithoutAsking (bool on)
+{
+    if (preferencesFile != nullptr)
+        preferencesFile->setValue (prefs::loadWithoutAsking, on);
+}
+
+void ConsoleContent::applyMixDiff (const MixDiff& diff)
+{
+    if (diff.isEmpty() || editPath == nullptr)
+        return;
+    editState ([&] {
+        diff.apply (state, false);
+        showRestoredState (diff);
+    });
 }
 
 void ConsoleContent::openAboutBox()
@@ -241,6 +377,8 @@ void ConsoleContent::getAllCommands (juce::Array<juce::CommandID>& ids)
     SessionController::getAllCommands (ids);
     ids.addArray ({ zoomInCommand, zoomOutCommand, zoomResetCommand });
     ids.addArray ({ undoCommand, redoCommand });
+    for (int slot = 0; slot < SnapshotBank::slotCount; ++slot)
+        ids.addArray ({ firstRecallCommand + slot, firstStoreCommand + slot });
 }
 
 void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationCommandInfo& info)
@@ -275,7 +413,25 @@ void ConsoleContent::getCommandInfo (juce::CommandID id, juce::ApplicationComman
             info.addDefaultKeypress ('y', ctrl);
             return;
         default:
-            SessionController::getCommandInfo (id, info);
+        {
+            const int recall = id - firstRecallCommand, store = id - firstStoreCommand;
+            const auto key = [] (int slot) { return juce::KeyPress::F1Key + slot; };
+            if (SnapshotBank::isSlot (recall))
+            {
+                info.setInfo ("Recall snapshot " + juce::String (recall + 1), "Recall the mix of a snapshot slot", "Snapshots", 0);
+                info.addDefaultKeypress (key (recall), juce::ModifierKeys::noModifiers);
+            }
+            else if (SnapshotBank::isSlot (store))
+            {
+                info.setInfo ("Store snapshot " + juce::String (store + 1), "Store the mix in a snapshot slot", "Snapshots", 0);
+                info.addDefaultKeypress (key (store), juce::ModifierKeys::shiftModifier);
+            }
+            else
+            {
+                SessionController::getCommandInfo (id, info);
+            }
+            break;
+        }
     }
 }
 
@@ -294,6 +450,11 @@ bool ConsoleContent::perform (const InvocationInfo& info)
             info.commandID == undoCommand ? editPath->undo() : editPath->redo();
         return true;
     }
+
+    if (SnapshotBank::isSlot (info.commandID - firstRecallCommand))
+        return recallSnapshot (info.commandID - firstRecallCommand), true;
+    if (SnapshotBank::isSlot (info.commandID - firstStoreCommand))
+        return storeSnapshot (info.commandID - firstStoreCommand), true;
 
     if (session == nullptr || ! session->perform (info.commandID))
         return false;

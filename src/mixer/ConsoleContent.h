@@ -10,6 +10,7 @@
 #include "console/HardwareThread.h"
 #include "device/Device.h"
 #include "mixer/EditPath.h"
+#include "mixer/SnapshotBar.h"
 #include "mixer/TabBar.h"
 #include "mixer/widgets/MixerHost.h"
 #include "session/SessionHost.h"
@@ -32,12 +33,14 @@ class SettingsPage;
 class MixerPage;
 class InputStripBox;
 class MixPlaceEditor;
+class SnapshotBank;
 
 class ConsoleContent : public juce::Component,
                   public juce::ApplicationCommandTarget,
                   public MixerHost,
                   public SessionHost,
-                  public TabBarHost
+                  public TabBarHost,
+                  public SnapshotBar::Host
 {
 public:
     static constexpr int settingsTab = -1;
@@ -83,6 +86,9 @@ public:
     // The window became the active one: tells the device, through the hardware thread.
     void windowActivated();
 
+    // The window's preferences file is about to close: nothing writes to it from now on.
+    void preferencesClosing();
+
     // The window is closing: the thread finishes, writes the session back if it changed and
     // tells its owner.
     void stopHardwareThread();
@@ -102,6 +108,25 @@ public:
     juce::ApplicationCommandManager& getCommandManager() noexcept { return commands; }
     // What the zoom commands call: +1 in, -1 out, 0 back to 100%. Without one they do nothing.
     void setZoomHandler (std::function<void (int direction)> handler) { zoomHandler = std::move (handler); }
+
+    // The device's snapshot slots and the bar that shows them; null before initialise() and for
+    // a device without a description (the bar also without room on the tab bar's row).
+    SnapshotBank* getSnapshots() noexcept { return snapshots.get(); }
+    SnapshotBar* getSnapshotBar() noexcept { return snapshotBar.get(); }
+
+    // SnapshotBar::Host, and the calls for remote clients: `slot` from 0 to 7. A recall changes
+    // the mix as a session load does (state, device, window, write-back) in one undo step and
+    // sends only what differs; an empty slot, or one of another model, does nothing (false).
+    bool recallSnapshot (int slot) override;
+    bool storeSnapshot (int slot) override;
+    bool renameSnapshot (int slot, const juce::String& name) override;
+    void compareSnapshot (int slot) override;
+    bool loadsWithoutAsking() const override;
+    void setLoadWithoutAsking (bool on) override;
+
+    // Writes the words of `diff` (their `after` side) into the state as one undo step: the
+    // window shows them and the device gets what differs.
+    void applyMixDiff (const MixDiff& diff);
 
     // The mixer page (the session box joins it) and what it holds; null before initialise().
     MixerPage* getMixerPage() noexcept { return mixerPage.get(); }
@@ -139,7 +164,10 @@ public:
     enum EditCommands
     {
         undoCommand = 0x4501,
-        redoCommand = 0x4502
+        redoCommand = 0x4502,
+        // F1-F8 recall slots 0-7, Shift+F1-F8 store them.
+        firstRecallCommand = 0x4601,
+        firstStoreCommand = 0x4611
     };
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override { return nullptr; }
@@ -150,9 +178,15 @@ public:
     // SessionHost
     void applyToControls() override;
     void resetControls() override;
+    bool compareBeforeLoad (const juce::File& chosen, std::function<void()> loadAll) override;
+
+    // Shows what loading `wanted` (named `what`) would change; "Load all" runs `loadAll`, "Load
+    // ticked" changes only the groups ticked, in one undo step.
+    void offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll);
 
 private:
     void buildSessionBox();
+    void buildSnapshotBar (juce::PropertiesFile& preferences);
     // After an undo or a redo wrote `diff` into the state: every control shows the state and
     // the device gets what differs, as after a session load.
     void showRestoredState (const MixDiff& diff);
@@ -171,6 +205,9 @@ private:
     std::unique_ptr<SessionController> session;
     std::unique_ptr<EditPath> editPath;
     std::unique_ptr<MixPlaceEditor> placeEditor;
+    std::unique_ptr<SnapshotBank> snapshots;
+    std::unique_ptr<SnapshotBar> snapshotBar;
+    juce::PropertiesFile* preferencesFile = nullptr;
     DeviceControl* controlHead = nullptr;
     FaderTextBox* textBoxHead = nullptr;
     juce::ApplicationCommandManager commands;

@@ -86,6 +86,13 @@ void ConsoleTabBar::buildTabs (const HardwareInfo* info, int width)
     tabs.push_back ({ "SETTINGS", "SETTINGS", x, settingsWidth, 0 });
 }
 
+int ConsoleTabBar::freeStart() const noexcept
+{
+    if (! compact)
+        return tabs.back().x + settingsWidth;
+    return firstX + compactSelectedWidth + (getNumPairTabs() - 1) * compactWidth + settingsWidth;
+}
+
 //==============================================================================
 void ConsoleTabBar::setCurrentTab (int tab)
 {

@@ -58,6 +58,9 @@ public:
     // The tab whose columns hold x, or -1.
     int tabAt (int x) const noexcept;
 
+    // Where the tabs end at their widest (whichever tab is selected): the row is free after it.
+    int freeStart() const noexcept;
+
     void mouseUp (const juce::MouseEvent&) override;
     void mouseMove (const juce::MouseEvent&) override;
     void paint (juce::Graphics&) override;

@@ -124,6 +124,7 @@ void ConsoleWindow::savePreferences()
     preferences->setValue (prefs::zoom, zoom);
     state->savePreferences (*preferences);
     preferences->setValue (prefs::tab, content->currentTab());
+    content->preferencesClosing();
 
     preferences->getFile().getParentDirectory().createDirectory();
     if (! preferences->saveIfNeeded())

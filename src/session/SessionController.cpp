@@ -131,6 +131,17 @@ void SessionController::loadSession()
 
 void SessionController::finishLoad (const juce::File& chosen)
 {
+    juce::WeakReference<SessionController> self (this);
+    if (! host.compareBeforeLoad (chosen, [self, chosen] {
+            if (self != nullptr)
+                self->loadWhole (chosen);
+        }))
+        loadWhole (chosen);
+}
+
+// The file becomes the console's session: its name and folder are remembered.
+void SessionController::loadWhole (const juce::File& chosen)
+{
     const auto result = store.finishLoad (chosen);
 
     if (result.loaderRan)

@@ -59,6 +59,9 @@ public:
 
     bool isDialogOpen() const noexcept { return dialogOpen; }
 
+    // A message about the session through the window's dialogs.
+    void tell (const juce::String& text) { dialogs->showMessage (text, box.getTopLevelComponent()); }
+
 private:
     void holdWindow();
     void openDialog (const SessionStore::FileDialog& dialog, std::function<void (const juce::File&)> chosen);
@@ -66,6 +69,7 @@ private:
     void confirmSave (const juce::File& chosen);
     void finishSave (const juce::File& chosen);
     void finishLoad (const juce::File& chosen);
+    void loadWhole (const juce::File& chosen);
     void show (SessionMessage message);
 
     SessionHost& host;

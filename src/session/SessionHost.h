@@ -31,6 +31,15 @@ public:
     // control bound to the device runs reset() and is queued for set. Ends with a repaint.
     virtual void resetControls() = 0;
 
+    // A session file was chosen: the host may show what loading it would change and then load
+    // it whole (`loadAll`), a part of it, or nothing. False: the host does not ask and the load
+    // goes ahead at once.
+    virtual bool compareBeforeLoad (const juce::File& chosen, std::function<void()> loadAll)
+    {
+        juce::ignoreUnused (chosen, loadAll);
+        return false;
+    }
+
     //==============================================================================
     // Every control of the list from `first` on: refresh with all banks marked, then queued for
     // set on its own hardware thread.

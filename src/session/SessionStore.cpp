@@ -100,12 +100,18 @@ SessionStore::LoadResult SessionStore::finishLoad (const juce::File& chosen)
     if (! chosen.exists())
         return { SessionMessage::fileDoesNotExist, false };
 
-    const auto* info = state.info();
-    const bool legacy = info != nullptr && LegacySessionFile::appliesTo (info->hwType(), chosen);
-    const auto message = legacy ? LegacySessionFile::load (state, chosen) : SessionFile::load (state, chosen);
-
+    const auto message = readInto (state, chosen);
     remember (chosen);
     return { message, true };
+}
+
+SessionMessage SessionStore::readInto (ConsoleState& target, const juce::File& chosen) const
+{
+    if (! chosen.exists())
+        return SessionMessage::fileDoesNotExist;
+    const auto* info = state.info();
+    const bool legacy = info != nullptr && LegacySessionFile::appliesTo (info->hwType(), chosen);
+    return legacy ? LegacySessionFile::load (target, chosen) : SessionFile::load (target, chosen);
 }
 
 //==============================================================================

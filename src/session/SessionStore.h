@@ -59,6 +59,9 @@ public:
 
     Step beginLoad() const;
     LoadResult finishLoad (const juce::File& chosen);
+    // Reads `chosen` as finishLoad would, into `target` instead of the console's state; the
+    // session name and folder stay.
+    SessionMessage readInto (ConsoleState& target, const juce::File& chosen) const;
 
     // The state side of a reset: every level, pan, mute, solo, name and clock flag of the
     // device's channels to its default. Gang masks and the session names stay.

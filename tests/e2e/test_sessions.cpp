@@ -140,6 +140,8 @@ TEST_F (SessionsE2e, ASavedMixComesBackOnLoadAndCtrlSThenWritesTheLoadedFileWith
     ASSERT_NE (mixOf (rig->dump (name)), saved);
 
     answerFileDialog ([&] { pressInConsole ("ctrl+o"); }, "Load settings", "gig.ARX session");
+    // The compare window lists what changes; Return is its "Load all".
+    ASSERT_TRUE (rig->pressInWindow ("Compare before load", "Return")) << rig->consoleLog (console);
     EXPECT_TRUE (deviceShows ([&] (const DeviceDump& d) { return mixOf (d) == saved; }))
         << "the device does not hold the saved mix\n" << mixOf (rig->dump (name)) << "\nsaved:\n" << saved;
     rig->screenshot();
