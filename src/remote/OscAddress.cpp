@@ -62,6 +62,19 @@ OscAddress OscAddress::parse (const juce::String& text)
         return address;
     }
 
+    if (parts.size() == 4 && parts[1] == "snapshot")
+    {
+        constexpr int slots = 8;
+        const int slot = indexOf (parts[2]);
+        if (slot < 0 || slot >= slots)
+            return address;
+        address.snapshot = slot;
+        if (parts[3] == "recall") address.kind = snapshotRecall;
+        else if (parts[3] == "store") address.kind = snapshotStore;
+        else if (parts[3] == "name") address.kind = snapshotName;
+        return address;
+    }
+
     if (parts.size() == 4)
     {
         const int channel = indexOf (parts[2]);

@@ -15,6 +15,7 @@ namespace arx
 //   /arx/{dev}/playback/{channel}/level|mute|solo|name
 //   /arx/{dev}/output/{channel}/level|mute|name
 //   /arx/{dev}/input/{input}/name
+//   /arx/{dev}/snapshot/{n}/recall|store|name
 //
 // `{dev}` is a device's unique name or its 1-based place in the device list; inputs, channels
 // and pairs are 1-based on the wire and 0-based here (`place.b` is the even output of the pair).
@@ -22,7 +23,7 @@ namespace arx
 // Threads: any; no state.
 struct OscAddress
 {
-    enum Kind { invalid, devices, subscribe, unsubscribe, undo, redo, control };
+    enum Kind { invalid, devices, subscribe, unsubscribe, undo, redo, control, snapshotRecall, snapshotStore, snapshotName };
 
     // What a control's value is on the wire: a float in dB, a float pan -1..1, an int 0/1, a string.
     enum ValueType { none, level, pan, flag, name };
@@ -30,6 +31,7 @@ struct OscAddress
     Kind kind = invalid;
     juce::String device;
     MixChange place { MixChange::setting };
+    int snapshot = -1; // 0-based slot of a snapshot address
 
     static OscAddress parse (const juce::String& text);
 

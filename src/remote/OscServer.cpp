@@ -1,5 +1,7 @@
 #include "remote/OscServer.h"
 
+#include "console/SnapshotBank.h"
+
 #include "mixer/ConsoleContent.h"
 #include "mixer/EditPath.h"
 #include "mixer/MixPlaceEditor.h"
@@ -288,6 +290,34 @@ void OscServer::handleMessages (const std::vector<juce::OSCMessage>& messages, c
         handle (m, ip, port);
 }
 
+void OscServer::handleSnapshot (const OscAddress& address, const juce::OSCMessage& message, ConsoleContent& content,
+                                const juce::String& ip, int port)
+{
+    const auto text = message.getAddressPattern().toString();
+    const int slot = address.snapshot;
+    if (address.kind == OscAddress::snapshotName)
+    {
+        auto* bank = content.getSnapshots();
+        if (message.isEmpty() && bank != nullptr)
+        {
+            juce::OSCMessage reply (text);
+            reply.addString (bank->name (slot));
+            send (reply, ip, port);
+        }
+        else if (message.size() != 1 || ! message[0].isString() || ! content.renameSnapshot (slot, message[0].getString()))
+            diagnose (text, "wants one string naming a stored slot");
+        return;
+    }
+    if (! message.isEmpty())
+    {
+        diagnose (text, "takes no argument");
+        return;
+    }
+    const bool done = address.kind == OscAddress::snapshotRecall ? content.recallSnapshot (slot) : content.storeSnapshot (slot);
+    if (! done)
+        diagnose (text, address.kind == OscAddress::snapshotRecall ? "the slot is empty" : "the slot could not be stored");
+}
+
 void OscServer::handle (const juce::OSCMessage& message, const juce::String& ip, int port)
 {
     const auto text = message.getAddressPattern().toString();
@@ -314,6 +344,9 @@ void OscServer::handle (const juce::OSCMessage& message, const juce::String& ip,
         case OscAddress::undo:
         case OscAddress::redo:
         case OscAddress::control:
+        case OscAddress::snapshotRecall:
+        case OscAddress::snapshotStore:
+        case OscAddress::snapshotName:
             break;
     }
 
@@ -328,6 +361,11 @@ void OscServer::handle (const juce::OSCMessage& message, const juce::String& ip,
     if (address.kind == OscAddress::undo || address.kind == OscAddress::redo)
     {
         address.kind == OscAddress::undo ? content->getEditPath()->undo() : content->getEditPath()->redo();
+        return;
+    }
+    if (address.snapshot >= 0)
+    {
+        handleSnapshot (address, message, *content, ip, port);
         return;
     }
 

@@ -16,6 +16,7 @@ namespace arx
 
 class ConsoleContent;
 class MixPlaceEditor;
+struct OscAddress;
 
 // The application's one OSC endpoint, for all its devices (the address space is OscAddress's).
 // Off until switched on; on, it listens on the loopback address only, or on every interface
@@ -108,6 +109,7 @@ private:
     };
 
     void handle (const juce::OSCMessage& message, const juce::String& ip, int port);
+    void handleSnapshot (const OscAddress&, const juce::OSCMessage&, ConsoleContent&, const juce::String& ip, int port);
     void subscribe (const juce::OSCMessage& message, const juce::String& ip);
     void unsubscribe (const juce::OSCMessage& message, const juce::String& ip, int port);
     // The device's unique name for {dev} (a unique name or a 1-based position); empty if none.

@@ -170,6 +170,28 @@ TEST_F (RemoteControlE2e, AQueryIsAnsweredToTheSenderAndASubscriberHearsTheWindo
     dump.stop();
 }
 
+TEST_F (RemoteControlE2e, ASnapshotIsStoredNamedAndRecalledFromTheRemote)
+{
+    open();
+    ASSERT_EQ (send ({ "/arx/1/playback/1/level", "f", "-6" }), 0);
+    ASSERT_TRUE (deviceHas ("playbackGain", 0, gainToCode (-6.0f)));
+    ASSERT_EQ (send ({ "/arx/1/snapshot/3/store" }), 0);
+    ASSERT_EQ (send ({ "/arx/1/snapshot/3/name", "s", "Vocal take" }), 0);
+    // Messages are handled in order: once the name is answered, the store has happened.
+    const auto named = ask (queryPacket ("/arx/1/snapshot/3/name"));
+    EXPECT_NE (named.find ("Vocal take"), std::string::npos) << named;
+
+    ASSERT_EQ (send ({ "/arx/1/playback/1/level", "f", "-30" }), 0);
+    ASSERT_TRUE (deviceHas ("playbackGain", 0, gainToCode (-30.0f)));
+    ASSERT_EQ (send ({ "/arx/1/snapshot/3/recall" }), 0);
+    ASSERT_TRUE (deviceHas ("playbackGain", 0, gainToCode (-6.0f))) << rig->consoleLog (console);
+
+    // An empty slot recalls nothing; the recall is one step that undo takes back.
+    ASSERT_EQ (send ({ "/arx/1/snapshot/8/recall" }), 0);
+    ASSERT_EQ (send ({ "/arx/1/undo" }), 0);
+    ASSERT_TRUE (deviceHas ("playbackGain", 0, gainToCode (-30.0f)));
+}
+
 TEST_F (RemoteControlE2e, AnotherAddressIsNotHeardWhileOtherComputersAreNotAllowed)
 {
     juce::String other;
