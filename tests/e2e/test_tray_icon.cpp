@@ -72,8 +72,9 @@ TEST_F (TrayIconE2eTest, DocksAtTheTraysSizeShowsItsArtworkDocksAgainAfterTheTra
     EXPECT_GE (icon.width, 16);
     expectArtworkShown (icon);
 
-    // The menu: two devices, "Show all windows", "Hide all windows", "Cascade", "Exit".
-    ASSERT_TRUE (rig->chooseFromTrayMenu (6)) << rig->consoleLog (c);
+    // The menu: two devices, "Show all windows", "Hide all windows", "Cascade", "Start at login",
+    // "Exit".
+    ASSERT_TRUE (rig->chooseFromTrayMenu (7)) << rig->consoleLog (c);
     ASSERT_TRUE (rig->console (c).waitForExit (30000)) << rig->consoleLog (c);
     EXPECT_EQ (rig->console (c).exitCode(), 0);
     const auto written = rig->dump ("Blank-1");
@@ -102,7 +103,7 @@ TEST_F (TrayIconE2eTest, AStatusNotifierHostReadsTheItemAndItsMenuAndItsExitEnds
     EXPECT_GT ((int) item["opaquePixels"], 100);
     const auto menu = juce::JSON::toString (item["menu"], true);
     EXPECT_EQ (menu, juce::JSON::toString (juce::JSON::parse (R"(["Tray_1", "Blank-1", "-", "Show all windows",
-        "Hide all windows", "Cascade all windows", "Exit"])"), true));
+        "Hide all windows", "Cascade all windows", "Start at login", "Exit"])"), true));
 
     // Never both: the XEmbed tray stays empty while the item is shown.
     WindowInfo icon;
