@@ -53,16 +53,18 @@ int freeUdpPort()
 juce::MemoryBlock levelPacket (const std::string& address, float level)
 {
     juce::MemoryBlock block;
-    const auto pad = [&block] (const std::string& text) {
+    const auto pad = [&block] (const std::string& text)
+    {
         block.append (text.c_str(), text.size());
-        const char zeros[4] {};
+        const char zeros[4]{};
         block.append (zeros, 4 - text.size() % 4);
     };
     pad (address);
     pad (",f");
     uint32_t bits = 0;
     std::memcpy (&bits, &level, 4);
-    const uint8_t bigEndian[4] { uint8_t (bits >> 24), uint8_t (bits >> 16), uint8_t (bits >> 8), uint8_t (bits) };
+    const uint8_t bigEndian[4]{uint8_t (bits >> 24), uint8_t (bits >> 16), uint8_t (bits >> 8),
+                               uint8_t (bits)};
     block.append (bigEndian, 4);
     return block;
 }
@@ -73,20 +75,23 @@ class LabProbe
 {
 public:
     LabProbe (const std::string& deviceDir, const std::string& device)
-        : path (juce::File (deviceDir).getChildFile (arx::sim::BusServer::controlSocketName).getFullPathName().toStdString()),
+        : path (juce::File (deviceDir)
+                    .getChildFile (arx::sim::BusServer::controlSocketName)
+                    .getFullPathName()
+                    .toStdString()),
           line ("dump " + device + "\n")
     {
     }
 
     std::string dump() const
     {
-        sockaddr_un addr {};
+        sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::strncpy (addr.sun_path, path.c_str(), sizeof (addr.sun_path) - 1);
         const int fd = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         std::string reply;
-        if (fd >= 0 && ::connect (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) == 0
-            && ::send (fd, line.data(), line.size(), MSG_NOSIGNAL) == (ssize_t) line.size())
+        if (fd >= 0 && ::connect (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) == 0 &&
+            ::send (fd, line.data(), line.size(), MSG_NOSIGNAL) == (ssize_t)line.size())
         {
             char buffer[65536];
             for (;;)
@@ -94,7 +99,7 @@ public:
                 const auto n = ::recv (fd, buffer, sizeof (buffer), 0);
                 if (n <= 0)
                     break;
-                reply.append (buffer, (size_t) n);
+                reply.append (buffer, (size_t)n);
                 if (reply.back() == '\n')
                     break;
             }
@@ -126,7 +131,10 @@ public:
         return at < text.size() ? std::strtoll (text.c_str() + at, nullptr, 10) : -1;
     }
 
-    long long cell (const char* table, int index) const { return numberAfter (dump(), table, index); }
+    long long cell (const char* table, int index) const
+    {
+        return numberAfter (dump(), table, index);
+    }
 
 private:
     std::string path, line;
@@ -158,7 +166,7 @@ double percentile (std::vector<double> values, double p)
     if (values.empty())
         return -1;
     std::sort (values.begin(), values.end());
-    return values[std::min (values.size() - 1, (size_t) (p * (double) values.size()))];
+    return values[std::min (values.size() - 1, (size_t)(p * (double)values.size()))];
 }
 
 // A console with one device window and its OSC endpoint listening.
@@ -170,40 +178,64 @@ struct RemoteScene
     {
         std::string error;
         port = freeUdpPort();
-        if (port <= 0 || ! rig.startLab (error))
+        if (port <= 0 || !rig.startLab (error))
             return false;
         name = rig.plug();
         if (name.empty())
             return false;
-        console = rig.startConsole (error, { "--osc", std::to_string (port) });
-        return console >= 0 && rig.waitForWindow (name, window, 20000)
-               && ConsoleRig::waitUntil ([&] { return rig.consoleLog (console).find ("remote control: Listening") != std::string::npos; },
-                                         10000);
+        console = rig.startConsole (error, {"--osc", std::to_string (port)});
+        return console >= 0 && rig.waitForWindow (name, window, 20000) &&
+               ConsoleRig::waitUntil (
+                   [&] {
+                       return rig.consoleLog (console).find ("remote control: Listening") !=
+                              std::string::npos;
+                   },
+                   10000);
     }
 
-    void send (const juce::MemoryBlock& packet) { socket.write ("127.0.0.1", port, packet.getData(), (int) packet.getSize()); }
+    void send (const juce::MemoryBlock& packet)
+    {
+        socket.write ("127.0.0.1", port, packet.getData(), (int)packet.getSize());
+    }
 
     bool deviceHas (const char* table, int index, long long value, int timeoutMs = 10000)
     {
-        return ConsoleRig::waitUntil ([&] { return probe().cell (table, index) == value; }, timeoutMs, 1);
+        return ConsoleRig::waitUntil ([&] { return probe().cell (table, index) == value; },
+                                      timeoutMs, 1);
     }
 
     // Clicks the output fader's value field and types `text` without confirming it.
     bool typeOutputLevel (const std::string& text)
     {
-        const auto x = std::to_string (window.x + outX + 29), y = std::to_string (window.y + columnY + 325);
-        return rig.xdotool ({ "mousemove", "--sync", x, y, "click", "1" }).exitCode == 0
-               && rig.xdotool ({ "type", "--delay", "30", "--", text }).exitCode == 0;
+        const auto x = std::to_string (window.x + outX + 29),
+                   y = std::to_string (window.y + columnY + 325);
+        // --sync waits for the pointer to move: it starts from elsewhere.
+        const auto aside = std::to_string (window.x + outX + 5);
+        for (const auto& args :
+             {std::vector<std::string>{"mousemove", "--sync", aside, y},
+              std::vector<std::string>{"mousemove", "--sync", x, y, "click", "1"},
+              std::vector<std::string>{"type", "--delay", "30", "--", text}})
+            if (const auto r = rig.xdotool (args); r.exitCode != 0)
+            {
+                std::fprintf (stderr, "xdotool %s: exit %d: %s\n", args[0].c_str(), r.exitCode,
+                              r.err.c_str());
+                return false;
+            }
+        return true;
     }
 
-    // Presses Return in the typed field; milliseconds from the key sent to the device holding
-    // `level` on output 1, or -1.
-    double confirmAndTime (float level)
+    // Presses Return in the typed field and waits for the device to hold `level` on output 1.
+    // Milliseconds to that from before xdotool starts (its start-up included) and from when it
+    // has sent the key and ended; -1 when the level never came.
+    std::pair<double, double> confirmAndTime (float level)
     {
-        if (rig.xdotool ({ "key", "Return" }).exitCode != 0)
-            return -1;
+        const auto starting = Clock::now();
+        if (rig.xdotool ({"key", "Return"}).exitCode != 0)
+            return {-1, -1};
         const auto sent = Clock::now();
-        return deviceHas ("outputGain", 0, arx::gainToCode (level)) ? msSince (sent) : -1;
+        if (!deviceHas ("outputGain", 0, arx::gainToCode (level)))
+            return {-1, -1};
+        return {msSince (starting), msSince (sent)};
     }
 
     LabProbe probe() const { return LabProbe (rig.deviceDir(), name); }
@@ -212,7 +244,7 @@ struct RemoteScene
     {
         for (auto& w : rig.windowsOf (name))
             rig.x().requestClose (w.id);
-        if (! rig.console (console).waitForExit (15000))
+        if (!rig.console (console).waitForExit (15000))
             rig.console (console).stop (2000);
     }
 
@@ -227,11 +259,11 @@ struct RemoteScene
 // is a change.
 void BM_OscLevelToDevice (benchmark::State& state)
 {
-    const int samples = (int) state.range (0);
+    const int samples = (int)state.range (0);
     for (auto _ : state)
     {
         RemoteScene scene ("bench.osc.latency");
-        if (! scene.start())
+        if (!scene.start())
         {
             state.SkipWithError ("the console with its OSC endpoint did not come up");
             return;
@@ -242,12 +274,12 @@ void BM_OscLevelToDevice (benchmark::State& state)
         for (int i = 0; i < samples; ++i)
         {
             const float level = i % 2 == 0 ? -10.0f : -20.0f;
-            const auto code = (long long) arx::gainToCode (level);
+            const auto code = (long long)arx::gainToCode (level);
             const auto packet = levelPacket ("/arx/1/playback/1/level", level);
             const auto sent = Clock::now();
             scene.send (packet);
             bool arrived = false;
-            while (! arrived && msSince (sent) < 5000)
+            while (!arrived && msSince (sent) < 5000)
             {
                 const auto asked = Clock::now();
                 arrived = LabProbe::numberAfter (probe.dump(), "playbackGain", 0) == code;
@@ -263,13 +295,16 @@ void BM_OscLevelToDevice (benchmark::State& state)
         state.SetIterationTime (percentile (latency, 0.5) / 1000.0);
         state.counters["p50_ms"] = percentile (latency, 0.5);
         state.counters["p99_ms"] = percentile (latency, 0.99);
-        const std::string prefix = "OSC level -> device command (" + std::to_string (samples) + " messages): ";
+        const std::string prefix =
+            "OSC level -> device command (" + std::to_string (samples) + " messages): ";
         table()[prefix + "p50 (ms)"] = format ("%.2f", percentile (latency, 0.5));
         table()[prefix + "p99 (ms, goal < 2)"] = format ("%.2f", percentile (latency, 0.99));
         table()[prefix + "max (ms)"] = format ("%.2f", percentile (latency, 1.0));
         table()[prefix + "never arrived"] = std::to_string (lost);
-        table()[prefix + "lab dump round trip p50 (ms, the resolution)"] = format ("%.2f", percentile (roundTrip, 0.5));
-        table()[prefix + "lab dump round trip p99 (ms)"] = format ("%.2f", percentile (roundTrip, 0.99));
+        table()[prefix + "lab dump round trip p50 (ms, the resolution)"] =
+            format ("%.2f", percentile (roundTrip, 0.5));
+        table()[prefix + "lab dump round trip p99 (ms)"] =
+            format ("%.2f", percentile (roundTrip, 0.99));
         scene.stop();
     }
 }
@@ -283,7 +318,7 @@ void BM_OscFlood (benchmark::State& state)
     for (auto _ : state)
     {
         RemoteScene scene ("bench.osc.flood");
-        if (! scene.start())
+        if (!scene.start())
         {
             state.SkipWithError ("the console with its OSC endpoint did not come up");
             return;
@@ -291,12 +326,13 @@ void BM_OscFlood (benchmark::State& state)
         const auto probe = scene.probe();
 
         // The typed level alone, for comparison.
-        const double typedAlone = scene.typeOutputLevel ("-25") ? scene.confirmAndTime (-25.0f) : -1;
+        const auto typedAlone =
+            scene.typeOutputLevel ("-25") ? scene.confirmAndTime (-25.0f) : std::pair{-1.0, -1.0};
 
         const auto before = probe.dump();
         const auto setsBefore = LabProbe::numberAfter (before, "6/0");
         const auto dropsBefore = udpDrops (scene.port);
-        if (! scene.typeOutputLevel ("-20"))
+        if (!scene.typeOutputLevel ("-20"))
         {
             state.SkipWithError ("xdotool could not type into the window");
             return;
@@ -304,33 +340,41 @@ void BM_OscFlood (benchmark::State& state)
 
         std::vector<juce::MemoryBlock> packets;
         for (int i = 0; i < messages; ++i)
-            packets.push_back (levelPacket ("/arx/1/playback/1/level", i == messages - 1 ? lastLevel : -60.0f + 0.1f * (float) (i % 500)));
-        std::atomic<bool> floodDone { false };
+            packets.push_back (
+                levelPacket ("/arx/1/playback/1/level",
+                             i == messages - 1 ? lastLevel : -60.0f + 0.1f * (float)(i % 500)));
+        std::atomic<bool> floodDone{false};
         Clock::time_point lastSent;
         const auto start = Clock::now();
-        std::thread flood ([&] {
-            juce::DatagramSocket socket;
-            for (int i = 0; i < messages; ++i)
+        std::thread flood (
+            [&]
             {
-                std::this_thread::sleep_until (start + std::chrono::microseconds (100 * i));
-                socket.write ("127.0.0.1", scene.port, packets[(size_t) i].getData(), (int) packets[(size_t) i].getSize());
-            }
-            lastSent = Clock::now();
-            floodDone = true;
-        });
+                juce::DatagramSocket socket;
+                for (int i = 0; i < messages; ++i)
+                {
+                    std::this_thread::sleep_until (start + std::chrono::microseconds (100 * i));
+                    socket.write ("127.0.0.1", scene.port, packets[(size_t)i].getData(),
+                                  (int)packets[(size_t)i].getSize());
+                }
+                lastSent = Clock::now();
+                floodDone = true;
+            });
         std::this_thread::sleep_until (start + std::chrono::milliseconds (400));
-        const double typedInFlood = scene.confirmAndTime (-20.0f);
-        const bool typedWhileFlooding = ! floodDone;
+        const auto typedInFlood = scene.confirmAndTime (-20.0f);
+        const bool typedWhileFlooding = !floodDone;
         flood.join();
         const double sendSeconds = std::chrono::duration<double> (lastSent - start).count();
 
-        const auto lastCode = (long long) arx::gainToCode (lastLevel);
+        const auto lastCode = (long long)arx::gainToCode (lastLevel);
         const bool endsOnLast = scene.deviceHas ("playbackGain", 0, lastCode, 15000);
-        const double toLast = endsOnLast ? std::chrono::duration<double, std::milli> (Clock::now() - lastSent).count() : -1;
+        const double toLast =
+            endsOnLast ? std::chrono::duration<double, std::milli> (Clock::now() - lastSent).count()
+                       : -1;
         // The console has finished with the flood once its command count stands still.
         long long setsAfter = -1;
         ConsoleRig::waitUntil (
-            [&] {
+            [&]
+            {
                 const auto now = LabProbe::numberAfter (probe.dump(), "6/0");
                 const bool still = now == setsAfter;
                 setsAfter = now;
@@ -338,23 +382,39 @@ void BM_OscFlood (benchmark::State& state)
             },
             15000, 500);
         const auto dropsAfter = udpDrops (scene.port);
+        // A new device gangs playback 1 and 2: each level moves both.
+        const bool partnerFollows = probe.cell ("playbackGain", 1) == lastCode;
 
         state.SetIterationTime (sendSeconds);
         const std::string prefix = "OSC flood, 10000 levels to one fader: ";
         table()[prefix + "time to send them all (s)"] = format ("%.3f", sendSeconds);
         table()[prefix + "device ends on the last level"] = endsOnLast ? "yes" : "no";
-        table()[prefix + "last send to the device holding the last level (ms, upper bound)"] = format ("%.1f", toLast);
-        table()[prefix + "device level commands sent for them"] = std::to_string (setsAfter - setsBefore);
+        table()[prefix + "last send to the device holding the last level (ms, upper bound)"] =
+            format ("%.1f", toLast);
+        table()[prefix + "device level commands sent for them"] =
+            std::to_string (setsAfter - setsBefore);
         table()[prefix + "datagrams the kernel dropped before the console read them"] =
-            dropsBefore >= 0 && dropsAfter >= 0 ? std::to_string (dropsAfter - dropsBefore) : "unknown";
-        table()[prefix + "typed level, Return to device, no flood (ms)"] = format ("%.1f", typedAlone);
-        table()[prefix + "typed level, Return to device, mid-flood (ms)"] =
-            format ("%.1f", typedInFlood) + (typedWhileFlooding ? "" : " (flood over before it arrived)");
+            dropsBefore >= 0 && dropsAfter >= 0 ? std::to_string (dropsAfter - dropsBefore)
+                                                : "unknown";
+        table()[prefix + "playback 2 (ganged) ends on it too"] = partnerFollows ? "yes" : "no";
+        table()[prefix + "device level commands per message"] =
+            format ("%.2f", double (setsAfter - setsBefore) / messages);
+        const auto typed = [] (std::pair<double, double> t)
+        { return format ("%.1f", t.first) + " / " + format ("%.1f", t.second); };
+        table()[prefix + "typed level, Return to device, no flood (ms, from xdotool start / end)"] =
+            typed (typedAlone);
+        table()[prefix +
+                "typed level, Return to device, mid-flood (ms, from xdotool start / end)"] =
+            typed (typedInFlood) + (typedWhileFlooding ? "" : " (flood over before it arrived)");
         scene.stop();
     }
 }
 
-BENCHMARK (BM_OscLevelToDevice)->Arg (500)->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_OscLevelToDevice)
+    ->Arg (500)
+    ->Iterations (1)
+    ->UseManualTime()
+    ->Unit (benchmark::kMillisecond);
 BENCHMARK (BM_OscFlood)->Iterations (1)->UseManualTime()->Unit (benchmark::kSecond);
 } // namespace
 
@@ -362,7 +422,7 @@ int main (int argc, char** argv)
 {
     XServer server;
     std::string error;
-    if (! server.ensure ("/tmp", error))
+    if (!server.ensure ("/tmp", error))
     {
         std::fprintf (stderr, "bench_remote_control: %s\n", error.c_str());
         return 1;
