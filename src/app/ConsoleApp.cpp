@@ -194,7 +194,9 @@ void ConsoleApp::shutdown()
     OscServer::setApplication (nullptr);
     oscServer.reset();
 
+#if ARX_WEB_REMOTE
     webRemote.reset(); // after the windows: their settings pages show it
+#endif
     deviceList.reset();
     listener.reset();
     instanceLock.reset();

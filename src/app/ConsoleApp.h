@@ -142,7 +142,9 @@ private:
     void startOscServer (const juce::String& commandLine);
 
     std::unique_ptr<ConsoleTrayIcon> trayIcon;
-    std::unique_ptr<WebRemote> webRemote;
+#if ARX_WEB_REMOTE
+    std::unique_ptr<WebRemote> webRemote; // a build without a web server has none
+#endif
     std::unique_ptr<OscServer> oscServer;
     ConsoleWindow* firstWindow = nullptr;
     std::unique_ptr<DeviceList> deviceList;

@@ -18,7 +18,6 @@ class SampleRate;
 class SampleRateBase;
 class SampleRateDisplay;
 class SpdifFormat;
-class WebRemoteGroup;
 class RemoteControlGroup;
 
 // The settings page of a console window: the sample rate, the clock source, the S/PDIF format,
@@ -61,7 +60,6 @@ public:
     SampleRateDisplay* getSampleRateDisplay() noexcept { return rateDisplay.get(); }
     ClockSource* getClockSource() noexcept { return clockSource.get(); }
     SpdifFormat* getSpdifFormat() noexcept { return spdifFormat.get(); }
-    WebRemoteGroup* getWebRemoteGroup() noexcept { return webRemote.get(); }
     // Null where the application has no remote-control endpoint (tests of the page alone).
     RemoteControlGroup* getRemoteControl() noexcept { return remoteControl.get(); }
 
@@ -92,7 +90,9 @@ private:
     std::unique_ptr<BufferSize> bufferSize;
     std::unique_ptr<SpdifFormat> spdifFormat;
     std::unique_ptr<GuitarInputMode> guitar;
-    std::unique_ptr<WebRemoteGroup> webRemote; // where the application runs one
+    // The web remote's group where the application runs one (a build without a web server has
+    // no such class, hence a plain component here).
+    std::unique_ptr<juce::Component> webRemote;
     std::unique_ptr<RemoteControlGroup> remoteControl;
     juce::ToggleButton about { "About" };
     std::function<void()> aboutHandler;

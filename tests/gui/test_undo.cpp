@@ -170,6 +170,8 @@ TEST_F (Undo, ASessionLoadAndAResetAreStepsNamesAndGangsIncluded)
     const auto atOpen = MixSnapshot::of (w.state());
     const auto file = mixFile (31);
     typeInto (w.strip (3).getAlias(), "Vox");
+    // The typed name is a step of its own once the loop has come round and told the listeners.
+    ASSERT_TRUE (pumpUntil ([&] { return heard.editOf ({ MixChange::inputName, 3 }); }));
 
     w.press (ctrlO);
     ASSERT_TRUE (w.dialogs->isOpen());
