@@ -106,7 +106,7 @@ TEST_F (ConsoleZoomE2e, KeysZoomTheWindowAClickAtTheZoomedPlaceTypesALevelAndThe
     ASSERT_TRUE (zoomTo ("ctrl+equal", 150));
 
     ASSERT_TRUE (rig->x().requestClose (window.id));
-    ASSERT_TRUE (rig->console (console).waitForExit (15000));
+    ASSERT_TRUE (rig->console (console).waitForExit (60000)); // the write-back, slow under the sanitizers
     console = launch();
     ASSERT_TRUE (rig->waitForWindow (name, window)) << rig->consoleLog (console);
     EXPECT_TRUE (sizedAt (150)) << "after a restart: " << window.width << " x " << window.height;
