@@ -2,6 +2,7 @@
 
 #include <libwebsockets.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <unistd.h>
@@ -66,6 +67,22 @@ juce::String header (lws* wsi, lws_token_indexes token)
 
 // One request per connection: the next one on it would reach the library unseen by the
 // listener. The library sends what it still holds before it closes.
+// The value of "name=value" in the query; the library hands back the whole pair in its buffer
+// and the value as the pointer it returns.
+juce::String urlArgument (lws* wsi, const char* name)
+{
+    char pair[96] = {};
+    const char* value = lws_get_urlarg_by_name (wsi, name, pair, sizeof (pair));
+    return value != nullptr ? juce::String::fromUTF8 (value) : juce::String();
+}
+
+// The library writes a leftover notice on each adopted socket as an error; the rest go on.
+void writeLibraryLog (int, const char* line)
+{
+    if (std::strstr (line, "calling service") == nullptr)
+        std::fputs (line, stderr);
+}
+
 int completeTransaction (lws*)
 {
     return -1;
@@ -92,7 +109,7 @@ bool WebServer::isLoopback (const juce::String& address) noexcept
 
 bool WebServer::start (juce::String& error)
 {
-    lws_set_log_level (LLL_ERR, nullptr);
+    lws_set_log_level (LLL_ERR, writeLibraryLog);
 
     if (options.allowOthers && gate.code().isEmpty())
     {
@@ -344,9 +361,7 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
 
 int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& address)
 {
-    char typed[32] = {};
-    if (lws_get_urlarg_by_name (wsi, "code=", typed, sizeof (typed)) == nullptr)
-        typed[0] = 0;
+    const auto typed = urlArgument (wsi, "code=");
 
     juce::String token;
     unsigned status = HTTP_STATUS_OK;
@@ -356,14 +371,14 @@ int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& addre
         if (token.isEmpty())
             status = HTTP_STATUS_SERVICE_UNAVAILABLE;
     }
-    else if (typed[0] == 0)
+    else if (typed.isEmpty())
     {
         // The page's first question: no code typed yet, so no miss either.
         status = HTTP_STATUS_UNAUTHORIZED;
     }
     else
     {
-        switch (gate.pair (address, juce::String (typed), juce::Time::getMillisecondCounter(), token))
+        switch (gate.pair (address, typed, juce::Time::getMillisecondCounter(), token))
         {
             case PairingGate::Answer::paired: break;
             case PairingGate::Answer::wrongCode:
@@ -409,9 +424,7 @@ bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
     if (isLoopback (address))
         return true;
 
-    char session[80] = {};
-    if (lws_get_urlarg_by_name (wsi, "session=", session, sizeof (session)) == nullptr
-        || ! gate.isSession (juce::String (session)))
+    if (! gate.isSession (urlArgument (wsi, "session=")))
         return refuse ("a WebSocket without pairing", address), false;
     return true;
 }
