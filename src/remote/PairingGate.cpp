@@ -1,32 +1,49 @@
 #include "remote/PairingGate.h"
 
+#include "platform/SecureRandom.h"
+
 namespace arx
 {
 
 PairingGate::PairingGate()
 {
-    random.setSeedRandomly();
-    pairingCode = juce::String (100000 + random.nextInt (900000));
+    // Draws above the last whole multiple of the range are drawn again, so every code is as
+    // likely as any other.
+    constexpr juce::uint32 codes = 900000, fair = 0xffffffffu - 0xffffffffu % codes;
+    for (int tries = 0; tries < 100; ++tries)
+    {
+        juce::uint32 draw = 0;
+        if (! platform::secureRandom::fill (&draw, sizeof (draw)))
+            break;
+        if (draw < fair)
+        {
+            pairingCode = juce::String (100000 + draw % codes);
+            break;
+        }
+    }
 }
 
 juce::String PairingGate::newToken()
 {
-    juce::String token;
-    for (int i = 0; i < 4; ++i)
-        token << juce::String::toHexString (random.nextInt()).paddedLeft ('0', 8);
-    return token;
+    unsigned char bytes[16];
+    if (! platform::secureRandom::fill (bytes, sizeof (bytes)))
+        return {};
+    return juce::String::toHexString (bytes, (int) sizeof (bytes), 0);
 }
 
 juce::String PairingGate::session()
 {
     auto token = newToken();
-    sessions.insert (token);
+    if (token.isNotEmpty())
+        sessions.insert (token);
     return token;
 }
 
 PairingGate::Answer PairingGate::pair (const juce::String& address, const juce::String& typed, juce::uint32 nowMs,
                                        juce::String& token)
 {
+    if (pairingCode.isEmpty())
+        return Answer::slowDown;
     auto& m = misses[address];
     if (m.count > 0 && (int) (m.lockedUntil - nowMs) > 0)
         return Answer::slowDown;
@@ -46,7 +63,7 @@ PairingGate::Answer PairingGate::pair (const juce::String& address, const juce::
 
     misses.erase (address);
     token = session();
-    return Answer::paired;
+    return token.isNotEmpty() ? Answer::paired : Answer::slowDown;
 }
 
 bool PairingGate::isSession (const juce::String& token) const

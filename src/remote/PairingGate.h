@@ -9,7 +9,8 @@ namespace arx
 {
 
 // Who may use the web remote from another computer: whoever typed the six-digit code that the
-// settings page shows, new each time the server starts. A right code gets a session token; a
+// settings page shows, new each time the server starts. The code and the session tokens come from
+// the system's cryptographic source; when it fails there is no code and nobody pairs. A right code gets a session token; a
 // wrong one locks that address out for a while, doubling with each further miss (one second up
 // to half a minute), so that guessing a million codes takes longer than anyone waits.
 //
@@ -40,9 +41,8 @@ private:
         juce::uint32 lockedUntil = 0;
     };
 
-    juce::String newToken();
+    static juce::String newToken();
 
-    juce::Random random;
     juce::String pairingCode;
     std::set<juce::String> sessions;
     std::map<juce::String, Misses> misses;

@@ -2,8 +2,10 @@
 
 #include <libwebsockets.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <unistd.h>
 #include <vector>
 
 namespace arx
@@ -63,14 +65,37 @@ juce::String header (lws* wsi, lws_token_indexes token)
     return juce::String::fromUTF8 (text.data());
 }
 
-int completeTransaction (lws* wsi)
+// One request per connection: the next one on it would reach the library unseen by the
+// listener. The library sends what it still holds before it closes.
+// The value of "name=value" in the query; the library hands back the whole pair in its buffer
+// and the value as the pointer it returns.
+juce::String urlArgument (lws* wsi, const char* name)
 {
-    return lws_http_transaction_completed (wsi) != 0 ? -1 : 0;
+    char pair[96] = {};
+    const char* value = lws_get_urlarg_by_name (wsi, name, pair, sizeof (pair));
+    return value != nullptr ? juce::String::fromUTF8 (value) : juce::String();
+}
+
+// The library writes a leftover notice on each adopted socket as an error; the rest go on.
+void writeLibraryLog (int, const char* line)
+{
+    if (std::strstr (line, "calling service") == nullptr)
+        std::fputs (line, stderr);
+}
+
+int completeTransaction (lws*)
+{
+    return -1;
 }
 } // namespace
 
 //==============================================================================
-WebServer::WebServer (Options o, Events& e) : juce::Thread ("web remote"), options (std::move (o)), events (e) {}
+WebServer::WebServer (Options o, Events& e)
+    : juce::Thread ("web remote"), options (std::move (o)), events (e),
+      listener ([this] (int socket, std::string bytes) { arrived (socket, std::move (bytes)); },
+                [this] (const juce::String& what, const juce::String& address) { refuse (what, address); })
+{
+}
 
 WebServer::~WebServer()
 {
@@ -84,12 +109,17 @@ bool WebServer::isLoopback (const juce::String& address) noexcept
 
 bool WebServer::start (juce::String& error)
 {
-    lws_set_log_level (LLL_ERR, nullptr);
+    lws_set_log_level (LLL_ERR, writeLibraryLog);
+
+    if (options.allowOthers && gate.code().isEmpty())
+    {
+        error = "no pairing code (the system's random source failed)";
+        return false;
+    }
 
     lws_context_creation_info info;
     std::memset (&info, 0, sizeof (info));
-    info.port = options.port;
-    info.iface = options.allowOthers ? nullptr : "127.0.0.1";
+    info.port = CONTEXT_PORT_NO_LISTEN_SERVER; // the listener accepts
     info.protocols = protocols;
     info.user = this;
     info.options = LWS_SERVER_OPTION_DISABLE_IPV6 | LWS_SERVER_OPTION_VALIDATE_UTF8;
@@ -101,7 +131,13 @@ bool WebServer::start (juce::String& error)
     context = lws_create_context (&info);
     if (context == nullptr)
     {
-        error = "cannot listen on port " + juce::String (options.port);
+        error = "cannot start the web server";
+        return false;
+    }
+    if (! listener.start (options.port, options.allowOthers, error))
+    {
+        lws_context_destroy (context);
+        context = nullptr;
         return false;
     }
     startThread();
@@ -112,11 +148,50 @@ void WebServer::stop()
 {
     if (context == nullptr)
         return;
+    listener.stop();
     signalThreadShouldExit();
     lws_cancel_service (context);
     stopThread (5000);
     lws_context_destroy (context);
     context = nullptr;
+    for (auto& [socket, bytes] : arrivals)
+        ::close (socket);
+    arrivals.clear();
+}
+
+void WebServer::arrived (int socket, std::string bytes)
+{
+    {
+        const juce::ScopedLock sl (outLock);
+        arrivals.emplace_back (socket, std::move (bytes));
+    }
+    lws_cancel_service (context);
+}
+
+void WebServer::adoptArrivals()
+{
+    std::vector<std::pair<int, std::string>> taken;
+    {
+        const juce::ScopedLock sl (outLock);
+        taken.swap (arrivals);
+    }
+    for (auto& [socket, bytes] : taken)
+    {
+        sentPaths[socket] = WebListener::pathOf (bytes);
+        // On failure the library has closed the socket.
+        if (lws_adopt_socket_readbuf (context, socket, bytes.data(), bytes.size()) == nullptr)
+            sentPaths.erase (socket);
+    }
+}
+
+bool WebServer::cameAsSent (lws* wsi, const juce::String& path)
+{
+    const auto it = sentPaths.find (lws_get_socket_fd (wsi));
+    if (it == sentPaths.end())
+        return false;
+    const bool same = path.toStdString() == it->second;
+    sentPaths.erase (it);
+    return same;
 }
 
 void WebServer::run()
@@ -152,7 +227,9 @@ void WebServer::close (int connection)
 
 void WebServer::refuse (const juce::String& what, const juce::String& address)
 {
-    if (refusalsLogged.insert (what + " " + address).second && refusalsLogged.size() < 1000)
+    const juce::ScopedLock sl (refusalLock);
+    // Bounded: past this many kinds and addresses nothing more is written or kept.
+    if (refusalsLogged.size() < 1000 && refusalsLogged.insert (what + " " + address).second)
         juce::Logger::writeToLog ("Web remote - refused " + what + " from " + address);
 }
 
@@ -179,6 +256,7 @@ int WebServer::onEvent (lws* wsi, int reasonNumber, void* user, void* in, size_t
     switch ((lws_callback_reasons) reasonNumber)
     {
         case LWS_CALLBACK_EVENT_WAIT_CANCELLED:
+            adoptArrivals();
             wakeWriters();
             return 0;
 
@@ -254,12 +332,13 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
         lws_return_http_status (wsi, HTTP_STATUS_FORBIDDEN, nullptr);
         return completeTransaction (wsi);
     }
-    if (path == "/pair")
+    // Only the built-in files, by their exact names as sent: nothing here names a file on the
+    // disk, and no encoded or folded path stands for a built-in one.
+    const bool asSent = cameAsSent (wsi, path);
+    if (asSent && path == "/pair")
         return answerPairing (wsi, c, address);
-
-    // Only the built-in files, by their exact names: nothing here names a file on the disk.
     const auto it = options.files.find (path == "/" ? juce::String ("/index.html") : path);
-    if (it == options.files.end())
+    if (! asSent || it == options.files.end())
     {
         refuse ("an unknown path", address);
         lws_return_http_status (wsi, HTTP_STATUS_NOT_FOUND, nullptr);
@@ -282,24 +361,24 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
 
 int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& address)
 {
-    char typed[32] = {};
-    if (lws_get_urlarg_by_name (wsi, "code=", typed, sizeof (typed)) == nullptr)
-        typed[0] = 0;
+    const auto typed = urlArgument (wsi, "code=");
 
     juce::String token;
     unsigned status = HTTP_STATUS_OK;
     if (isLoopback (address))
     {
         token = gate.session();
+        if (token.isEmpty())
+            status = HTTP_STATUS_SERVICE_UNAVAILABLE;
     }
-    else if (typed[0] == 0)
+    else if (typed.isEmpty())
     {
         // The page's first question: no code typed yet, so no miss either.
         status = HTTP_STATUS_UNAUTHORIZED;
     }
     else
     {
-        switch (gate.pair (address, juce::String (typed), juce::Time::getMillisecondCounter(), token))
+        switch (gate.pair (address, typed, juce::Time::getMillisecondCounter(), token))
         {
             case PairingGate::Answer::paired: break;
             case PairingGate::Answer::wrongCode:
@@ -333,6 +412,8 @@ bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
 {
     if (! options.allowOthers && ! isLoopback (address))
         return refuse ("a WebSocket (others are not allowed)", address), false;
+    if (! cameAsSent (wsi, header (wsi, WSI_TOKEN_GET_URI)))
+        return refuse ("a WebSocket at an encoded path", address), false;
 
     // A page of another site in the same browser must not reach the console.
     const auto origin = header (wsi, WSI_TOKEN_ORIGIN);
@@ -343,9 +424,7 @@ bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
     if (isLoopback (address))
         return true;
 
-    char session[80] = {};
-    if (lws_get_urlarg_by_name (wsi, "session=", session, sizeof (session)) == nullptr
-        || ! gate.isSession (juce::String (session)))
+    if (! gate.isSession (urlArgument (wsi, "session=")))
         return refuse ("a WebSocket without pairing", address), false;
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "remote/PairingGate.h"
+#include "remote/WebListener.h"
 
 #include <juce_core/juce_core.h>
 
@@ -26,8 +27,13 @@ namespace arx
 // Messages are capped in size and rate per connection; an offender is disconnected. Every kind
 // of refusal is logged once per address, never with the code.
 //
-// Threads: the server runs the library on a thread of its own, which calls Events. send() and
-// close() may be called from any thread: they queue and wake the server thread.
+// Only a path that reached the library exactly as it names a built-in file is served: the
+// listener keeps each request line as sent, and one request is answered per connection, so
+// that no later request on it goes unseen.
+//
+// Threads: the server runs the library on a thread of its own, which calls Events; the listener
+// has another, which hands connections over through a queue. send() and close() may be called
+// from any thread: they queue and wake the server thread.
 class WebServer : private juce::Thread
 {
 public:
@@ -84,6 +90,10 @@ private:
 
     void run() override;
     int onEvent (lws* wsi, int reason, void* user, void* in, size_t len);
+    void arrived (int socket, std::string bytes);
+    void adoptArrivals();
+    // Whether the request's path reached the library as sent; true once per connection.
+    bool cameAsSent (lws* wsi, const juce::String& path);
     int serveHttp (lws* wsi, Connection& c, const char* uri);
     int answerPairing (lws* wsi, Connection& c, const juce::String& address);
     bool acceptsSocket (lws* wsi, const juce::String& address);
@@ -96,14 +106,19 @@ private:
     Events& events;
     PairingGate gate;
     lws_context* context = nullptr;
+    WebListener listener;
 
-    juce::CriticalSection outLock; // guards outbox and closing
+    juce::CriticalSection outLock; // guards outbox, closing and arrivals
     std::map<int, std::deque<std::string>> outbox;
     std::set<int> closing;
+    std::vector<std::pair<int, std::string>> arrivals;
+
+    juce::CriticalSection refusalLock; // both threads refuse
+    std::set<juce::String> refusalsLogged;
 
     // Server thread only.
     std::map<int, lws*> sockets;
-    std::set<juce::String> refusalsLogged;
+    std::map<int, std::string> sentPaths; // by socket, until its request is answered
     int nextId = 1;
 
     JUCE_DECLARE_NON_COPYABLE (WebServer)
