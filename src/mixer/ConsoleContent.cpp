@@ -358,8 +358,9 @@ void ConsoleContent::deviceValueArrived()
 void ConsoleContent::editFromRemote (const std::function<void (ConsoleState&)>& write)
 {
     editState ([&] {
+        const auto before = MixSnapshot::of (state);
         write (state);
-        showRestoredState ({});
+        showRestoredState (MixDiff::between (before, MixSnapshot::of (state)));
     });
 }
 
@@ -503,13 +504,20 @@ void ConsoleContent::showRestoredState (const MixDiff& diff)
 {
     refreshGangsAndNames();
 
-    // The sample rate and the buffer size are never part of a step: the settings page's other
-    // controls take the state again only when a step changed one of them.
-    const bool settings = diff.touchesSettings();
+    // The device holds the state as it was before `diff`: only the banks of the places that
+    // changed go to it. The sample rate and the buffer size are never part of a step: the
+    // settings page's other controls take the state again only when a step changed their value.
+    const auto changes = diff.changes();
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
     {
-        const bool mixer = dynamic_cast<BankedDeviceControl*> (control) != nullptr;
-        if (mixer || (settings && settingsPage != nullptr && settingsPage->isUndoable (*control)))
+        if (auto* mixer = dynamic_cast<BankedDeviceControl*> (control))
+        {
+            mixer->refresh (state, false);
+            mixer->markChanged (changes);
+            if (mixer->getPendingBanks() != 0)
+                mixer->getThread().queueSet (*mixer);
+        }
+        else if (settingsPage != nullptr && settingsPage->isChangedBy (*control, diff))
         {
             control->refresh (state, true);
             control->getThread().queueSet (*control);
