@@ -21,6 +21,7 @@
 #include "mixer/widgets/SoloWarning.h"
 #include "session/SessionController.h"
 #include "settings/AboutBox.h"
+#include "settings/SampleRate.h"
 #include "settings/SettingsPage.h"
 
 namespace arx
@@ -193,13 +194,18 @@ bool ConsoleContent::compareBeforeLoad (const juce::File& chosen, std::function<
     if (session == nullptr || session->getStore().readInto (wanted, chosen) != SessionMessage::none)
         return false; // the load itself says what is wrong with the file
 
-    offerCompare (chosen.getFileName(), wanted, std::move (loadAll));
+    const auto rate = wanted.image().sampleRate;
+    const bool setsRate = settingsPage != nullptr && settingsPage->getSampleRate().sendsLoadedRate (rate);
+    offerCompare (chosen.getFileName(), wanted, std::move (loadAll), setsRate);
     return true;
 }
 
-void ConsoleContent::offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll)
+void ConsoleContent::offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll,
+                                   bool setsSampleRate)
 {
-    const SessionCompare compare (state, wanted);
+    SessionCompare compare (state, wanted);
+    if (setsSampleRate)
+        compare.addSampleRate (state.image().sampleRate, wanted.image().sampleRate);
     if (compare.isEmpty())
     {
         if (session != nullptr)
