@@ -15,6 +15,13 @@ void BankedDeviceControl::markBanks (int first, int end, int step)
     getThread().markBanks (*this, first, end, step);
 }
 
+void BankedDeviceControl::markChanged (const std::vector<MixChange>& changes)
+{
+    for (const auto& change : changes)
+        if (const int bank = bankOf (change); bank >= 0)
+            markBank (bank);
+}
+
 int BankedDeviceControl::takeNextBank()
 {
     return getThread().takeNextBank (*this);

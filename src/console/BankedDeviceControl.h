@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/DeviceControl.h"
+#include "console/MixSnapshot.h"
 
 #include <array>
 #include <atomic>
@@ -25,10 +26,17 @@ public:
     // Hardware thread: the lowest dirty bank, now clean, or -1 when none is left.
     int takeNextBank();
 
+    // Message thread, after an undo, a redo or a recall wrote `changes` into the state: marks
+    // the banks that hold one of them, so that only what changed goes to the device.
+    void markChanged (const std::vector<MixChange>& changes);
+
     uint64_t getPendingBanks() const noexcept { return pendingBanks.load(); }
     bool isBankPending (int bank) const noexcept;
 
 protected:
+    // The bank of this control that sends `change`, or -1 when this control does not send it.
+    virtual int bankOf (const MixChange& change) const noexcept = 0;
+
     // Hardware thread: takeRead for an answer about `bank`; an edit of that bank waits while
     // the bank is marked.
     bool takeBankRead (uint32_t editsBefore, int bank, const std::function<void()>& take)

@@ -167,6 +167,15 @@ bool MixDiff::touchesSettings() const noexcept
     return false;
 }
 
+bool MixDiff::touches (size_t imageByte, uint32_t mask) const noexcept
+{
+    const auto& table = places();
+    for (const auto& w : words)
+        if (table[size_t (w.slot)].quadlet == quadletOf (imageByte) && ((w.before ^ w.after) & mask) != 0)
+            return true;
+    return false;
+}
+
 std::vector<MixChange> MixDiff::changes() const
 {
     std::vector<MixChange> out;

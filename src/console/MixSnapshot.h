@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -64,6 +65,8 @@ public:
 
     // Whether a word outside the mixer (S/PDIF, clock, guitar) changed.
     bool touchesSettings() const noexcept;
+    // Whether bits `mask` of the image quadlet at byte offset `imageByte` changed.
+    bool touches (size_t imageByte, uint32_t mask) const noexcept;
 
     // The places that changed, each once, in image order.
     std::vector<MixChange> changes() const;

@@ -21,6 +21,7 @@
 #include "mixer/widgets/SoloWarning.h"
 #include "session/SessionController.h"
 #include "settings/AboutBox.h"
+#include "settings/SampleRate.h"
 #include "settings/SettingsPage.h"
 
 namespace arx
@@ -193,13 +194,18 @@ bool ConsoleContent::compareBeforeLoad (const juce::File& chosen, std::function<
     if (session == nullptr || session->getStore().readInto (wanted, chosen) != SessionMessage::none)
         return false; // the load itself says what is wrong with the file
 
-    offerCompare (chosen.getFileName(), wanted, std::move (loadAll));
+    const auto rate = wanted.image().sampleRate;
+    const bool setsRate = settingsPage != nullptr && settingsPage->getSampleRate().sendsLoadedRate (rate);
+    offerCompare (chosen.getFileName(), wanted, std::move (loadAll), setsRate);
     return true;
 }
 
-void ConsoleContent::offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll)
+void ConsoleContent::offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll,
+                                   bool setsSampleRate)
 {
-    const SessionCompare compare (state, wanted);
+    SessionCompare compare (state, wanted);
+    if (setsSampleRate)
+        compare.addSampleRate (state.image().sampleRate, wanted.image().sampleRate);
     if (compare.isEmpty())
     {
         if (session != nullptr)
@@ -358,8 +364,9 @@ void ConsoleContent::deviceValueArrived()
 void ConsoleContent::editFromRemote (const std::function<void (ConsoleState&)>& write)
 {
     editState ([&] {
+        const auto before = MixSnapshot::of (state);
         write (state);
-        showRestoredState ({});
+        showRestoredState (MixDiff::between (before, MixSnapshot::of (state)));
     });
 }
 
@@ -503,13 +510,20 @@ void ConsoleContent::showRestoredState (const MixDiff& diff)
 {
     refreshGangsAndNames();
 
-    // The sample rate and the buffer size are never part of a step: the settings page's other
-    // controls take the state again only when a step changed one of them.
-    const bool settings = diff.touchesSettings();
+    // The device holds the state as it was before `diff`: only the banks of the places that
+    // changed go to it. The sample rate and the buffer size are never part of a step: the
+    // settings page's other controls take the state again only when a step changed their value.
+    const auto changes = diff.changes();
     for (auto* control = controlHead; control != nullptr; control = control->getNextInWindow())
     {
-        const bool mixer = dynamic_cast<BankedDeviceControl*> (control) != nullptr;
-        if (mixer || (settings && settingsPage != nullptr && settingsPage->isUndoable (*control)))
+        if (auto* mixer = dynamic_cast<BankedDeviceControl*> (control))
+        {
+            mixer->refresh (state, false);
+            mixer->markChanged (changes);
+            if (mixer->getPendingBanks() != 0)
+                mixer->getThread().queueSet (*mixer);
+        }
+        else if (settingsPage != nullptr && settingsPage->isChangedBy (*control, diff))
         {
             control->refresh (state, true);
             control->getThread().queueSet (*control);

@@ -181,14 +181,16 @@ public:
     bool compareBeforeLoad (const juce::File& chosen, std::function<void()> loadAll) override;
 
     // Shows what loading `wanted` (named `what`) would change; "Load all" runs `loadAll`, "Load
-    // ticked" changes only the groups ticked, in one undo step.
-    void offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll);
+    // ticked" changes only the groups ticked, in one undo step. `setsSampleRate`: "Load all"
+    // also sets the device's rate to `wanted`'s.
+    void offerCompare (const juce::String& what, const ConsoleState& wanted, std::function<void()> loadAll,
+                       bool setsSampleRate = false);
 
 private:
     void buildSessionBox();
     void buildSnapshotBar (juce::PropertiesFile& preferences);
-    // After an undo or a redo wrote `diff` into the state: every control shows the state and
-    // the device gets what differs, as after a session load.
+    // After an undo, a redo or a recall wrote `diff` into the state: every control shows the
+    // state, and only the values of the places in `diff` go to the device.
     void showRestoredState (const MixDiff& diff);
     void refreshGangsAndNames();
     // A session load or a reset through the edit path.

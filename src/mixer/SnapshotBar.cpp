@@ -2,6 +2,7 @@
 
 #include "console/ConsoleState.h"
 #include "console/SnapshotBank.h"
+#include "mixer/SnapshotNameBox.h"
 
 namespace arx
 {
@@ -173,18 +174,11 @@ void SnapshotBar::askForName (int slot)
     if (! bank.isStored (slot))
         return;
 
-    auto* box = new juce::AlertWindow ("Rename snapshot", "A name for snapshot " + juce::String (slot + 1) + ":",
-                                       juce::MessageBoxIconType::NoIcon, this);
-    box->addTextEditor ("name", bank.name (slot));
-    box->addButton ("OK", 1, juce::KeyPress (juce::KeyPress::returnKey));
-    box->addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
-    box->setName ("snapshot name box");
-
     juce::WeakReference<SnapshotBar> self (this);
-    box->enterModalState (true, juce::ModalCallbackFunction::create ([self, slot, box] (int result) {
-        if (self != nullptr && result == 1)
-            self->host.renameSnapshot (slot, box->getTextEditorContents ("name"));
-    }), true);
+    SnapshotNameBox::open (*this, slot, bank.name (slot), [self, slot] (const juce::String& name) {
+        if (self != nullptr)
+            self->host.renameSnapshot (slot, name);
+    });
 }
 
 } // namespace arx

@@ -59,6 +59,16 @@ SessionCompare::SessionCompare (const ConsoleState& now, const ConsoleState& wan
     std::sort (groups.begin(), groups.end(), [] (const Group& a, const Group& b) { return a.key < b.key; });
 }
 
+void SessionCompare::addSampleRate (uint32_t now, uint32_t loaded)
+{
+    if (now == loaded)
+        return;
+    auto& g = groupFor (settingsKey);
+    g.title = "Settings page";
+    g.lines.add ("Sample rate: " + juce::String (now) + " Hz > " + juce::String (loaded) + " Hz (Load all only)");
+    std::sort (groups.begin(), groups.end(), [] (const Group& a, const Group& b) { return a.key < b.key; });
+}
+
 int SessionCompare::keyOf (const MixChange& c) noexcept
 {
     switch (c.kind)

@@ -39,6 +39,10 @@ public:
 
     SessionCompare (const ConsoleState& now, const ConsoleState& wanted);
 
+    // A whole load also sets the device's sample rate, which no undo step holds: a rate that
+    // differs is listed with the settings page's values, as one that only "Load all" applies.
+    void addSampleRate (uint32_t now, uint32_t loaded);
+
     bool isEmpty() const noexcept { return groups.empty(); }
     const std::vector<Group>& getGroups() const noexcept { return groups; }
 

@@ -49,6 +49,9 @@ public:
     // Null on Vista and later.
     SampleRateLock* getLock() noexcept { return lock.get(); }
     bool isChangePending() const noexcept { return changePending.load(); }
+    // Whether a session load whose image holds `rate` sends it: before Vista, a rate the device
+    // offers (on Vista the driver's rate is the user's choice, which no session holds).
+    bool sendsLoadedRate (uint32_t rate) const { return ! vista && isOffered (rate); }
 
 private:
     struct Rate

@@ -1,6 +1,8 @@
 #include "settings/SettingsPage.h"
 
 #include "console/HardwareThread.h"
+#include "console/MixSnapshot.h"
+#include "console/SessionImage.h"
 #include "device/Device.h"
 #include "guitar/GuitarInputMode.h"
 #include "look/ConsoleLookAndFeel.h"
@@ -258,10 +260,18 @@ void SettingsPage::buttonClicked (juce::Button* clicked)
         aboutHandler();
 }
 
-bool SettingsPage::isUndoable (const DeviceControl& control) const noexcept
+bool SettingsPage::isChangedBy (const DeviceControl& control, const MixDiff& diff) const noexcept
 {
     const auto is = [&control] (const DeviceControl* c) { return c == &control; };
-    return is (clockSource.get()) || is (spdifFormat.get()) || is (guitar.get());
+    const auto flags = offsetof (SessionImage, flags);
+    if (is (clockSource.get()))
+        return diff.touches (offsetof (SessionImage, clockSource), ~0u);
+    if (is (spdifFormat.get()))
+        return diff.touches (flags, SessionImage::flagSpdifFormat);
+    if (is (guitar.get()))
+        return diff.touches (flags, SessionImage::flagGuitarAutoCharge)
+               || diff.touches (offsetof (SessionImage, guitarSetting), ~0u);
+    return false;
 }
 
 void SettingsPage::paint (juce::Graphics& g)

@@ -14,6 +14,7 @@ class Device;
 class BufferSize;
 class ClockSource;
 class GuitarInputMode;
+class MixDiff;
 class SampleRate;
 class SampleRateBase;
 class SampleRateDisplay;
@@ -63,9 +64,10 @@ public:
     // Null where the application has no remote-control endpoint (tests of the page alone).
     RemoteControlGroup* getRemoteControl() noexcept { return remoteControl.get(); }
 
-    // The page's controls whose values an undo takes back: the clock source, the S/PDIF format
-    // and the guitar; not the sample rate and the buffer size.
-    bool isUndoable (const DeviceControl& control) const noexcept;
+    // Whether `diff` (an undo step, a recall) changed the value of `control`: one of the page's
+    // controls whose values an undo takes back (the clock source, the S/PDIF format and the
+    // guitar; not the sample rate and the buffer size).
+    bool isChangedBy (const DeviceControl& control, const MixDiff& diff) const noexcept;
 
     void paint (juce::Graphics&) override;
 

@@ -36,6 +36,7 @@ public:
         });
     }
     void refresh (arx::ConsoleState&, bool) override {}
+    int bankOf (const arx::MixChange& c) const noexcept override { return c.kind == arx::MixChange::outputLevel ? c.a : -1; }
     void store (arx::ConsoleState& state) override { state.setOutputGain (0, shownDb.load()); }
     void reset() override {}
 

@@ -74,6 +74,8 @@ struct RecallRig
         ConsoleState wanted (w.lab.device.get());
         w.content().getSnapshots()->fill (slot, wanted);
         f.differing = valuesDiffering (w.device().mixer(), wanted);
+        // What the window still had queued (its first reads) is not the recall's.
+        waitUntilServed (w);
         w.device().takeRequestLog();
 
         const auto start = juce::Time::getMillisecondCounterHiRes();

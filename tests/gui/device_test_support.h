@@ -234,6 +234,7 @@ public:
         });
     }
     void refresh (ConsoleState&, bool) override {}
+    int bankOf (const MixChange& c) const noexcept override { return c.kind == MixChange::outputLevel ? c.a : -1; }
     void store (ConsoleState& state) override
     {
         if (bank >= 0)

@@ -165,5 +165,34 @@ TEST_F (LoadCompare, CancelChangesNothingLoadAllLoadsTheSessionAndAnEqualFileLoa
     EXPECT_TRUE (MixSnapshot::of (w.state()) == loaded);
 }
 
+TEST_F (LoadCompare, ASampleRateTheLoadWouldSetIsListedWithTheSettingsAndOnlyLoadAllSetsIt)
+{
+    const auto rate = w.state().image().sampleRate;
+    const uint32_t other = rate == 96000 ? 48000 : 96000;
+    ConsoleState file (w.lab.device.get());
+    copyMix (w.state(), file);
+    file.image().sampleRate = other;
+    file.setMonitorGain (0, headphones, file.monitorGain (0, headphones) > -20.0f ? -30.0f : -6.0f);
+    const auto f = w.scratch.file ("fast.ARX session");
+    ASSERT_EQ (SessionFile::save (file, f), SessionMessage::none);
+
+    auto& window = chooseFile (f);
+    ASSERT_EQ (window.getNumTicks(), 2);
+    EXPECT_EQ (window.getTick (1).getButtonText(), "Settings page");
+    EXPECT_EQ (window.getListing (1), "Sample rate: " + juce::String (rate) + " Hz > " + juce::String (other) + " Hz (Load all only)");
+
+    // A partial load (one undo step, which no rate is part of) leaves the rate.
+    window.getTick (1).setToggleState (false, juce::dontSendNotification);
+    close (window, CompareWindow::loadTicked);
+    EXPECT_EQ (w.device().mixer().sampleRate, rate);
+    EXPECT_EQ (w.state().image().sampleRate, rate);
+
+    // Now the rate is all that differs; "Load all" sets it, as a load without the compare does.
+    auto& again = chooseFile (f);
+    ASSERT_EQ (again.getNumTicks(), 1);
+    close (again, CompareWindow::loadAll);
+    EXPECT_EQ (w.device().mixer().sampleRate, other);
+}
+
 } // namespace
 } // namespace arx::test

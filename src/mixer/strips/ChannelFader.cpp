@@ -21,6 +21,11 @@ void ChannelFader::get()
     onGetResult (code, this);
 }
 
+int ChannelFader::bankOf (const MixChange& change) const noexcept
+{
+    return change.kind == levelKind() && (change.a & 1) == (getBank() & 1) ? change.a : -1;
+}
+
 double ChannelFader::stateLevel (const ConsoleState& state, int channel) const
 {
     return codeToGain (stateCode (state, channel));

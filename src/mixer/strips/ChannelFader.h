@@ -42,6 +42,10 @@ protected:
     virtual void setStateCode (ConsoleState& state, int channel, uint32_t code) const = 0;
     virtual int readDevice (Device& device, int channel, uint32_t& code) const = 0;
     virtual int writeDevice (Device& device, int channel, uint32_t code) const = 0;
+    // The place kind of this fader's level.
+    virtual MixChange::Kind levelKind() const noexcept = 0;
+    // A channel of this fader's parity.
+    int bankOf (const MixChange& change) const noexcept override;
 
     double stateLevel (const ConsoleState& state, int channel) const override;
 
@@ -66,6 +70,7 @@ protected:
     void setStateCode (ConsoleState& state, int channel, uint32_t code) const override;
     int readDevice (Device& device, int channel, uint32_t& code) const override;
     int writeDevice (Device& device, int channel, uint32_t code) const override;
+    MixChange::Kind levelKind() const noexcept override { return MixChange::playbackLevel; }
 
 private:
     VolumeFollower follower { *this };
@@ -84,6 +89,7 @@ protected:
     void setStateCode (ConsoleState& state, int channel, uint32_t code) const override;
     int readDevice (Device& device, int channel, uint32_t& code) const override;
     int writeDevice (Device& device, int channel, uint32_t code) const override;
+    MixChange::Kind levelKind() const noexcept override { return MixChange::outputLevel; }
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OutputFader)

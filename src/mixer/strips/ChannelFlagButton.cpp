@@ -10,6 +10,11 @@ namespace arx
 
 ChannelFlagButton::ChannelFlagButton (MixerHost& mixerHost, int channel) : BankedToggle (mixerHost, channel) {}
 
+int ChannelFlagButton::bankOf (const MixChange& change) const noexcept
+{
+    return change.kind == flagKind() && (change.a & 1) == (getBank() & 1) ? change.a : -1;
+}
+
 void ChannelFlagButton::refresh (ConsoleState& state, bool markAll)
 {
     showStateFlag (state);

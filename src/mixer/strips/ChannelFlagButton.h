@@ -23,6 +23,11 @@ public:
 protected:
     ChannelFlagButton (MixerHost& host, int channel);
 
+    // The place kind of this button's flag.
+    virtual MixChange::Kind flagKind() const noexcept = 0;
+    // A channel of this button's parity.
+    int bankOf (const MixChange& change) const noexcept override;
+
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ChannelFlagButton)
 };
@@ -39,6 +44,7 @@ protected:
     void setStateFlag (ConsoleState& state, int channel, bool on) const override;
     int readDevice (Device& device, int channel, bool& on) const override;
     int writeDevice (Device& device, int channel, bool on) const override;
+    MixChange::Kind flagKind() const noexcept override { return MixChange::playbackMute; }
 
 private:
     VolumeFollower follower { *this };
@@ -58,6 +64,7 @@ protected:
     void setStateFlag (ConsoleState& state, int channel, bool on) const override;
     int readDevice (Device& device, int channel, bool& on) const override;
     int writeDevice (Device& device, int channel, bool on) const override;
+    MixChange::Kind flagKind() const noexcept override { return MixChange::playbackSolo; }
     void flagsChanged() override;
 };
 
@@ -72,6 +79,7 @@ protected:
     void setStateFlag (ConsoleState& state, int channel, bool on) const override;
     int readDevice (Device& device, int channel, bool& on) const override;
     int writeDevice (Device& device, int channel, bool on) const override;
+    MixChange::Kind flagKind() const noexcept override { return MixChange::outputMute; }
 };
 
 } // namespace arx

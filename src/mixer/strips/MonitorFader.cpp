@@ -18,6 +18,11 @@ double MonitorFader::stateLevel (const ConsoleState& state, int bank) const
     return state.monitorGain (input, bank);
 }
 
+int MonitorFader::bankOf (const MixChange& change) const noexcept
+{
+    return change.kind == MixChange::monitorLevel && change.a == input ? change.b & ~1 : -1;
+}
+
 void MonitorFader::get()
 {
     const int bank = getBank();

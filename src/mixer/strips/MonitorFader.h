@@ -25,6 +25,7 @@ public:
     void handleCommandMessage (int) override;
 
 protected:
+    int bankOf (const MixChange& change) const noexcept override;
     double stateLevel (const ConsoleState& state, int bank) const override;
 
 private:

@@ -32,6 +32,11 @@ void MonitorFlagButton::reset()
     refresh (state, false);
 }
 
+int MonitorFlagButton::bankOf (const MixChange& change) const noexcept
+{
+    return change.kind == flagKind() && change.a == input ? change.b & ~1 : -1;
+}
+
 juce::Array<CtrlGroupedButton*> MonitorFlagButton::group()
 {
     juce::Array<CtrlGroupedButton*> buttons;

@@ -28,6 +28,9 @@ protected:
     virtual MonitorFlagButton& counterpart (InputStrip& strip) const = 0;
 
     virtual bool resetFlag (const ConsoleState& state, int bank) const = 0;
+    // The place kind of this button's flag.
+    virtual MixChange::Kind flagKind() const noexcept = 0;
+    int bankOf (const MixChange& change) const noexcept override;
     bool skipsHeldBanks() const noexcept override { return true; }
 
     const int input;
@@ -45,6 +48,7 @@ protected:
     bool stateFlag (const ConsoleState& state, int bank) const override;
     void setStateFlag (ConsoleState& state, int bank, bool on) const override;
     bool resetFlag (const ConsoleState& state, int bank) const override;
+    MixChange::Kind flagKind() const noexcept override { return MixChange::monitorMute; }
     int readDevice (Device& device, int bank, bool& on) const override;
     int writeDevice (Device& device, int bank, bool on) const override;
 };
@@ -60,6 +64,7 @@ protected:
     bool stateFlag (const ConsoleState& state, int bank) const override;
     void setStateFlag (ConsoleState& state, int bank, bool on) const override;
     bool resetFlag (const ConsoleState&, int) const override { return false; }
+    MixChange::Kind flagKind() const noexcept override { return MixChange::monitorSolo; }
     int readDevice (Device& device, int bank, bool& on) const override;
     int writeDevice (Device& device, int bank, bool on) const override;
     void flagsChanged() override;

@@ -23,6 +23,11 @@ void MonitorPanKnob::setStateValue (float pan)
     getThread().getState().setMonitorPan (input, getBank(), pan);
 }
 
+int MonitorPanKnob::bankOf (const MixChange& change) const noexcept
+{
+    return change.kind == MixChange::monitorPan && change.a == input ? change.b & ~1 : -1;
+}
+
 void MonitorPanKnob::get()
 {
     const int bank = getBank();

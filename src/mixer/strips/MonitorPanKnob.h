@@ -25,6 +25,9 @@ public:
     void store (ConsoleState&) override {}
     void reset() override;
 
+protected:
+    int bankOf (const MixChange& change) const noexcept override;
+
 private:
     const int input;
 
