@@ -7,6 +7,7 @@
 #include "mixer/MixPlaceEditor.h"
 #include "remote/OscAddress.h"
 #include "remote/OscPacket.h"
+#include "remote/RemotePeer.h"
 
 #include <algorithm>
 
@@ -21,11 +22,6 @@ constexpr const char* enabledKey = "osc enabled";
 constexpr const char* portKey = "osc port";
 constexpr const char* allowOthersKey = "osc allow others";
 constexpr size_t maxDiagnosed = 1000;
-
-bool isLoopback (const juce::String& ip)
-{
-    return ip.startsWith ("127.") || ip == "::1";
-}
 
 bool isValidPort (int port) noexcept
 {
@@ -281,7 +277,7 @@ void OscServer::handleMessages (const std::vector<juce::OSCMessage>& messages, c
 {
     // The loopback binding keeps other computers out; this holds when a socket was bound
     // wider than the settings say.
-    if (! settings.allowOthers && ! isLoopback (ip))
+    if (! settings.allowOthers && ! RemotePeer::isLoopback (ip))
     {
         diagnose ("client " + ip, "other computers are not allowed");
         return;

@@ -1,4 +1,5 @@
 #include "remote/WebServer.h"
+#include "remote/RemotePeer.h"
 
 #include <libwebsockets.h>
 
@@ -75,11 +76,6 @@ WebServer::WebServer (Options o, Events& e) : juce::Thread ("web remote"), optio
 WebServer::~WebServer()
 {
     stop();
-}
-
-bool WebServer::isLoopback (const juce::String& address) noexcept
-{
-    return address.startsWith ("127.") || address == "::1" || address.startsWith ("::ffff:127.");
 }
 
 bool WebServer::start (juce::String& error)
@@ -248,7 +244,7 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
     const auto address = peerOf (wsi);
     const juce::String path = uri != nullptr ? juce::String::fromUTF8 (uri) : juce::String();
 
-    if (! options.allowOthers && ! isLoopback (address))
+    if (! options.allowOthers && ! RemotePeer::isLoopback (address))
     {
         refuse ("a request (others are not allowed)", address);
         lws_return_http_status (wsi, HTTP_STATUS_FORBIDDEN, nullptr);
@@ -288,7 +284,7 @@ int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& addre
 
     juce::String token;
     unsigned status = HTTP_STATUS_OK;
-    if (isLoopback (address))
+    if (RemotePeer::isLoopback (address))
     {
         token = gate.session();
     }
@@ -331,7 +327,7 @@ int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& addre
 
 bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
 {
-    if (! options.allowOthers && ! isLoopback (address))
+    if (! options.allowOthers && ! RemotePeer::isLoopback (address))
         return refuse ("a WebSocket (others are not allowed)", address), false;
 
     // A page of another site in the same browser must not reach the console.
@@ -340,7 +336,7 @@ bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
     if (host.isEmpty() || origin != "http://" + host)
         return refuse ("a WebSocket from another origin", address), false;
 
-    if (isLoopback (address))
+    if (RemotePeer::isLoopback (address))
         return true;
 
     char session[80] = {};
