@@ -558,8 +558,7 @@ void ConsoleContent::handleCommandMessage (int)
         tabBar->refreshLights();
     if (settingsPage != nullptr)
         settingsPage->updateStatus();
-    if (pollWatcher)
-        pollWatcher();
+    pollListeners.call ([] (PollListener& l) { l.statusPolled(); });
 }
 
 //==============================================================================

@@ -96,6 +96,8 @@ public:
     void deviceRemoved();
 
     HardwareThread* getHardwareThreadIfMade() noexcept { return thread.get(); }
+    // The device's meters are those of the last good poll (any thread may read them).
+    Device& getDevice() noexcept { return device; }
     StatusPoller* getPoller() noexcept { return poller.get(); }
     SettingsPage* getSettingsPage() noexcept { return settingsPage.get(); }
     // Null before initialise().
@@ -151,8 +153,14 @@ public:
     // A remote client's change (the web remote): `write` changes the state, and the controls show
     // it and queue the device as after an undo, all as one edit of the edit path.
     void editFromRemote (const std::function<void (ConsoleState&)>& write);
-    // Runs after every good status poll, once the window shows it; null for none.
-    void setPollWatcher (std::function<void()> watcher) { pollWatcher = std::move (watcher); }
+    // Told after every good status poll, once the window shows it (the remotes' meters).
+    struct PollListener
+    {
+        virtual ~PollListener() = default;
+        virtual void statusPolled() = 0;
+    };
+    void addPollListener (PollListener* listener) { pollListeners.add (listener); }
+    void removePollListener (PollListener* listener) { pollListeners.remove (listener); }
 
     // Component
     void paint (juce::Graphics&) override;
@@ -221,7 +229,7 @@ private:
     std::unique_ptr<MixerPage> mixerPage;
     std::unique_ptr<LogoBox> logoBox;
 
-    std::function<void()> pollWatcher;
+    juce::ListenerList<PollListener> pollListeners;
 
     static constexpr juce::uint32 screenCheckMs = 200;
     juce::uint32 lastScreenCheckMs = 0;

@@ -57,7 +57,12 @@ OscAddress OscAddress::parse (const juce::String& text)
 
     if (parts.size() == 2)
     {
-        if (parts[1] == "undo") address.kind = undo;
+        if (parts[0] == "subscribe" && parts[1] == "meters")
+        {
+            address.kind = subscribeMeters;
+            address.device.clear();
+        }
+        else if (parts[1] == "undo") address.kind = undo;
         else if (parts[1] == "redo") address.kind = redo;
         return address;
     }
@@ -110,6 +115,11 @@ juce::String OscAddress::of (const MixChange& place, const juce::String& device)
         if (leaf.kind == place.kind)
             return base + leaf.group + "/" + number (place.a) + "/" + leaf.leaf;
     return {};
+}
+
+juce::String OscAddress::metersOf (const juce::String& device, bool inputs)
+{
+    return "/arx/" + device + (inputs ? "/meters/input" : "/meters/output");
 }
 
 OscAddress::ValueType OscAddress::valueTypeOf (MixChange::Kind kind) noexcept

@@ -5,8 +5,10 @@
 #include "mixer/ConsoleContent.h"
 #include "mixer/EditPath.h"
 #include "mixer/MixPlaceEditor.h"
+#include "mixer/widgets/LevelMeter.h"
 #include "remote/OscAddress.h"
 #include "remote/OscPacket.h"
+#include "remote/RemotePeer.h"
 
 #include <algorithm>
 
@@ -21,11 +23,6 @@ constexpr const char* enabledKey = "osc enabled";
 constexpr const char* portKey = "osc port";
 constexpr const char* allowOthersKey = "osc allow others";
 constexpr size_t maxDiagnosed = 1000;
-
-bool isLoopback (const juce::String& ip)
-{
-    return ip.startsWith ("127.") || ip == "::1";
-}
 
 bool isValidPort (int port) noexcept
 {
@@ -76,22 +73,26 @@ private:
 };
 
 //==============================================================================
-// A window's changes, gathered between two notifications.
-class OscServer::WindowLink : public EditPath::Listener
+// A window's changes, gathered between two notifications, and its status polls.
+class OscServer::WindowLink : public EditPath::Listener, private ConsoleContent::PollListener
 {
 public:
-    WindowLink (ConsoleContent& c, const juce::String& name, const std::vector<Subscriber>& s)
-        : content (c), uniqueName (name), subscribers (s)
+    WindowLink (OscServer& o, ConsoleContent& c, const juce::String& name)
+        : server (o), content (c), uniqueName (name), subscribers (o.subscribers)
     {
         if (auto* path = content.getEditPath())
             path->addListener (this);
+        content.addPollListener (this);
     }
 
     ~WindowLink() override
     {
+        content.removePollListener (this);
         if (auto* path = content.getEditPath())
             path->removeListener (this);
     }
+
+    void statusPolled() override { server.sendMeters (*this); }
 
     void mixChanged (const std::vector<MixChange>& changes, bool) override
     {
@@ -103,6 +104,7 @@ public:
                 dirty.push_back (c);
     }
 
+    OscServer& server;
     ConsoleContent& content;
     const juce::String uniqueName;
     const std::vector<Subscriber>& subscribers;
@@ -212,7 +214,7 @@ bool OscServer::apply (const Settings& wanted)
 void OscServer::windowOpened (ConsoleContent& content, const juce::String& uniqueName)
 {
     windowClosing (content);
-    links.push_back (std::make_unique<WindowLink> (content, uniqueName, subscribers));
+    links.push_back (std::make_unique<WindowLink> (*this, content, uniqueName));
 }
 
 void OscServer::windowClosing (ConsoleContent& content)
@@ -252,20 +254,26 @@ void OscServer::send (const juce::OSCMessage& message, const juce::String& ip, i
     socket->write (ip, port, block.getData(), (int) block.getSize());
 }
 
-void OscServer::sendValue (const juce::String& address, const MixChange& place, const MixPlaceEditor& editor,
-                           const juce::String& ip, int port)
+std::unique_ptr<juce::OSCMessage> OscServer::messageTo (const juce::String& address)
 {
     // JUCE's pattern class throws at characters OSC does not allow (a subscriber's device name).
-    std::unique_ptr<juce::OSCMessage> m;
     try
     {
-        m = std::make_unique<juce::OSCMessage> (juce::OSCAddressPattern (address));
+        return std::make_unique<juce::OSCMessage> (juce::OSCAddressPattern (address));
     }
     catch (const juce::OSCFormatError&)
     {
         diagnose (address, "is no OSC address");
-        return;
+        return nullptr;
     }
+}
+
+void OscServer::sendValue (const juce::String& address, const MixChange& place, const MixPlaceEditor& editor,
+                           const juce::String& ip, int port)
+{
+    auto m = messageTo (address);
+    if (m == nullptr)
+        return;
     const auto value = editor.valueOf (place);
     switch (OscAddress::valueTypeOf (place.kind))
     {
@@ -281,7 +289,7 @@ void OscServer::handleMessages (const std::vector<juce::OSCMessage>& messages, c
 {
     // The loopback binding keeps other computers out; this holds when a socket was bound
     // wider than the settings say.
-    if (! settings.allowOthers && ! isLoopback (ip))
+    if (! settings.allowOthers && ! RemotePeer::isLoopback (ip))
     {
         diagnose ("client " + ip, "other computers are not allowed");
         return;
@@ -336,7 +344,8 @@ void OscServer::handle (const juce::OSCMessage& message, const juce::String& ip,
             return;
         }
         case OscAddress::subscribe:
-            subscribe (message, ip);
+        case OscAddress::subscribeMeters:
+            subscribe (message, ip, address.kind == OscAddress::subscribeMeters);
             return;
         case OscAddress::unsubscribe:
             unsubscribe (message, ip, port);
@@ -396,21 +405,23 @@ void OscServer::handle (const juce::OSCMessage& message, const juce::String& ip,
         diagnose (text, "no control for it in the window");
 }
 
-void OscServer::subscribe (const juce::OSCMessage& message, const juce::String& ip)
+void OscServer::subscribe (const juce::OSCMessage& message, const juce::String& ip, bool meters)
 {
+    const auto text = message.getAddressPattern().toString();
     if (message.isEmpty() || ! message[0].isInt32() || ! isValidPort (message[0].getInt32()))
     {
-        diagnose ("/arx/subscribe", "wants an int port, then device names");
+        diagnose (text, "wants an int port, then device names");
         return;
     }
     Subscriber s;
     s.ip = ip;
     s.port = message[0].getInt32();
+    s.meters = meters;
     for (int i = 1; i < message.size(); ++i)
     {
         if (! message[i].isString())
         {
-            diagnose ("/arx/subscribe", "device names are strings");
+            diagnose (text, "device names are strings");
             return;
         }
         s.devices.add (message[i].getString());
@@ -458,22 +469,58 @@ void OscServer::notify (WindowLink& link)
     if (editor == nullptr)
         return;
 
-    const auto names = devices.deviceNames();
-    const auto position = juce::String (names.indexOf (link.uniqueName) + 1);
+    const auto position = juce::String (devices.deviceNames().indexOf (link.uniqueName) + 1);
     for (const auto& s : subscribers)
     {
-        juce::String dev;
-        if (s.devices.isEmpty())
-            dev = position;
-        else
-            for (const auto& named : s.devices)
-                if (named == link.uniqueName || named == position)
-                    dev = named;
+        const auto dev = deviceAs (s, link.uniqueName, position);
         if (dev.isEmpty())
             continue;
 
         for (const auto& place : changes)
             sendValue (OscAddress::of (place, dev), place, *editor, s.ip, s.port);
+    }
+}
+
+juce::String OscServer::deviceAs (const Subscriber& s, const juce::String& uniqueName, const juce::String& position)
+{
+    if (s.devices.isEmpty())
+        return position;
+    juce::String dev;
+    for (const auto& named : s.devices)
+        if (named == uniqueName || named == position)
+            dev = named;
+    return dev;
+}
+
+void OscServer::sendMeters (WindowLink& link)
+{
+    if (std::none_of (subscribers.begin(), subscribers.end(), [] (const Subscriber& s) { return s.meters; }))
+        return;
+
+    // The poll's values in dB, as the window's meters show them.
+    auto& device = link.content.getDevice();
+    const auto dBs = [] (int count, auto meter) {
+        std::vector<float> values;
+        for (int i = 0; i < count; ++i)
+            values.push_back ((float) LevelMeter::levelToDb (meter (i)));
+        return values;
+    };
+    const auto inputs = dBs (device.inputMeterCount(), [&device] (int i) { return device.inputMeter (i); });
+    const auto outputs = dBs (device.outputMeterCount(), [&device] (int i) { return device.outputMeter (i); });
+
+    const auto position = juce::String (devices.deviceNames().indexOf (link.uniqueName) + 1);
+    for (const auto& s : subscribers)
+    {
+        const auto dev = s.meters ? deviceAs (s, link.uniqueName, position) : juce::String();
+        if (dev.isEmpty())
+            continue;
+        for (const bool in : { true, false })
+            if (auto m = messageTo (OscAddress::metersOf (dev, in)))
+            {
+                for (const float dB : in ? inputs : outputs)
+                    m->addFloat32 (dB);
+                send (*m, s.ip, s.port);
+            }
     }
 }
 

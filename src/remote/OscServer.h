@@ -22,7 +22,10 @@ struct OscAddress;
 // Off until switched on; on, it listens on the loopback address only, or on every interface
 // when other computers are allowed. A message with a value sets a place through the window's
 // edit path; one without asks, and the answer goes to the sender. Subscribers get every change
-// of the devices they named, at most 30 times a second per place, until they stop renewing.
+// of the devices they named, at most 30 times a second per place, until they stop renewing;
+// those that asked for meters also get the meters of each status poll of those devices (one
+// message per device and group, sent from the message thread: a poll's few datagrams cost
+// less than its repaint). Nobody asking costs one look at the subscribers per poll.
 //
 // A device is reachable while its window is open: a device whose window is closed (or closing,
 // its session on its way to the flash) is answered with nothing and a logged diagnostic, and
@@ -105,21 +108,27 @@ private:
         juce::String ip;
         int port = 0;
         juce::StringArray devices; // as the subscriber named them; empty: all
+        bool meters = false;
         juce::uint32 expiresMs = 0;
     };
 
     void handle (const juce::OSCMessage& message, const juce::String& ip, int port);
     void handleSnapshot (const OscAddress&, const juce::OSCMessage&, ConsoleContent&, const juce::String& ip, int port);
-    void subscribe (const juce::OSCMessage& message, const juce::String& ip);
+    void subscribe (const juce::OSCMessage& message, const juce::String& ip, bool meters);
     void unsubscribe (const juce::OSCMessage& message, const juce::String& ip, int port);
     // The device's unique name for {dev} (a unique name or a 1-based position); empty if none.
     juce::String resolve (const juce::String& dev) const;
+    // {dev} as `subscriber` names the device at list place `position`; empty when it did not ask for it.
+    static juce::String deviceAs (const Subscriber& subscriber, const juce::String& uniqueName, const juce::String& position);
+    // A message to `address`, or null (logged) when the address is no OSC address.
+    std::unique_ptr<juce::OSCMessage> messageTo (const juce::String& address);
     void send (const juce::OSCMessage& message, const juce::String& ip, int port);
     void sendValue (const juce::String& address, const MixChange& place, const MixPlaceEditor& editor,
                     const juce::String& ip, int port);
     void diagnose (const juce::String& key, const juce::String& text);
     void timerCallback() override;
     void notify (WindowLink& link);
+    void sendMeters (WindowLink& link);
     void stop();
 
     Devices& devices;

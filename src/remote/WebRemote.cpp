@@ -55,7 +55,7 @@ struct WebRemote::Page
 
 // Follows one window's edit path and status poll for the pages that show its device. The
 // window's content may go first: the safe pointer says so, and nothing is removed from it then.
-class WebRemote::DeviceWatch : public EditPath::Listener
+class WebRemote::DeviceWatch : public EditPath::Listener, private ConsoleContent::PollListener
 {
 public:
     DeviceWatch (WebRemote& r, ConsoleWindow& window) : remote (r), name (window.getDevice()->uniqueName()),
@@ -63,7 +63,7 @@ public:
     {
         if (auto* path = content->getEditPath())
             path->addListener (this);
-        content->setPollWatcher ([this] { remote.polled (*this); });
+        content->addPollListener (this);
     }
 
     ~DeviceWatch() override
@@ -72,11 +72,12 @@ public:
         {
             if (auto* path = content->getEditPath())
                 path->removeListener (this);
-            content->setPollWatcher (nullptr);
+            content->removePollListener (this);
         }
     }
 
     void mixChanged (const std::vector<MixChange>& changes, bool) override { remote.mixChanged (*this, changes); }
+    void statusPolled() override { remote.polled (*this); }
     bool isFor (ConsoleWindow& window) const { return content == &window.getContent(); }
 
     WebRemote& remote;

@@ -1,4 +1,5 @@
 #include "remote/WebServer.h"
+#include "remote/RemotePeer.h"
 
 #include <libwebsockets.h>
 
@@ -100,11 +101,6 @@ WebServer::WebServer (Options o, Events& e)
 WebServer::~WebServer()
 {
     stop();
-}
-
-bool WebServer::isLoopback (const juce::String& address) noexcept
-{
-    return address.startsWith ("127.") || address == "::1" || address.startsWith ("::ffff:127.");
 }
 
 bool WebServer::start (juce::String& error)
@@ -326,7 +322,7 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
     const auto address = peerOf (wsi);
     const juce::String path = uri != nullptr ? juce::String::fromUTF8 (uri) : juce::String();
 
-    if (! options.allowOthers && ! isLoopback (address))
+    if (! options.allowOthers && ! RemotePeer::isLoopback (address))
     {
         refuse ("a request (others are not allowed)", address);
         lws_return_http_status (wsi, HTTP_STATUS_FORBIDDEN, nullptr);
@@ -365,7 +361,7 @@ int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& addre
 
     juce::String token;
     unsigned status = HTTP_STATUS_OK;
-    if (isLoopback (address))
+    if (RemotePeer::isLoopback (address))
     {
         token = gate.session();
         if (token.isEmpty())
@@ -410,7 +406,7 @@ int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& addre
 
 bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
 {
-    if (! options.allowOthers && ! isLoopback (address))
+    if (! options.allowOthers && ! RemotePeer::isLoopback (address))
         return refuse ("a WebSocket (others are not allowed)", address), false;
     if (! cameAsSent (wsi, header (wsi, WSI_TOKEN_GET_URI)))
         return refuse ("a WebSocket at an encoded path", address), false;
@@ -421,7 +417,7 @@ bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
     if (host.isEmpty() || origin != "http://" + host)
         return refuse ("a WebSocket from another origin", address), false;
 
-    if (isLoopback (address))
+    if (RemotePeer::isLoopback (address))
         return true;
 
     if (! gate.isSession (urlArgument (wsi, "session=")))

@@ -80,8 +80,6 @@ public:
     void send (int connection, std::string text);
     void close (int connection);
 
-    static bool isLoopback (const juce::String& address) noexcept;
-
     // The library's per-connection space (WebServer.cpp).
     struct Connection;
 

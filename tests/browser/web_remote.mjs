@@ -46,6 +46,13 @@ try {
   await first.bringToFront();
   console.log('two pages show the device');
 
+  // The page's meters follow the lab's signal, which swells on every channel.
+  const meter = () => first.$eval('[data-meter="in0"] span', (s) => s.style.height);
+  await until('the page shows the signal', async () => !['', '0%'].includes(await meter()));
+  const height = await meter();
+  await until('the meters move', async () => (await meter()) !== height);
+  console.log('the meters move');
+
   // A fader drag by touch: input 2 to near the top of its travel on the first pair.
   const before = dump().mixer.monitorGain[2][0];
   const fader = await first.$(`${strip('in', 2)} .fader`);

@@ -1,12 +1,14 @@
 // Remote control of a real console over OSC against a separate device lab, with clients we did
 // not write (liblo's oscsend and oscdump): a level sent reaches the device and shows on the
 // window's fader exactly as the same level typed there; a level typed in the window reaches a
-// subscriber; a query is answered to the sender; undo works from the remote; and a client on
-// another address of this machine is not heard while other computers are not allowed.
+// subscriber, and the lab's meters reach a subscriber that asked for them and no other; a query
+// is answered to the sender; undo works from the remote; and a client on another address of
+// this machine is not heard while other computers are not allowed.
 
 #include "device/GainCode.h"
 #include "e2e/ConsoleE2eTest.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace arx::e2e
@@ -34,6 +36,34 @@ juce::MemoryBlock queryPacket (const std::string& address)
     pad (address);
     pad (",");
     return block;
+}
+
+// The messages to `address` that oscdump wrote to `file`, each as its float arguments.
+std::vector<std::vector<float>> dumped (const std::string& file, const juce::String& address)
+{
+    std::vector<std::vector<float>> messages;
+    juce::StringArray lines;
+    lines.addLines (juce::File (file).loadFileAsString());
+    for (const auto& line : lines)
+    {
+        // "TIMETAG ADDRESS TYPES VALUE...": a line still being written has fewer values than types.
+        const auto words = juce::StringArray::fromTokens (line, " ", {});
+        const int at = words.indexOf (address);
+        if (at < 0 || words.size() != at + 2 + words[at + 1].length())
+            continue;
+        std::vector<float> values;
+        for (int i = at + 2; i < words.size(); ++i)
+            values.push_back (words[i].getFloatValue());
+        messages.push_back (values);
+    }
+    return messages;
+}
+
+// Whether any of `messages` passes `test`.
+template <typename Test>
+bool anyOf (const std::vector<std::vector<float>>& messages, Test test)
+{
+    return std::any_of (messages.begin(), messages.end(), test);
 }
 
 class RemoteControlE2e : public ConsoleE2eTest
@@ -137,7 +167,7 @@ TEST_F (RemoteControlE2e, ALevelSentReachesTheDeviceAndTheFaderAndUndoTakesItBac
     EXPECT_NE (log.find ("/arx/1/output/1/level"), std::string::npos) << log;
 }
 
-TEST_F (RemoteControlE2e, AQueryIsAnsweredToTheSenderAndASubscriberHearsTheWindow)
+TEST_F (RemoteControlE2e, AQueryIsAnsweredToTheSenderAndASubscriberHearsTheWindowAndMetersOnlyIfAsked)
 {
     open();
     ASSERT_EQ (send ({ "/arx/1/monitor/2/1/mute", "i", "1" }), 0);
@@ -167,7 +197,51 @@ TEST_F (RemoteControlE2e, AQueryIsAnsweredToTheSenderAndASubscriberHearsTheWindo
         return juce::File (dumpFile).loadFileAsString().contains ("/arx/" + juce::String (name) + "/output/1/level f -20.0");
     };
     EXPECT_TRUE (ConsoleRig::waitUntil (heard, 5000, 50)) << juce::File (dumpFile).loadFileAsString();
+
+    // A second oscdump asks for meters as well, naming no device: they come as the list place.
+    const int meterPort = freeUdpPort();
+    const auto meterFile = rig->logDir() + "/oscdump-meters.txt";
+    E2eProcess meterDump;
+    ASSERT_TRUE (meterDump.start ({ "/usr/bin/oscdump", "-L", std::to_string (meterPort) }, {}, meterFile, meterFile + ".err", error))
+        << error;
+    ASSERT_EQ (send ({ "/arx/subscribe/meters", "i", std::to_string (meterPort) }), 0);
+    const auto inputs = [&] { return dumped (meterFile, "/arx/1/meters/input"); };
+    const auto outputs = [&] { return dumped (meterFile, "/arx/1/meters/output"); };
+    const auto meterLog = [&] { return juce::File (meterFile).loadFileAsString() + rig->consoleLog (console); };
+
+    // The lab's signal swells between about -26 and 0 dB on every channel, each at its own pace.
+    const auto signal = [] (const std::vector<float>& m) {
+        return ! m.empty() && std::all_of (m.begin(), m.end(), [] (float dB) { return dB > -30.0f && dB <= 0.0f; });
+    };
+    ASSERT_TRUE (ConsoleRig::waitUntil ([&] {
+        const auto in = inputs();
+        return in.size() >= 3 && signal (in.front()) && signal (in.back()) && in.front() != in.back();
+    }, 10000, 100)) << meterLog();
+    EXPECT_EQ (inputs().front().size(), 13u);
+    ASSERT_FALSE (outputs().empty());
+    EXPECT_EQ (outputs().front().size(), 6u);
+    EXPECT_TRUE (signal (outputs().back())) << meterLog();
+
+    // A muted output reads silence at the device while the others carry on.
+    ASSERT_EQ (send ({ "/arx/1/output/3/mute", "i", "1" }), 0);
+    EXPECT_TRUE (ConsoleRig::waitUntil ([&] {
+        return anyOf (outputs(), [] (const auto& m) { return m.size() == 6 && m[2] == -128.0f && m[0] > -30.0f; });
+    }, 10000, 100)) << meterLog();
+
+    // The lab holds every meter at silence: so do the messages.
+    ASSERT_TRUE (rig->fault (name, { "--silent-meters", "on" }));
+    const auto silent = [] (const auto& m) {
+        return ! m.empty() && std::all_of (m.begin(), m.end(), [] (float dB) { return dB == -128.0f; });
+    };
+    EXPECT_TRUE (ConsoleRig::waitUntil ([&] { return anyOf (inputs(), silent) && anyOf (outputs(), silent); }, 10000, 100))
+        << meterLog();
+    meterDump.stop();
+
+    // The first subscriber heard the mute, but never a meter.
+    EXPECT_TRUE (ConsoleRig::waitUntil ([&] { return ! dumped (dumpFile, "/arx/" + juce::String (name) + "/output/3/mute").empty(); },
+                                        5000, 50));
     dump.stop();
+    EXPECT_FALSE (juce::File (dumpFile).loadFileAsString().contains ("/meters/")) << juce::File (dumpFile).loadFileAsString();
 }
 
 TEST_F (RemoteControlE2e, ASnapshotIsStoredNamedAndRecalledFromTheRemote)
