@@ -263,13 +263,13 @@ void SettingsPage::buttonClicked (juce::Button* clicked)
 bool SettingsPage::isChangedBy (const DeviceControl& control, const MixDiff& diff) const noexcept
 {
     const auto is = [&control] (const DeviceControl* c) { return c == &control; };
-    const auto flags = offsetof (SessionImage, flags);
+    const auto flagsAt = offsetof (SessionImage, flags);
     if (is (clockSource.get()))
         return diff.touches (offsetof (SessionImage, clockSource), ~0u);
     if (is (spdifFormat.get()))
-        return diff.touches (flags, SessionImage::flagSpdifFormat);
+        return diff.touches (flagsAt, SessionImage::flagSpdifFormat);
     if (is (guitar.get()))
-        return diff.touches (flags, SessionImage::flagGuitarAutoCharge)
+        return diff.touches (flagsAt, SessionImage::flagGuitarAutoCharge)
                || diff.touches (offsetof (SessionImage, guitarSetting), ~0u);
     return false;
 }
