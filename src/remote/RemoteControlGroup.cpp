@@ -10,15 +10,13 @@ RemoteControlGroup::RemoteControlGroup (OscServer& s) : juce::GroupComponent ("r
     setSize (width, height);
     onButton.setName ("osc on");
     allowOthers.setName ("osc allow others");
-    portEditor.setInputRestrictions (5, "0123456789");
-    for (auto* c : std::initializer_list<juce::Component*> { &onButton, &portLabel, &portEditor, &allowOthers, &statusLabel })
+    for (auto* c : std::initializer_list<juce::Component*> { &onButton, &portLabel, &portField, &allowOthers, &statusLabel })
         addAndMakeVisible (c);
     statusLabel.setFont (juce::Font (12.0f));
 
     onButton.onClick = [this] { userChanged(); };
     allowOthers.onClick = [this] { userChanged(); };
-    portEditor.onReturnKey = [this] { userChanged(); };
-    portEditor.onFocusLost = [this] { userChanged(); };
+    portField.onCommit = [this] { userChanged(); };
 
     server.addChangeListener (this);
     showSettings();
@@ -35,7 +33,7 @@ void RemoteControlGroup::resized()
     auto row = area.removeFromTop (24);
     onButton.setBounds (row.removeFromLeft (60));
     portLabel.setBounds (row.removeFromLeft (70));
-    portEditor.setBounds (row.removeFromLeft (70).reduced (0, 1));
+    portField.setBounds (row.removeFromLeft (70).reduced (0, 1));
     allowOthers.setBounds (area.removeFromTop (24));
     statusLabel.setBounds (area.removeFromTop (40));
 }
@@ -49,8 +47,7 @@ void RemoteControlGroup::showSettings()
 {
     const auto& settings = server.getSettings();
     onButton.setToggleState (settings.enabled, juce::dontSendNotification);
-    if (! portEditor.hasKeyboardFocus (false))
-        portEditor.setText (juce::String (settings.port), false);
+    portField.showPort (settings.port);
     allowOthers.setToggleState (settings.allowOthers, juce::dontSendNotification);
     statusLabel.setText (server.getStatus(), juce::dontSendNotification);
 }
@@ -60,8 +57,7 @@ void RemoteControlGroup::userChanged()
     auto settings = server.getSettings();
     settings.enabled = onButton.getToggleState();
     settings.allowOthers = allowOthers.getToggleState();
-    const int port = portEditor.getText().getIntValue();
-    if (port > 0 && port < 65536)
+    if (const int port = portField.getPort(); port != 0)
         settings.port = port;
     if (settings == server.getSettings())
     {

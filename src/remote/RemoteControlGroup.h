@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "remote/PortField.h"
 
 namespace arx
 {
@@ -21,7 +21,7 @@ public:
     ~RemoteControlGroup() override;
 
     juce::ToggleButton& getOnButton() noexcept { return onButton; }
-    juce::TextEditor& getPortEditor() noexcept { return portEditor; }
+    PortField& getPortField() noexcept { return portField; }
     juce::ToggleButton& getAllowOthersButton() noexcept { return allowOthers; }
     juce::Label& getStatusLabel() noexcept { return statusLabel; }
 
@@ -35,7 +35,7 @@ private:
     OscServer& server;
     juce::ToggleButton onButton { "On" };
     juce::Label portLabel { "osc port label", "UDP port" };
-    juce::TextEditor portEditor { "osc port" };
+    PortField portField { "osc port" };
     juce::ToggleButton allowOthers { "Allow other computers" };
     juce::Label statusLabel { "osc status" };
 

@@ -10,16 +10,13 @@ WebRemoteGroup::WebRemoteGroup (WebRemote& r) : juce::GroupComponent ("web remot
     setSize (200, 124);
     onButton.setName ("web remote on");
     othersButton.setName ("web remote allows others");
-    portBox.setName ("web remote port");
     status.setName ("web remote status");
-    portBox.setInputRestrictions (5, "0123456789");
     portLabel.attachToComponent (&portBox, true);
     status.setFont (juce::Font (13.0f));
 
     onButton.onClick = [this] { choose(); };
     othersButton.onClick = [this] { choose(); };
-    portBox.onReturnKey = [this] { choose(); };
-    portBox.onFocusLost = [this] { choose(); };
+    portBox.onCommit = [this] { choose(); };
 
     for (auto* c : std::initializer_list<juce::Component*> { &onButton, &portBox, &othersButton, &status })
         addAndMakeVisible (c);
@@ -52,8 +49,7 @@ void WebRemoteGroup::showState()
     const auto prefs = remote.getPreferences();
     onButton.setToggleState (remote.isRunning() || prefs.on, juce::dontSendNotification);
     othersButton.setToggleState (prefs.allowOthers, juce::dontSendNotification);
-    if (! portBox.hasKeyboardFocus (true))
-        portBox.setText (juce::String (remote.isRunning() ? remote.runningPort() : prefs.port), false);
+    portBox.showPort (remote.isRunning() ? remote.runningPort() : prefs.port);
 
     juce::String shown;
     if (remote.getProblem().isNotEmpty())
@@ -66,14 +62,14 @@ void WebRemoteGroup::showState()
 void WebRemoteGroup::choose()
 {
     auto prefs = remote.getPreferences();
-    const int port = portBox.getText().getIntValue();
-    const bool portChanged = port > 0 && port < 65536 && port != (remote.isRunning() ? remote.runningPort() : prefs.port);
+    const int port = portBox.getPort();
+    const bool portChanged = port != 0 && port != (remote.isRunning() ? remote.runningPort() : prefs.port);
     if (onButton.getToggleState() == (remote.isRunning() || prefs.on) && othersButton.getToggleState() == prefs.allowOthers
         && ! portChanged)
         return;
     prefs.on = onButton.getToggleState();
     prefs.allowOthers = othersButton.getToggleState();
-    if (port > 0 && port < 65536)
+    if (port != 0)
         prefs.port = port;
     remote.setPreferences (prefs);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "remote/PortField.h"
 
 namespace arx
 {
@@ -20,7 +20,7 @@ public:
 
     juce::ToggleButton& getOnButton() noexcept { return onButton; }
     juce::ToggleButton& getOthersButton() noexcept { return othersButton; }
-    juce::TextEditor& getPortBox() noexcept { return portBox; }
+    PortField& getPortBox() noexcept { return portBox; }
     juce::Label& getStatus() noexcept { return status; }
 
     void resized() override;
@@ -33,7 +33,7 @@ private:
     WebRemote& remote;
     juce::ToggleButton onButton { "On" };
     juce::Label portLabel { {}, "Port" };
-    juce::TextEditor portBox;
+    PortField portBox { "web remote port" };
     juce::ToggleButton othersButton { "Allow other computers" };
     juce::Label status;
 
