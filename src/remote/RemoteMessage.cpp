@@ -1,5 +1,7 @@
 #include "remote/RemoteMessage.h"
 
+#include "console/ConsoleState.h"
+
 #include <cmath>
 
 namespace arx
@@ -68,6 +70,18 @@ bool channelIn (const juce::var& v, int& out)
     out = (int) d;
     return true;
 }
+
+bool isMonitor (RemoteRequest::Key key) noexcept
+{
+    using Key = RemoteRequest::Key;
+    return key == Key::monitorLevel || key == Key::monitorPan || key == Key::monitorMute || key == Key::monitorSolo;
+}
+
+bool isPlayback (RemoteRequest::Key key) noexcept
+{
+    using Key = RemoteRequest::Key;
+    return key == Key::playbackLevel || key == Key::playbackMute || key == Key::playbackSolo;
+}
 } // namespace
 
 const char* RemoteRequest::keyName (Key key) noexcept
@@ -130,9 +144,7 @@ std::optional<RemoteRequest> RemoteRequest::parse (const char* text, size_t size
 
     if (! channelIn (json["a"], r.a))
         return error = "bad channel", std::nullopt;
-    const bool monitor = r.key == Key::monitorLevel || r.key == Key::monitorPan || r.key == Key::monitorMute
-                         || r.key == Key::monitorSolo;
-    if (monitor && ! channelIn (json["b"], r.b))
+    if (isMonitor (r.key) && ! channelIn (json["b"], r.b))
         return error = "bad output", std::nullopt;
 
     const auto& v = json["v"];
@@ -146,6 +158,48 @@ std::optional<RemoteRequest> RemoteRequest::parse (const char* text, size_t size
         return error = "value out of range", std::nullopt;
     r.on = r.value >= 0.5;
     return r;
+}
+
+bool RemoteRequest::fits (const ConsoleState& s) const noexcept
+{
+    const int channels = isMonitor (key) ? s.inputCount() : isPlayback (key) ? s.playbackCount() : s.outputCount();
+    return a < channels && (! isMonitor (key) || (b | 1) < s.outputCount());
+}
+
+void RemoteRequest::applyTo (ConsoleState& state) const
+{
+    const int out = b & ~1;
+    const auto v = (float) value;
+    const auto move = [&] (bool ganged, auto&& get, auto&& set) {
+        const float by = v - get (a);
+        set (a, v);
+        if (ganged)
+            set (a ^ 1, juce::jlimit (-128.0f, 6.0f, get (a ^ 1) + by));
+    };
+    switch (key)
+    {
+        case Key::monitorLevel:
+            move (state.isInputGanged (a) && (a ^ 1) < state.inputCount(),
+                  [&] (int in) { return state.monitorGain (in, out); },
+                  [&] (int in, float dB) { state.setMonitorGain (in, out, dB); state.setMonitorGain (in, out + 1, dB); });
+            break;
+        case Key::monitorPan: state.setMonitorPan (a, out, v); break;
+        case Key::monitorMute: state.setMonitorMute (a, out, on); break;
+        case Key::monitorSolo: state.setMonitorSolo (a, out, on); break;
+        case Key::playbackLevel:
+            move (state.isPlaybackGanged (a) && (a ^ 1) < state.playbackCount(),
+                  [&] (int c) { return state.playbackGain (c); },
+                  [&] (int c, float dB) { state.setPlaybackGain (c, dB); });
+            break;
+        case Key::playbackMute: state.setPlaybackMute (a, on); break;
+        case Key::playbackSolo: state.setPlaybackSolo (a, on); break;
+        case Key::outputLevel:
+            move (state.isOutputGanged (a) && (a ^ 1) < state.outputCount(),
+                  [&] (int c) { return state.outputGain (c); },
+                  [&] (int c, float dB) { state.setOutputGain (c, dB); });
+            break;
+        case Key::outputMute: state.setOutputMute (a, on); break;
+    }
 }
 
 } // namespace arx
