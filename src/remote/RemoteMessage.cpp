@@ -10,35 +10,54 @@ namespace arx
 namespace
 {
 constexpr int maxDepth = 2;
+constexpr int maxDigits = 9;
 
-// JUCE's parser recurses per bracket: a request never nests, so deep text is refused before it.
-bool nestsTooDeep (const char* text, size_t size)
+// What JUCE's parser cannot take safely, refused before it: it recurses per bracket, and it
+// reads a number's integer part and its exponent into integers that overflow. A request never
+// nests, nor carries such long numbers. Strings are skipped as the parser reads them, in double
+// or single quotes. Null when the text has neither.
+const char* unsafeForParser (const char* text, size_t size)
 {
-    int depth = 0;
-    bool inString = false, escaped = false;
+    int depth = 0, digits = 0;
+    char quote = 0;
+    bool escaped = false;
+    enum { none, integer, fraction, exponent } part = none;
     for (size_t i = 0; i < size; ++i)
     {
         const char c = text[i];
-        if (inString)
+        if (quote != 0)
         {
             if (escaped)
                 escaped = false;
             else if (c == '\\')
                 escaped = true;
-            else if (c == '"')
-                inString = false;
+            else if (c == quote)
+                quote = 0;
+            continue;
         }
-        else if (c == '"')
-            inString = true;
-        else if (c == '{' || c == '[')
+        if (c >= '0' && c <= '9')
         {
-            if (++depth > maxDepth)
-                return true;
+            if (part == none)
+                part = integer, digits = 0;
+            if (part != fraction && ++digits > maxDigits)
+                return "number too long";
+            continue;
         }
+        if (part == integer && c == '.')
+            part = fraction;
+        else if (part != none && (c == 'e' || c == 'E'))
+            part = exponent, digits = 0;
+        else if (! (part == exponent && digits == 0 && (c == '+' || c == '-')))
+            part = none;
+
+        if (c == '"' || c == '\'')
+            quote = c;
+        else if ((c == '{' || c == '[') && ++depth > maxDepth)
+            return "nesting";
         else if (c == '}' || c == ']')
             --depth;
     }
-    return false;
+    return nullptr;
 }
 
 struct KeyInfo
@@ -96,8 +115,8 @@ std::optional<RemoteRequest> RemoteRequest::parse (const char* text, size_t size
 {
     if (size == 0 || size > (size_t) maxBytes)
         return error = "size", std::nullopt;
-    if (nestsTooDeep (text, size))
-        return error = "nesting", std::nullopt;
+    if (const auto* problem = unsafeForParser (text, size))
+        return error = problem, std::nullopt;
 
     const auto utf8 = juce::String::fromUTF8 (text, (int) size);
     juce::var json;
