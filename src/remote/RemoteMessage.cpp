@@ -3,6 +3,7 @@
 #include "console/ConsoleState.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace arx
 {
@@ -11,6 +12,32 @@ namespace
 {
 constexpr int maxDepth = 2;
 constexpr int maxDigits = 9;
+
+// Well-formed UTF-8 only: JUCE reads a malformed sequence one way when it takes a character and
+// another when it steps over one (a stray 0xB8 reads as '8'), so nothing checked of the bytes
+// would hold for what its JSON parser sees.
+bool isUtf8 (const char* text, size_t size)
+{
+    for (size_t i = 0; i < size;)
+    {
+        const auto b = (uint8_t) text[i];
+        const int extra = b < 0x80 ? 0 : b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : -1;
+        if (extra < 0 || size - i <= (size_t) extra)
+            return false;
+        // The second byte's narrower ranges rule out overlong forms, surrogates and code points
+        // above U+10FFFF.
+        const uint8_t low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
+        const uint8_t high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
+        for (int k = 1; k <= extra; ++k)
+        {
+            const auto c = (uint8_t) text[i + (size_t) k];
+            if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += (size_t) extra + 1;
+    }
+    return true;
+}
 
 // What JUCE's parser cannot take safely, refused before it: it recurses per bracket, and it
 // reads a number's integer part and its exponent into integers that overflow. A request never
@@ -35,6 +62,9 @@ const char* unsafeForParser (const char* text, size_t size)
                 quote = 0;
             continue;
         }
+        // The parser takes whatever follows a minus sign for a number's first digit, a quote too.
+        if (c == '-' && ! (i + 1 < size && text[i + 1] >= '0' && text[i + 1] <= '9'))
+            return "bad number";
         if (c >= '0' && c <= '9')
         {
             if (part == none)
@@ -115,6 +145,8 @@ std::optional<RemoteRequest> RemoteRequest::parse (const char* text, size_t size
 {
     if (size == 0 || size > (size_t) maxBytes)
         return error = "size", std::nullopt;
+    if (! isUtf8 (text, size))
+        return error = "not UTF-8", std::nullopt;
     if (const auto* problem = unsafeForParser (text, size))
         return error = problem, std::nullopt;
 
