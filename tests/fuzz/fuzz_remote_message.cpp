@@ -18,8 +18,10 @@ arx::ConsoleState& state()
 {
     static arx::test::LabDevice lab;
     static arx::ConsoleState s (lab.device.get());
-    // Every other pair ganged: a level moves its partner on some channels and not on others.
+    // A new device's levels, every other pair ganged: a level moves its partner on some channels
+    // and not on others.
     static const bool ganged = [] {
+        s.resetToDefaults();
         s.setInputGangs (0x55555555u);
         s.setPlaybackGangs (0x55555555u);
         s.setOutputGangs (0x55555555u);
@@ -66,13 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     {
         case Key::monitorLevel:
             held = inRange (s.monitorGain (a, out)) && s.monitorGain (a, out) == s.monitorGain (a, out + 1)
-                   && (partner >= s.inputCount() || inRange (s.monitorGain (partner, out)));
+                   && (! s.isInputGanged (a) || partner >= s.inputCount() || inRange (s.monitorGain (partner, out)));
             break;
         case Key::playbackLevel:
-            held = inRange (s.playbackGain (a)) && (partner >= s.playbackCount() || inRange (s.playbackGain (partner)));
+            held = inRange (s.playbackGain (a)) && (! s.isPlaybackGanged (a) || partner >= s.playbackCount() || inRange (s.playbackGain (partner)));
             break;
         case Key::outputLevel:
-            held = inRange (s.outputGain (a)) && (partner >= s.outputCount() || inRange (s.outputGain (partner)));
+            held = inRange (s.outputGain (a)) && (! s.isOutputGanged (a) || partner >= s.outputCount() || inRange (s.outputGain (partner)));
             break;
         default: break;
     }
