@@ -10,8 +10,8 @@ namespace arx
 class ConsoleState;
 
 // One request of a web remote page, as it arrives over its WebSocket: a small JSON object.
-// Anything else (not JSON, nested deeper than a request ever is, an unknown type, a number out
-// of range) is refused with a reason, never half taken.
+// Anything else (not UTF-8 or not JSON, nested deeper or with a number longer than a request
+// ever has, an unknown type, a number out of range) is refused with a reason, never half taken.
 //
 //   {"t":"list"}                                   the devices
 //   {"t":"open","dev":"NAME"}                      follow one device (its mix and changes)
