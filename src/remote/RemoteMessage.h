@@ -7,9 +7,11 @@
 namespace arx
 {
 
+class ConsoleState;
+
 // One request of a web remote page, as it arrives over its WebSocket: a small JSON object.
-// Anything else (not JSON, nested deeper than a request ever is, an unknown type, a number out
-// of range) is refused with a reason, never half taken.
+// Anything else (not UTF-8 or not JSON, nested deeper or with a number longer than a request
+// ever has, an unknown type, a number out of range) is refused with a reason, never half taken.
 //
 //   {"t":"list"}                                   the devices
 //   {"t":"open","dev":"NAME"}                      follow one device (its mix and changes)
@@ -39,6 +41,13 @@ struct RemoteRequest
 
     // The request in `text`, or nothing with `error` saying why.
     static std::optional<RemoteRequest> parse (const char* text, size_t size, juce::String& error);
+
+    // Whether `state` has the channels a "set" names.
+    bool fits (const ConsoleState& state) const noexcept;
+    // Writes a "set" that fits into `state` as the window does: a ganged partner follows a level
+    // by the same difference, and a monitor level moves both sides of the output pair.
+    void applyTo (ConsoleState& state) const;
+
     static const char* keyName (Key key) noexcept;
 };
 

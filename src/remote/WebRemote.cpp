@@ -322,50 +322,9 @@ void WebRemote::sendMix (int connection, ConsoleWindow& window)
 
 void WebRemote::applySet (int connection, ConsoleWindow& window, const RemoteRequest& r)
 {
-    using Key = RemoteRequest::Key;
-    const auto& s = window.getState();
-    const bool monitor = r.key == Key::monitorLevel || r.key == Key::monitorPan || r.key == Key::monitorMute
-                         || r.key == Key::monitorSolo;
-    const bool playback = r.key == Key::playbackLevel || r.key == Key::playbackMute || r.key == Key::playbackSolo;
-    const int channels = monitor ? s.inputCount() : playback ? s.playbackCount() : s.outputCount();
-    if (r.a >= channels || (monitor && (r.b | 1) >= s.outputCount()))
+    if (! r.fits (window.getState()))
         return sendError (connection, "no such channel");
-
-    const int out = r.b & ~1;
-    const auto v = (float) r.value;
-    window.getContent().editFromRemote ([&] (ConsoleState& state) {
-        // A ganged partner follows a level by the same difference, as it does in the window.
-        const auto move = [&] (bool ganged, auto&& get, auto&& set) {
-            const float by = v - get (r.a);
-            set (r.a, v);
-            if (ganged)
-                set (r.a ^ 1, juce::jlimit (-128.0f, 6.0f, get (r.a ^ 1) + by));
-        };
-        switch (r.key)
-        {
-            case Key::monitorLevel:
-                move (state.isInputGanged (r.a) && (r.a ^ 1) < state.inputCount(),
-                      [&] (int in) { return state.monitorGain (in, out); },
-                      [&] (int in, float dB) { state.setMonitorGain (in, out, dB); state.setMonitorGain (in, out + 1, dB); });
-                break;
-            case Key::monitorPan: state.setMonitorPan (r.a, out, v); break;
-            case Key::monitorMute: state.setMonitorMute (r.a, out, r.on); break;
-            case Key::monitorSolo: state.setMonitorSolo (r.a, out, r.on); break;
-            case Key::playbackLevel:
-                move (state.isPlaybackGanged (r.a) && (r.a ^ 1) < state.playbackCount(),
-                      [&] (int c) { return state.playbackGain (c); },
-                      [&] (int c, float dB) { state.setPlaybackGain (c, dB); });
-                break;
-            case Key::playbackMute: state.setPlaybackMute (r.a, r.on); break;
-            case Key::playbackSolo: state.setPlaybackSolo (r.a, r.on); break;
-            case Key::outputLevel:
-                move (state.isOutputGanged (r.a) && (r.a ^ 1) < state.outputCount(),
-                      [&] (int c) { return state.outputGain (c); },
-                      [&] (int c, float dB) { state.setOutputGain (c, dB); });
-                break;
-            case Key::outputMute: state.setOutputMute (r.a, r.on); break;
-        }
-    });
+    window.getContent().editFromRemote ([&r] (ConsoleState& state) { r.applyTo (state); });
 }
 
 //==============================================================================

@@ -9,6 +9,7 @@
 
 #include "e2e/harness/ConsoleRig.h"
 
+#include "bench/bench_probe.h"
 #include "bench/bench_table.h"
 
 #include <benchmark/benchmark.h>
@@ -16,62 +17,18 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <thread>
 
-#include <unistd.h>
 
 namespace
 {
 using namespace arx::e2e;
 using Clock = std::chrono::steady_clock;
+using arx::bench::cpuSeconds;
 using arx::bench::format;
+using arx::bench::tickSeconds;
 using arx::bench::table;
-
-// utime + stime of a process in seconds, or -1 when it cannot be read.
-double tickSeconds (pid_t pid)
-{
-    std::ifstream in ("/proc/" + std::to_string (pid) + "/stat");
-    std::string stat ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
-    const auto close = stat.rfind (')');
-    if (close == std::string::npos)
-        return -1.0;
-    std::istringstream fields (stat.substr (close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    // After the command name: state is field 3; utime and stime are fields 14 and 15.
-    for (int i = 3; i <= 15 && fields >> field; ++i)
-    {
-        if (i == 14)
-            utime = std::stoull (field);
-        if (i == 15)
-            stime = std::stoull (field);
-    }
-    return double (utime + stime) / double (::sysconf (_SC_CLK_TCK));
-}
-
-// CPU time of a process in seconds, or -1 when it cannot be read: the run time of each of its
-// threads in nanoseconds where the kernel keeps it, else utime + stime in clock ticks (10 ms,
-// too coarse for an idle console over a few seconds).
-double cpuSeconds (pid_t pid)
-{
-    double ns = 0;
-    bool any = false;
-    const juce::File tasks ("/proc/" + juce::String (pid) + "/task");
-    for (const auto& task : tasks.findChildFiles (juce::File::findDirectories, false))
-    {
-        const auto fields = juce::StringArray::fromTokens (task.getChildFile ("schedstat").loadFileAsString(), false);
-        if (fields.isEmpty())
-            continue;
-        ns += fields[0].getDoubleValue();
-        any = true;
-    }
-    if (any)
-        return ns / 1e9;
-    return tickSeconds (pid);
-}
 
 // Voluntary context switches of the process's threads named `name`, or of all its threads
 // when `name` is empty: each is one wake-up of a thread that had gone to sleep.

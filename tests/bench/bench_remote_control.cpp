@@ -10,8 +10,8 @@
 
 #include "device/GainCode.h"
 #include "e2e/harness/ConsoleRig.h"
-#include "sim/BusServer.h"
 
+#include "bench/bench_probe.h"
 #include "bench/bench_table.h"
 
 #include <benchmark/benchmark.h>
@@ -25,15 +25,14 @@
 #include <sstream>
 #include <thread>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace
 {
 using namespace arx::e2e;
 using Clock = std::chrono::steady_clock;
 using arx::bench::format;
+using arx::bench::LabProbe;
+using arx::bench::percentile;
 using arx::bench::table;
 
 constexpr int outX = 13 * 54 + 108, columnY = 30 + 137;
@@ -69,77 +68,6 @@ juce::MemoryBlock levelPacket (const std::string& address, float level)
     return block;
 }
 
-// The lab's dump of a device straight from its control socket: `arx-devsim dump` would add a
-// process start to every look.
-class LabProbe
-{
-public:
-    LabProbe (const std::string& deviceDir, const std::string& device)
-        : path (juce::File (deviceDir)
-                    .getChildFile (arx::sim::BusServer::controlSocketName)
-                    .getFullPathName()
-                    .toStdString()),
-          line ("dump " + device + "\n")
-    {
-    }
-
-    std::string dump() const
-    {
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy (addr.sun_path, path.c_str(), sizeof (addr.sun_path) - 1);
-        const int fd = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        std::string reply;
-        if (fd >= 0 && ::connect (fd, reinterpret_cast<sockaddr*> (&addr), sizeof (addr)) == 0 &&
-            ::send (fd, line.data(), line.size(), MSG_NOSIGNAL) == (ssize_t)line.size())
-        {
-            char buffer[65536];
-            for (;;)
-            {
-                const auto n = ::recv (fd, buffer, sizeof (buffer), 0);
-                if (n <= 0)
-                    break;
-                reply.append (buffer, (size_t)n);
-                if (reply.back() == '\n')
-                    break;
-            }
-        }
-        if (fd >= 0)
-            ::close (fd);
-        return reply;
-    }
-
-    // Element `index` of the array after "key" in a dump, or the number after it when it has
-    // no array; -1 when the dump has neither.
-    static long long numberAfter (const std::string& text, const std::string& key, int index = -1)
-    {
-        auto at = text.find ("\"" + key + "\":");
-        if (at == std::string::npos)
-            return -1;
-        at += key.size() + 3;
-        if (index >= 0)
-        {
-            at = text.find ('[', at);
-            for (int i = 0; i < index && at != std::string::npos; ++i)
-                at = text.find (',', at + 1);
-            if (at == std::string::npos)
-                return -1;
-            ++at;
-        }
-        while (at < text.size() && (text[at] == ' ' || text[at] == '\n'))
-            ++at;
-        return at < text.size() ? std::strtoll (text.c_str() + at, nullptr, 10) : -1;
-    }
-
-    long long cell (const char* table, int index) const
-    {
-        return numberAfter (dump(), table, index);
-    }
-
-private:
-    std::string path, line;
-};
-
 // Datagrams the kernel dropped on the console's OSC socket (the last column of /proc/net/udp).
 long long udpDrops (int port)
 {
@@ -159,14 +87,6 @@ long long udpDrops (int port)
         return std::stoll (last);
     }
     return -1;
-}
-
-double percentile (std::vector<double> values, double p)
-{
-    if (values.empty())
-        return -1;
-    std::sort (values.begin(), values.end());
-    return values[std::min (values.size() - 1, (size_t)(p * (double)values.size()))];
 }
 
 // A console with one device window and its OSC endpoint listening.
