@@ -10,7 +10,7 @@
 #include "e2e/harness/ConsoleRig.h"
 
 #include "bench/bench_probe.h"
-#include "bench/bench_table.h"
+#include "bench/bench_under_x.h"
 
 #include <benchmark/benchmark.h>
 
@@ -324,18 +324,5 @@ BENCHMARK (BM_ZoomedWindow)->Arg (100)->Arg (200)->Iterations (1)->UseManualTime
 
 int main (int argc, char** argv)
 {
-    XServer server;
-    std::string error;
-    if (! server.ensure ("/tmp", error))
-    {
-        std::fprintf (stderr, "bench_console_startup: %s\n", error.c_str());
-        return 1;
-    }
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    server.stop();
-
-    arx::bench::printTable ("console figure");
-    return 0;
+    return arx::bench::runUnderXServer (argc, argv, "bench_console_startup", "console figure");
 }

@@ -12,7 +12,7 @@
 #include "e2e/harness/ConsoleRig.h"
 
 #include "bench/bench_probe.h"
-#include "bench/bench_table.h"
+#include "bench/bench_under_x.h"
 
 #include <benchmark/benchmark.h>
 
@@ -340,18 +340,5 @@ BENCHMARK (BM_OscFlood)->Iterations (1)->UseManualTime()->Unit (benchmark::kSeco
 
 int main (int argc, char** argv)
 {
-    XServer server;
-    std::string error;
-    if (!server.ensure ("/tmp", error))
-    {
-        std::fprintf (stderr, "bench_remote_control: %s\n", error.c_str());
-        return 1;
-    }
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    server.stop();
-
-    arx::bench::printTable ("remote control figure");
-    return 0;
+    return arx::bench::runUnderXServer (argc, argv, "bench_remote_control", "remote control figure");
 }

@@ -12,7 +12,7 @@
 #include "e2e/harness/ConsoleRig.h"
 
 #include "bench/bench_probe.h"
-#include "bench/bench_table.h"
+#include "bench/bench_under_x.h"
 
 #include <benchmark/benchmark.h>
 #include <libwebsockets.h>
@@ -392,18 +392,5 @@ BENCHMARK (BM_WebPagesWithMeters)->Arg (20)->Iterations (1)->UseManualTime()->Un
 
 int main (int argc, char** argv)
 {
-    XServer server;
-    std::string error;
-    if (! server.ensure ("/tmp", error))
-    {
-        std::fprintf (stderr, "bench_web_remote: %s\n", error.c_str());
-        return 1;
-    }
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    server.stop();
-
-    arx::bench::printTable ("web remote figure");
-    return 0;
+    return arx::bench::runUnderXServer (argc, argv, "bench_web_remote", "web remote figure");
 }
