@@ -8,6 +8,7 @@
 
 #include "e2e/ConsoleE2eTest.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <fstream>
 #include <regex>
@@ -50,21 +51,31 @@ std::set<std::string> shownPairingCodes (pid_t pid)
     const int mem = ::open (("/proc/" + std::to_string (pid) + "/mem").c_str(), O_RDONLY);
     if (mem < 0)
         return codes;
-    const std::regex shown ("Pairing code: ([0-9]{6})");
-    std::string line;
+    const std::string shown = "Pairing code: ";
+    constexpr unsigned long chunk = 8ul << 20, largest = 1ul << 30; // larger: the sanitizers' shadow
+    std::string line, bytes;
     while (std::getline (maps, line))
     {
         unsigned long from = 0, to = 0;
         char perms[8] = {};
-        if (std::sscanf (line.c_str(), "%lx-%lx %7s", &from, &to, perms) != 3 || perms[0] != 'r' || perms[1] != 'w')
+        if (std::sscanf (line.c_str(), "%lx-%lx %7s", &from, &to, perms) != 3 || perms[0] != 'r' || perms[1] != 'w'
+            || to - from > largest)
             continue;
-        std::string bytes (to - from, '\0');
-        const auto got = ::pread (mem, bytes.data(), bytes.size(), (off_t) from);
-        if (got <= 0)
-            continue;
-        bytes.resize ((size_t) got);
-        for (std::sregex_iterator it (bytes.begin(), bytes.end(), shown), end; it != end; ++it)
-            codes.insert ((*it)[1]);
+        // In chunks that overlap by a code's length, so that none is cut in two.
+        for (auto at = from; at < to; at += chunk)
+        {
+            bytes.assign (std::min (chunk + 32, to - at), '\0');
+            const auto got = ::pread (mem, bytes.data(), bytes.size(), (off_t) at);
+            if (got <= 0)
+                break;
+            bytes.resize ((size_t) got);
+            for (auto hit = bytes.find (shown); hit != std::string::npos; hit = bytes.find (shown, hit + 1))
+            {
+                const auto code = bytes.substr (hit + shown.size(), 6);
+                if (code.size() == 6 && std::all_of (code.begin(), code.end(), [] (char c) { return c >= '0' && c <= '9'; }))
+                    codes.insert (code);
+            }
+        }
     }
     ::close (mem);
     return codes;
