@@ -7,9 +7,16 @@ PortField::PortField (const juce::String& componentName) : juce::Label (componen
 {
     setEditable (true, true, false);
     setJustificationType (juce::Justification::centredLeft);
-    setColour (backgroundColourId, findColour (juce::TextEditor::backgroundColourId));
-    setColour (outlineColourId, findColour (juce::TextEditor::outlineColourId));
-    setColour (textColourId, findColour (juce::TextEditor::textColourId));
+    // A light box with dark figures, like the strips' value boxes, on the page's dark ground.
+    setColour (backgroundColourId, juce::Colour (0xffe4e0d4));
+    setColour (textColourId, juce::Colours::black);
+    setColour (outlineColourId, juce::Colours::grey);
+    setColour (backgroundWhenEditingColourId, juce::Colours::white);
+    setColour (textWhenEditingColourId, juce::Colours::black);
+    setColour (outlineWhenEditingColourId, juce::Colours::grey);
+    setColour (juce::TextEditor::highlightColourId, juce::Colour (0x600000ff));
+    setColour (juce::TextEditor::highlightedTextColourId, juce::Colours::black);
+    setColour (juce::CaretComponent::caretColourId, juce::Colours::black);
 }
 
 int PortField::getPort() const
