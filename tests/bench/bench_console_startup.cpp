@@ -24,7 +24,8 @@
 namespace
 {
 using namespace arx::e2e;
-using Clock = std::chrono::steady_clock;
+using arx::bench::Clock;
+using arx::bench::closeAll;
 using arx::bench::cpuSeconds;
 using arx::bench::format;
 using arx::bench::tickSeconds;
@@ -72,16 +73,6 @@ bool showsFullMixer (XProbe& x, const WindowInfo& w)
 double secondsSince (Clock::time_point start)
 {
     return std::chrono::duration<double> (Clock::now() - start).count();
-}
-
-// Closes every window of the console the way a user does and lets the program end.
-void closeAll (ConsoleRig& rig, const std::vector<std::string>& names, int console)
-{
-    for (auto& n : names)
-        for (auto& w : rig.windowsOf (n))
-            rig.x().requestClose (w.id);
-    if (! rig.console (console).waitForExit (15000))
-        rig.console (console).stop (2000);
 }
 
 // Start to every one of state.range(0) windows showing its mixer (one device each). The windows

@@ -8,6 +8,7 @@
 #include <juce_core/juce_core.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -20,6 +21,13 @@
 
 namespace arx::bench
 {
+
+using Clock = std::chrono::steady_clock;
+
+inline double msSince (Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli> (Clock::now() - start).count();
+}
 
 // The lab's dump of a device straight from its control socket: `arx-devsim dump` would add a
 // process start to every look.
@@ -86,6 +94,22 @@ public:
     long long cell (const char* table, int index) const
     {
         return numberAfter (dump(), table, index);
+    }
+
+    // Looks until element `index` of `key` holds `value`, for at most 5 s from `sent`; the round
+    // trip of each look goes to `looks`.
+    bool waitUntilHolds (const std::string& key, int index, long long value, Clock::time_point sent,
+                         std::vector<double>& looks) const
+    {
+        while (msSince (sent) < 5000)
+        {
+            const auto asked = Clock::now();
+            const bool holds = numberAfter (dump(), key, index) == value;
+            looks.push_back (msSince (asked));
+            if (holds)
+                return true;
+        }
+        return false;
     }
 
 private:

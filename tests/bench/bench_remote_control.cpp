@@ -29,18 +29,14 @@
 namespace
 {
 using namespace arx::e2e;
-using Clock = std::chrono::steady_clock;
+using arx::bench::Clock;
 using arx::bench::format;
+using arx::bench::msSince;
 using arx::bench::LabProbe;
 using arx::bench::percentile;
 using arx::bench::table;
 
 constexpr int outX = 13 * 54 + 108, columnY = 30 + 137;
-
-double msSince (Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli> (Clock::now() - start).count();
-}
 
 int freeUdpPort()
 {
@@ -160,13 +156,7 @@ struct RemoteScene
 
     LabProbe probe() const { return LabProbe (rig.deviceDir(), name); }
 
-    void stop()
-    {
-        for (auto& w : rig.windowsOf (name))
-            rig.x().requestClose (w.id);
-        if (!rig.console (console).waitForExit (15000))
-            rig.console (console).stop (2000);
-    }
+    void stop() { arx::bench::closeAll (rig, { name }, console); }
 
     ConsoleRig rig;
     juce::DatagramSocket socket;
@@ -198,33 +188,15 @@ void BM_OscLevelToDevice (benchmark::State& state)
             const auto packet = levelPacket ("/arx/1/playback/1/level", level);
             const auto sent = Clock::now();
             scene.send (packet);
-            bool arrived = false;
-            while (!arrived && msSince (sent) < 5000)
-            {
-                const auto asked = Clock::now();
-                arrived = LabProbe::numberAfter (probe.dump(), "playbackGain", 0) == code;
-                roundTrip.push_back (msSince (asked));
-            }
-            if (arrived)
+            if (probe.waitUntilHolds ("playbackGain", 0, code, sent, roundTrip))
                 latency.push_back (msSince (sent));
             else
                 ++lost;
             // Let the console's repaint of this change pass before the next one.
             std::this_thread::sleep_for (std::chrono::milliseconds (20));
         }
-        state.SetIterationTime (percentile (latency, 0.5) / 1000.0);
-        state.counters["p50_ms"] = percentile (latency, 0.5);
-        state.counters["p99_ms"] = percentile (latency, 0.99);
-        const std::string prefix =
-            "OSC level -> device command (" + std::to_string (samples) + " messages): ";
-        table()[prefix + "p50 (ms)"] = format ("%.2f", percentile (latency, 0.5));
-        table()[prefix + "p99 (ms, goal < 2)"] = format ("%.2f", percentile (latency, 0.99));
-        table()[prefix + "max (ms)"] = format ("%.2f", percentile (latency, 1.0));
-        table()[prefix + "never arrived"] = std::to_string (lost);
-        table()[prefix + "lab dump round trip p50 (ms, the resolution)"] =
-            format ("%.2f", percentile (roundTrip, 0.5));
-        table()[prefix + "lab dump round trip p99 (ms)"] =
-            format ("%.2f", percentile (roundTrip, 0.99));
+        arx::bench::reportLatency (state, "OSC level -> device command (" + std::to_string (samples) + " messages): ",
+                                   "2", latency, roundTrip, lost);
         scene.stop();
     }
 }

@@ -31,16 +31,12 @@
 namespace
 {
 using namespace arx::e2e;
-using Clock = std::chrono::steady_clock;
+using arx::bench::Clock;
 using arx::bench::format;
+using arx::bench::msSince;
 using arx::bench::LabProbe;
 using arx::bench::percentile;
 using arx::bench::table;
-
-double msSince (Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli> (Clock::now() - start).count();
-}
 
 // `count` pages on one client context and a thread of its own. Each keeps how many messages of
 // each type ("mix", "meters", "devices", ...) it received.
@@ -247,13 +243,7 @@ struct WebScene
         return true;
     }
 
-    void stop()
-    {
-        for (auto& w : rig.windowsOf (name))
-            rig.x().requestClose (w.id);
-        if (! rig.console (console).waitForExit (15000))
-            rig.console (console).stop (2000);
-    }
+    void stop() { arx::bench::closeAll (rig, { name }, console); }
 
     ConsoleRig rig;
     int port = -1, console = -1;
@@ -289,13 +279,7 @@ void BM_WebLevelToDevice (benchmark::State& state)
             const auto code = (long long) arx::gainToCode (level);
             const auto sent = Clock::now();
             page.send (0, "{\"t\":\"set\",\"dev\":\"" + scene.name + "\",\"k\":\"pl\",\"a\":0,\"v\":" + std::to_string ((int) level) + "}");
-            bool arrived = false;
-            while (! arrived && msSince (sent) < 5000)
-            {
-                const auto asked = Clock::now();
-                arrived = LabProbe::numberAfter (probe.dump(), "playbackGain", 0) == code;
-                roundTrip.push_back (msSince (asked));
-            }
+            const bool arrived = probe.waitUntilHolds ("playbackGain", 0, code, sent, roundTrip);
             // From the frame's write to the socket: the client's own hop to its thread is no part
             // of the console's time.
             arrived ? latency.push_back (msSince (page.lastWrite())) : (void) ++lost;
@@ -304,16 +288,9 @@ void BM_WebLevelToDevice (benchmark::State& state)
             std::this_thread::sleep_for (std::chrono::milliseconds (20));
         }
         const auto commands = LabProbe::numberAfter (probe.dump(), "6/0") - commandsBefore;
-        state.SetIterationTime (percentile (latency, 0.5) / 1000.0);
-        state.counters["p50_ms"] = percentile (latency, 0.5);
-        state.counters["p99_ms"] = percentile (latency, 0.99);
         const std::string prefix = "web page level -> device command (" + std::to_string (samples) + " messages): ";
-        table()[prefix + "p50 (ms)"] = format ("%.2f", percentile (latency, 0.5));
-        table()[prefix + "p99 (ms, goal < 5)"] = format ("%.2f", percentile (latency, 0.99));
-        table()[prefix + "max (ms)"] = format ("%.2f", percentile (latency, 1.0));
-        table()[prefix + "never arrived"] = std::to_string (lost);
+        arx::bench::reportLatency (state, prefix, "5", latency, roundTrip, lost);
         table()[prefix + "device level commands per change"] = format ("%.1f", double (commands) / samples);
-        table()[prefix + "lab dump round trip p50 (ms, the resolution)"] = format ("%.2f", percentile (roundTrip, 0.5));
         scene.stop();
     }
 }
