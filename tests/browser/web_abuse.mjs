@@ -5,22 +5,11 @@
 // connection; and meanwhile the page is served and a well-behaved client's edit reaches the
 // device. Exit code 0 when every step held.
 import WebSocket from 'ws';
-import { execFileSync } from 'node:child_process';
 import net from 'node:net';
+import { dump, env, until } from './lab.mjs';
 
-const env = (name) => { const v = process.env[name]; if (!v) throw new Error(`${name} is not set`); return v; };
-const url = new URL(env('ARX_WEB_URL')), devsim = env('ARX_DEVSIM'), dir = env('ARX_DEVICE_DIR'), device = env('ARX_DEVICE');
+const url = new URL(env('ARX_WEB_URL')), device = env('ARX_DEVICE');
 const origin = url.origin, wsUrl = `ws://${url.host}/ws`;
-const dump = () => JSON.parse(execFileSync(devsim, ['dump', '--dir', dir, device], { encoding: 'utf8' }));
-
-async function until(what, condition, timeoutMs = 10000) {
-  const end = Date.now() + timeoutMs;
-  for (;;) {
-    if (await condition()) return;
-    if (Date.now() > end) throw new Error(`timed out: ${what}`);
-    await new Promise((r) => setTimeout(r, 50));
-  }
-}
 
 // Resolves with how the connection went: 'open' then (after `whenOpen`) 'closed', or 'refused'.
 function connect(options, whenOpen = (ws) => ws.close()) {

@@ -4,23 +4,11 @@
 // Half-way it asks the test to change a mute in the console window (file "window" in
 // ARX_SIGNALS) and waits for "window-done". Exit code 0 when every step held.
 import puppeteer from 'puppeteer-core';
-import { execFileSync } from 'node:child_process';
 import { existsSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
+import { dump, env, until } from './lab.mjs';
 
-const env = (name) => { const v = process.env[name]; if (!v) throw new Error(`${name} is not set`); return v; };
-const url = env('ARX_WEB_URL'), devsim = env('ARX_DEVSIM'), dir = env('ARX_DEVICE_DIR');
-const device = env('ARX_DEVICE'), signals = env('ARX_SIGNALS'), shot = env('ARX_SHOT');
-
-const dump = () => JSON.parse(execFileSync(devsim, ['dump', '--dir', dir, device], { encoding: 'utf8' }));
-async function until(what, condition, timeoutMs = 10000) {
-  const end = Date.now() + timeoutMs;
-  for (;;) {
-    if (await condition()) return;
-    if (Date.now() > end) throw new Error(`timed out: ${what}`);
-    await new Promise((r) => setTimeout(r, 50));
-  }
-}
+const url = env('ARX_WEB_URL'), device = env('ARX_DEVICE'), signals = env('ARX_SIGNALS'), shot = env('ARX_SHOT');
 const strip = (kind, ch) => `.strip[data-kind="${kind}"][data-ch="${ch}"]`;
 const pressed = (page, selector) => page.$eval(selector, (b) => b.getAttribute('aria-pressed') === 'true');
 
