@@ -130,6 +130,15 @@ public:
     void setOutputGangs (uint32_t mask) noexcept { outputGangMask = mask; }
     void setPlaybackGangs (uint32_t mask) noexcept { playbackGangMask = mask; }
 
+    // The mix of `other` (its image and gangs), as the start of a mix that differs from it.
+    void copyMixFrom (const ConsoleState& other) noexcept
+    {
+        image() = other.image();
+        setInputGangs (other.inputGangs());
+        setOutputGangs (other.outputGangs());
+        setPlaybackGangs (other.playbackGangs());
+    }
+
     //==============================================================================
     void setChosenSampleRate (uint32_t rate) noexcept { chosenRate = rate; }
     uint32_t chosenSampleRate() const noexcept { return chosenRate; }

@@ -187,10 +187,7 @@ bool ConsoleContent::compareBeforeLoad (const juce::File& chosen, std::function<
 
     // The file over the mix as it is now, as the load would leave it.
     ConsoleState wanted (state.device());
-    wanted.image() = state.image();
-    wanted.setInputGangs (state.inputGangs());
-    wanted.setOutputGangs (state.outputGangs());
-    wanted.setPlaybackGangs (state.playbackGangs());
+    wanted.copyMixFrom (state);
     if (session == nullptr || session->getStore().readInto (wanted, chosen) != SessionMessage::none)
         return false; // the load itself says what is wrong with the file
 

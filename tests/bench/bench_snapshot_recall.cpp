@@ -44,10 +44,7 @@ struct RecallRig
     {
         const auto& now = w.state();
         ConsoleState mix (w.lab.device.get());
-        mix.image() = now.image();
-        mix.setInputGangs (now.inputGangs());
-        mix.setOutputGangs (now.outputGangs());
-        mix.setPlaybackGangs (now.playbackGangs());
+        mix.copyMixFrom (now);
         for (int k = 0; k < n; ++k)
         {
             const int kind = k / valuesPerKind, i = (k % valuesPerKind) / pairs, o = 2 * (k % pairs);

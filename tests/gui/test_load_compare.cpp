@@ -65,7 +65,7 @@ struct LoadCompare : ::testing::Test
     juce::File headphoneFile()
     {
         ConsoleState file (w.lab.device.get());
-        copyMix (w.state(), file);
+        file.copyMixFrom (w.state());
         for (int in : { 0, 3 })
             for (int o : { headphones, headphones + 1 })
                 file.setMonitorGain (in, o, file.monitorGain (in, o) > -20.0f ? -30.0f : -6.0f);
@@ -73,14 +73,6 @@ struct LoadCompare : ::testing::Test
         const auto f = w.scratch.file ("phones.ARX session");
         EXPECT_EQ (SessionFile::save (file, f), SessionMessage::none);
         return f;
-    }
-
-    static void copyMix (const ConsoleState& from, ConsoleState& to)
-    {
-        to.image() = from.image();
-        to.setInputGangs (from.inputGangs());
-        to.setOutputGangs (from.outputGangs());
-        to.setPlaybackGangs (from.playbackGangs());
     }
 
     CompareWindow& chooseFile (const juce::File& f)
@@ -107,7 +99,7 @@ TEST_F (LoadCompare, ListsWhatChangesAndLoadTickedChangesOnlyTheTickedGroupsOnTh
 {
     const auto file = headphoneFile();
     ConsoleState before (nullptr), wanted (w.lab.device.get());
-    copyMix (w.state(), before);
+    before.copyMixFrom (w.state());
     SessionFile::load (wanted, file);
 
     auto& window = chooseFile (file);
@@ -124,7 +116,7 @@ TEST_F (LoadCompare, ListsWhatChangesAndLoadTickedChangesOnlyTheTickedGroupsOnTh
     close (window, CompareWindow::loadTicked);
 
     ConsoleState expected (w.lab.device.get());
-    copyMix (before, expected);
+    expected.copyMixFrom (before);
     for (int in = 0; in < expected.inputCount(); ++in)
         for (int o : { headphones, headphones + 1 })
             expected.image().monitorGain[in][o] = wanted.image().monitorGain[in][o];
@@ -170,7 +162,7 @@ TEST_F (LoadCompare, ASampleRateTheLoadWouldSetIsListedWithTheSettingsAndOnlyLoa
     const auto rate = w.state().image().sampleRate;
     const uint32_t other = rate == 96000 ? 48000 : 96000;
     ConsoleState file (w.lab.device.get());
-    copyMix (w.state(), file);
+    file.copyMixFrom (w.state());
     file.image().sampleRate = other;
     file.setMonitorGain (0, headphones, file.monitorGain (0, headphones) > -20.0f ? -30.0f : -6.0f);
     const auto f = w.scratch.file ("fast.ARX session");

@@ -165,10 +165,7 @@ TEST_F (Snapshots, ARecallItsUndoAndItsRedoSendOnlyTheValuesInWhichTheSlotDiffer
     // sides of its pair, a monitor pan, a playback solo, an output level) and the S/PDIF format.
     const auto& now = w.state();
     ConsoleState mix (w.lab.device.get());
-    mix.image() = now.image();
-    mix.setInputGangs (now.inputGangs());
-    mix.setOutputGangs (now.outputGangs());
-    mix.setPlaybackGangs (now.playbackGangs());
+    mix.copyMixFrom (now);
     const float level = now.monitorGain (1, 2) > -20.0f ? -30.0f : -6.0f;
     mix.setMonitorGain (1, 2, level);
     mix.setMonitorGain (1, 3, level);
