@@ -58,6 +58,11 @@ bool WebListener::start (int port, bool others, juce::String& error)
 
 void WebListener::stop()
 {
+    // A listening socket shut down wakes the thread's poll, which otherwise sleeps while nobody
+    // is half-way through a request line.
+    signalThreadShouldExit();
+    if (listener >= 0)
+        ::shutdown (listener, SHUT_RDWR);
     stopThread (5000);
     for (auto& w : waiting)
         ::close (w.socket);
@@ -74,8 +79,8 @@ void WebListener::run()
         std::vector<pollfd> fds { { listener, POLLIN, 0 } };
         for (const auto& w : waiting)
             fds.push_back ({ w.socket, POLLIN, 0 });
-        // Woken at least this often to see whether to stop and whom to drop.
-        if (::poll (fds.data(), fds.size(), 200) < 0 && errno != EINTR)
+        // While a peer is on its request line, woken this often to see whom to drop.
+        if (::poll (fds.data(), fds.size(), waiting.empty() ? -1 : 200) < 0 && errno != EINTR)
             break;
 
         const auto now = juce::Time::getMillisecondCounter();
