@@ -2,6 +2,7 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 
 #include "platform/Desktop.h"
+#include "platform/linux/X11EventWake.h"
 
 namespace arx::platform::desktop
 {
@@ -24,12 +25,15 @@ bool isWindowShown (juce::ComponentPeer& peer)
     if (display == nullptr)
         return true;
 
+    const auto window = (::Window) peer.getNativeHandle();
     XWindowAttributes attributes {};
-    const juce::XWindowSystemUtilities::ScopedXLock xLock;
-    if (juce::X11Symbols::getInstance()->xGetWindowAttributes (
-            display, (::Window) peer.getNativeHandle(), &attributes) == 0)
-        return true;
-    return attributes.map_state == IsViewable;
+    bool known = false;
+    {
+        const juce::XWindowSystemUtilities::ScopedXLock xLock;
+        known = juce::X11Symbols::getInstance()->xGetWindowAttributes (display, window, &attributes) != 0;
+    }
+    wakeForQueuedEvents (display, window);
+    return ! known || attributes.map_state == IsViewable;
 }
 
 // JUCE's X11 peer sets its frame timer from its display's refresh rate whenever it takes in
@@ -64,6 +68,7 @@ bool idleFrameTimer (juce::ComponentPeer& peer)
 
     for (size_t i = 0; i < rates.size() && i < (size_t) displays.displays.size(); ++i)
         displays.displays.getReference ((int) i).verticalFrequencyHz = rates[i];
+    wakeForQueuedEvents (display, event.xconfigure.window);
     return true;
 }
 
@@ -75,10 +80,12 @@ bool paintPendingNow (juce::ComponentPeer& peer)
 
     const auto window = (::Window) peer.getNativeHandle();
     windowSystem->processPendingPaintsForWindow (window);
-    if (windowSystem->getNumPaintsPendingForWindow (window) > 0)
-        return false;
-    peer.performAnyPendingRepaintsNow();
-    return true;
+    const bool stillShowing = windowSystem->getNumPaintsPendingForWindow (window) > 0;
+    if (! stillShowing)
+        peer.performAnyPendingRepaintsNow();
+    if (auto* display = windowSystem->getDisplay())
+        wakeForQueuedEvents (display, window);
+    return ! stillShowing;
 }
 
 void agreeToTheEndOfTheSession() {}

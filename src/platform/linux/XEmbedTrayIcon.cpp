@@ -2,6 +2,7 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 
 #include "platform/linux/XEmbedTrayIcon.h"
+#include "platform/linux/X11EventWake.h"
 
 namespace arx::platform::desktop
 {
@@ -130,8 +131,12 @@ void XEmbedTrayIcon::dock()
     setVisible (true);
     if (auto* display = juceDisplay())
     {
-        const juce::XWindowSystemUtilities::ScopedXLock xLock;
-        x11->xSync (display, False);
+        {
+            const juce::XWindowSystemUtilities::ScopedXLock xLock;
+            x11->xSync (display, False);
+        }
+        if (auto* peer = getPeer())
+            wakeForQueuedEvents (display, (unsigned long) peer->getNativeHandle());
     }
 
     XEvent request {};
