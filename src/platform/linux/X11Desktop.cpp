@@ -80,12 +80,12 @@ bool paintPendingNow (juce::ComponentPeer& peer)
 
     const auto window = (::Window) peer.getNativeHandle();
     windowSystem->processPendingPaintsForWindow (window);
-    const bool stillShowing = windowSystem->getNumPaintsPendingForWindow (window) > 0;
-    if (! stillShowing)
+    const bool lastFrameInFlight = windowSystem->getNumPaintsPendingForWindow (window) > 0;
+    if (! lastFrameInFlight)
         peer.performAnyPendingRepaintsNow();
     if (auto* display = windowSystem->getDisplay())
         wakeForQueuedEvents (display, window);
-    return ! stillShowing;
+    return ! lastFrameInFlight;
 }
 
 void agreeToTheEndOfTheSession() {}
