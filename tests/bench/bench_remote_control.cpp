@@ -92,21 +92,10 @@ struct RemoteScene
 
     bool start()
     {
-        std::string error;
         port = freeUdpPort();
-        if (port <= 0 || !rig.startLab (error))
-            return false;
-        name = rig.plug();
-        if (name.empty())
-            return false;
-        console = rig.startConsole (error, {"--osc", std::to_string (port)});
-        return console >= 0 && rig.waitForWindow (name, window, 20000) &&
-               ConsoleRig::waitUntil (
-                   [&] {
-                       return rig.consoleLog (console).find ("remote control: Listening") !=
-                              std::string::npos;
-                   },
-                   10000);
+        return port > 0 && arx::bench::startRemoteConsole (rig, {"--osc", std::to_string (port)},
+                                                           "remote control: Listening", name,
+                                                           console, window);
     }
 
     void send (const juce::MemoryBlock& packet)

@@ -25,6 +25,23 @@ inline void closeAll (e2e::ConsoleRig& rig, const std::vector<std::string>& name
         rig.console (console).stop (2000);
 }
 
+// Starts the lab, plugs a device and starts a console with `args` (a remote switched on); true
+// once the device's window shows and the console's log has `readyLine`.
+inline bool startRemoteConsole (e2e::ConsoleRig& rig, const std::vector<std::string>& args, const std::string& readyLine,
+                                std::string& name, int& console, e2e::WindowInfo& window)
+{
+    std::string error;
+    if (! rig.startLab (error))
+        return false;
+    name = rig.plug();
+    if (name.empty())
+        return false;
+    console = rig.startConsole (error, args);
+    return console >= 0 && rig.waitForWindow (name, window, 20000)
+           && e2e::ConsoleRig::waitUntil (
+               [&] { return rig.consoleLog (console).find (readyLine) != std::string::npos; }, 10000);
+}
+
 // The figures of a remote's changes on their way to the device's command, in ms.
 inline void reportLatency (benchmark::State& state, const std::string& prefix, const std::string& goal,
                            const std::vector<double>& latency, const std::vector<double>& looks, int lost)

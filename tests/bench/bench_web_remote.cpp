@@ -217,18 +217,11 @@ struct WebScene
 
     bool start()
     {
-        std::string error;
         port = freeTcpPort();
-        if (port <= 0 || ! rig.startLab (error))
-            return false;
-        name = rig.plug();
-        if (name.empty())
-            return false;
-        console = rig.startConsole (error, { "--web", std::to_string (port) });
         WindowInfo window;
-        return console >= 0 && rig.waitForWindow (name, window, 20000)
-               && ConsoleRig::waitUntil ([&] { return rig.consoleLog (console).find ("Web remote - listening") != std::string::npos; },
-                                         10000);
+        return port > 0
+               && arx::bench::startRemoteConsole (rig, { "--web", std::to_string (port) }, "Web remote - listening", name,
+                                                  console, window);
     }
 
     // Opens the device on every page and waits for each one's mix.
