@@ -59,6 +59,13 @@ Embedded embeddedTwice (SkinImage image)
     return { nullptr, 0 };
 }
 
+// The skin and the look hold what they decode for the program's life; JUCE's image cache would
+// add nothing but a timer that wakes the program every two seconds while it holds an image.
+juce::Image decode (Embedded e)
+{
+    return e.data != nullptr ? juce::ImageFileFormat::loadFrom (e.data, size_t (e.size)) : juce::Image();
+}
+
 // One button face painted at its own size and at twice that.
 template <typename Paint>
 SkinArt paintFace (int width, int height, Paint&& paint)
@@ -159,7 +166,7 @@ juce::Image ConsoleSkin::loadTwiceImage (SkinImage image)
     const auto e = embeddedTwice (image);
     if (e.data == nullptr)
         return {};
-    auto decoded = juce::ImageCache::getFromMemory (e.data, e.size);
+    auto decoded = decode (e);
     if (! decoded.isValid())
         juce::Logger::writeToLog ("Skin: embedded 2x image " + juce::String (int (image)) + " does not decode");
     return decoded;
@@ -168,7 +175,7 @@ juce::Image ConsoleSkin::loadTwiceImage (SkinImage image)
 juce::Image ConsoleSkin::loadImage (SkinImage image)
 {
     const auto e = embedded (image);
-    auto decoded = juce::ImageCache::getFromMemory (e.data, e.size);
+    auto decoded = decode (e);
     if (! decoded.isValid())
     {
         juce::Logger::writeToLog ("Skin: embedded image " + juce::String (int (image)) + " does not decode");
