@@ -18,6 +18,12 @@ target_link_libraries(arx_juce PRIVATE juce::juce_core juce::juce_events juce::j
                       juce::juce_graphics juce::juce_gui_basics juce::juce_gui_extra
                       juce::juce_osc)
 target_compile_definitions(arx_juce PUBLIC ${ARX_JUCE_DEFINITIONS})
+if(NOT WIN32)
+  # A module is one object: with a section per function the linker drops what a binary never
+  # calls, and the console maps that much less code at run time.
+  target_compile_options(arx_juce PRIVATE -ffunction-sections -fdata-sections)
+  target_link_options(arx_juce INTERFACE -Wl,--gc-sections)
+endif()
 # Hand the modules' include paths on, but not their sources.
 target_include_directories(arx_juce INTERFACE $<TARGET_PROPERTY:arx_juce,INCLUDE_DIRECTORIES>)
 target_link_libraries(arx_juce PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
