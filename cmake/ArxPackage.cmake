@@ -82,6 +82,11 @@ set(CPACK_DEBIAN_CONSOLE_FILE_NAME arx-console_${PROJECT_VERSION}_amd64.deb)
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_SECTION sound)
 # JUCE opens the X client libraries at run time (dlopen), where dpkg-shlibdeps cannot see them.
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_DEPENDS "libx11-6, libxext6, libxrandr2, libxinerama1, libxcursor1")
+# The web remote opens libwebsockets at run time too (libwebsockets.so.17 is in libwebsockets17).
+if(ARX_LWS_SONAME)
+  string(REGEX REPLACE "^(lib.*)\\.so\\.([0-9]+)$" "\\1\\2" lws_package ${ARX_LWS_SONAME})
+  string(APPEND CPACK_DEBIAN_CONSOLE_PACKAGE_DEPENDS ", ${lws_package}")
+endif()
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_SUGGESTS arx-devsim)
 # The autostart entry is configuration: an administrator may switch it off for every user.
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_CONTROL_EXTRA ${ARX_PACKAGING_DIR}/conffiles)

@@ -1,7 +1,6 @@
 #include "remote/WebServer.h"
+#include "remote/LibWebsockets.h"
 #include "remote/RemotePeer.h"
-
-#include <libwebsockets.h>
 
 #include <cstdio>
 #include <cstring>
@@ -26,14 +25,23 @@ struct WebServer::Connection
     int replyLength;
 };
 
+namespace
+{
+// Open from the first start of a server on; nothing below runs before one has started.
+const LibWebsockets& library()
+{
+    return LibWebsockets::get();
+}
+} // namespace
+
 struct WebServerCallback
 {
     static int call (lws* wsi, lws_callback_reasons reason, void* user, void* in, size_t len)
     {
-        auto* context = lws_get_context (wsi);
-        auto* server = context != nullptr ? static_cast<WebServer*> (lws_context_user (context)) : nullptr;
+        auto* context = library().getContext (wsi);
+        auto* server = context != nullptr ? static_cast<WebServer*> (library().contextUser (context)) : nullptr;
         if (server == nullptr)
-            return lws_callback_http_dummy (wsi, reason, user, in, len);
+            return library().callbackHttpDummy (wsi, reason, user, in, len);
         return server->onEvent (wsi, (int) reason, user, in, len);
     }
 };
@@ -51,17 +59,17 @@ constexpr const char* securityPolicy = "default-src 'self'; connect-src 'self'; 
 juce::String peerOf (lws* wsi)
 {
     char address[128] = {};
-    lws_get_peer_simple (wsi, address, sizeof (address));
+    library().getPeerSimple (wsi, address, sizeof (address));
     return address;
 }
 
 juce::String header (lws* wsi, lws_token_indexes token)
 {
-    const int length = lws_hdr_total_length (wsi, token);
+    const int length = library().hdrTotalLength (wsi, token);
     if (length <= 0 || length > 1024)
         return {};
     std::vector<char> text ((size_t) length + 1);
-    if (lws_hdr_copy (wsi, text.data(), length + 1, token) < 0)
+    if (library().hdrCopy (wsi, text.data(), length + 1, token) < 0)
         return {};
     return juce::String::fromUTF8 (text.data());
 }
@@ -73,7 +81,7 @@ juce::String header (lws* wsi, lws_token_indexes token)
 juce::String urlArgument (lws* wsi, const char* name)
 {
     char pair[96] = {};
-    const char* value = lws_get_urlarg_by_name (wsi, name, pair, sizeof (pair));
+    const char* value = library().getUrlargByName (wsi, name, pair, sizeof (pair));
     return value != nullptr ? juce::String::fromUTF8 (value) : juce::String();
 }
 
@@ -105,7 +113,9 @@ WebServer::~WebServer()
 
 bool WebServer::start (juce::String& error)
 {
-    lws_set_log_level (LLL_ERR, writeLibraryLog);
+    if (LibWebsockets::open (error) == nullptr)
+        return false;
+    library().setLogLevel (LLL_ERR, writeLibraryLog);
 
     if (options.allowOthers && gate.code().isEmpty())
     {
@@ -124,7 +134,7 @@ bool WebServer::start (juce::String& error)
     info.ka_probes = 3;
     info.ka_interval = 5;
 
-    context = lws_create_context (&info);
+    context = library().createContext (&info);
     if (context == nullptr)
     {
         error = "cannot start the web server";
@@ -132,7 +142,7 @@ bool WebServer::start (juce::String& error)
     }
     if (! listener.start (options.port, options.allowOthers, error))
     {
-        lws_context_destroy (context);
+        library().contextDestroy (context);
         context = nullptr;
         return false;
     }
@@ -146,9 +156,9 @@ void WebServer::stop()
         return;
     listener.stop();
     signalThreadShouldExit();
-    lws_cancel_service (context);
+    library().cancelService (context);
     stopThread (5000);
-    lws_context_destroy (context);
+    library().contextDestroy (context);
     context = nullptr;
     for (auto& [socket, bytes] : arrivals)
         ::close (socket);
@@ -161,7 +171,7 @@ void WebServer::arrived (int socket, std::string bytes)
         const juce::ScopedLock sl (outLock);
         arrivals.emplace_back (socket, std::move (bytes));
     }
-    lws_cancel_service (context);
+    library().cancelService (context);
 }
 
 void WebServer::adoptArrivals()
@@ -175,14 +185,14 @@ void WebServer::adoptArrivals()
     {
         sentPaths[socket] = WebListener::pathOf (bytes);
         // On failure the library has closed the socket.
-        if (lws_adopt_socket_readbuf (context, socket, bytes.data(), bytes.size()) == nullptr)
+        if (library().adoptSocketReadbuf (context, socket, bytes.data(), bytes.size()) == nullptr)
             sentPaths.erase (socket);
     }
 }
 
 bool WebServer::cameAsSent (lws* wsi, const juce::String& path)
 {
-    const auto it = sentPaths.find (lws_get_socket_fd (wsi));
+    const auto it = sentPaths.find (library().getSocketFd (wsi));
     if (it == sentPaths.end())
         return false;
     const bool same = path.toStdString() == it->second;
@@ -193,7 +203,7 @@ bool WebServer::cameAsSent (lws* wsi, const juce::String& path)
 void WebServer::run()
 {
     while (! threadShouldExit())
-        if (lws_service (context, 0) < 0)
+        if (library().service (context, 0) < 0)
             break;
 }
 
@@ -208,7 +218,7 @@ void WebServer::send (int connection, std::string text)
             queue.push_back (std::move (text));
     }
     if (context != nullptr)
-        lws_cancel_service (context);
+        library().cancelService (context);
 }
 
 void WebServer::close (int connection)
@@ -218,7 +228,7 @@ void WebServer::close (int connection)
         closing.insert (connection);
     }
     if (context != nullptr)
-        lws_cancel_service (context);
+        library().cancelService (context);
 }
 
 void WebServer::refuse (const juce::String& what, const juce::String& address)
@@ -242,7 +252,7 @@ void WebServer::wakeWriters()
     }
     for (auto id : waiting)
         if (auto it = sockets.find (id); it != sockets.end())
-            lws_callback_on_writable (it->second);
+            library().callbackOnWritable (it->second);
 }
 
 //==============================================================================
@@ -268,7 +278,7 @@ int WebServer::onEvent (lws* wsi, int reasonNumber, void* user, void* in, size_t
             std::vector<unsigned char> out (LWS_PRE + (size_t) size);
             std::memcpy (out.data() + LWS_PRE, data, (size_t) size);
             c->file = nullptr;
-            if (lws_write (wsi, out.data() + LWS_PRE, (size_t) size, LWS_WRITE_HTTP_FINAL) != size)
+            if (library().write (wsi, out.data() + LWS_PRE, (size_t) size, LWS_WRITE_HTTP_FINAL) != size)
                 return -1;
             return completeTransaction (wsi);
         }
@@ -313,7 +323,7 @@ int WebServer::onEvent (lws* wsi, int reasonNumber, void* user, void* in, size_t
             return 0;
 
         default:
-            return lws_callback_http_dummy (wsi, (lws_callback_reasons) reasonNumber, user, in, len);
+            return library().callbackHttpDummy (wsi, (lws_callback_reasons) reasonNumber, user, in, len);
     }
 }
 
@@ -325,7 +335,7 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
     if (! options.allowOthers && ! RemotePeer::isLoopback (address))
     {
         refuse ("a request (others are not allowed)", address);
-        lws_return_http_status (wsi, HTTP_STATUS_FORBIDDEN, nullptr);
+        library().returnHttpStatus (wsi, HTTP_STATUS_FORBIDDEN, nullptr);
         return completeTransaction (wsi);
     }
     // Only the built-in files, by their exact names as sent: nothing here names a file on the
@@ -337,21 +347,21 @@ int WebServer::serveHttp (lws* wsi, Connection& c, const char* uri)
     if (! asSent || it == options.files.end())
     {
         refuse ("an unknown path", address);
-        lws_return_http_status (wsi, HTTP_STATUS_NOT_FOUND, nullptr);
+        library().returnHttpStatus (wsi, HTTP_STATUS_NOT_FOUND, nullptr);
         return completeTransaction (wsi);
     }
 
     unsigned char buffer[LWS_PRE + 1024];
     unsigned char *start = buffer + LWS_PRE, *p = start, *end = buffer + sizeof (buffer) - 1;
-    if (lws_add_http_common_headers (wsi, HTTP_STATUS_OK, it->second.mime, (lws_filepos_t) it->second.size, &p, end)
-        || lws_add_http_header_by_name (wsi, (const unsigned char*) "content-security-policy:",
+    if (library().addHttpCommonHeaders (wsi, HTTP_STATUS_OK, it->second.mime, (lws_filepos_t) it->second.size, &p, end)
+        || library().addHttpHeaderByName (wsi, (const unsigned char*) "content-security-policy:",
                                         (const unsigned char*) securityPolicy, (int) std::strlen (securityPolicy), &p, end)
-        || lws_add_http_header_by_name (wsi, (const unsigned char*) "cache-control:", (const unsigned char*) "no-store", 8,
+        || library().addHttpHeaderByName (wsi, (const unsigned char*) "cache-control:", (const unsigned char*) "no-store", 8,
                                         &p, end)
-        || lws_finalize_write_http_header (wsi, start, &p, end))
+        || library().finalizeWriteHttpHeader (wsi, start, &p, end))
         return -1;
     c.file = &it->second;
-    lws_callback_on_writable (wsi);
+    library().callbackOnWritable (wsi);
     return 0;
 }
 
@@ -395,12 +405,12 @@ int WebServer::answerPairing (lws* wsi, Connection& c, const juce::String& addre
 
     unsigned char buffer[LWS_PRE + 512];
     unsigned char *start = buffer + LWS_PRE, *p = start, *end = buffer + sizeof (buffer) - 1;
-    if (lws_add_http_common_headers (wsi, status, "application/json", (lws_filepos_t) c.replyLength, &p, end)
-        || lws_add_http_header_by_name (wsi, (const unsigned char*) "cache-control:", (const unsigned char*) "no-store", 8,
+    if (library().addHttpCommonHeaders (wsi, status, "application/json", (lws_filepos_t) c.replyLength, &p, end)
+        || library().addHttpHeaderByName (wsi, (const unsigned char*) "cache-control:", (const unsigned char*) "no-store", 8,
                                         &p, end)
-        || lws_finalize_write_http_header (wsi, start, &p, end))
+        || library().finalizeWriteHttpHeader (wsi, start, &p, end))
         return -1;
-    lws_callback_on_writable (wsi);
+    library().callbackOnWritable (wsi);
     return 0;
 }
 
@@ -427,20 +437,20 @@ bool WebServer::acceptsSocket (lws* wsi, const juce::String& address)
 
 int WebServer::receive (lws* wsi, Connection& c, const void* in, size_t len)
 {
-    if (lws_frame_is_binary (wsi))
+    if (library().frameIsBinary (wsi))
     {
         refuse ("a binary frame", peerOf (wsi));
-        lws_close_reason (wsi, LWS_CLOSE_STATUS_UNACCEPTABLE_OPCODE, nullptr, 0);
+        library().closeReason (wsi, LWS_CLOSE_STATUS_UNACCEPTABLE_OPCODE, nullptr, 0);
         return -1;
     }
-    if (c.rx->size() + len > maxMessageBytes || lws_remaining_packet_payload (wsi) > maxMessageBytes)
+    if (c.rx->size() + len > maxMessageBytes || library().remainingPacketPayload (wsi) > maxMessageBytes)
     {
         refuse ("an oversized message", peerOf (wsi));
-        lws_close_reason (wsi, LWS_CLOSE_STATUS_MESSAGE_TOO_LARGE, nullptr, 0);
+        library().closeReason (wsi, LWS_CLOSE_STATUS_MESSAGE_TOO_LARGE, nullptr, 0);
         return -1;
     }
     c.rx->append (static_cast<const char*> (in), len);
-    if (! lws_is_final_fragment (wsi) || lws_remaining_packet_payload (wsi) != 0)
+    if (! library().isFinalFragment (wsi) || library().remainingPacketPayload (wsi) != 0)
         return 0;
 
     const auto now = juce::Time::getMillisecondCounter();
@@ -449,7 +459,7 @@ int WebServer::receive (lws* wsi, Connection& c, const void* in, size_t len)
     if (c.tokens < 1.0)
     {
         refuse ("a flood of messages", peerOf (wsi));
-        lws_close_reason (wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
+        library().closeReason (wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
         return -1;
     }
     c.tokens -= 1.0;
@@ -468,7 +478,7 @@ int WebServer::writeQueued (lws* wsi, Connection& c)
         const juce::ScopedLock sl (outLock);
         if (closing.count (c.id) > 0)
         {
-            lws_close_reason (wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
+            library().closeReason (wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
             return -1;
         }
         auto it = outbox.find (c.id);
@@ -481,10 +491,10 @@ int WebServer::writeQueued (lws* wsi, Connection& c)
 
     std::vector<unsigned char> out (LWS_PRE + text.size());
     std::memcpy (out.data() + LWS_PRE, text.data(), text.size());
-    if (lws_write (wsi, out.data() + LWS_PRE, text.size(), LWS_WRITE_TEXT) < (int) text.size())
+    if (library().write (wsi, out.data() + LWS_PRE, text.size(), LWS_WRITE_TEXT) < (int) text.size())
         return -1;
     if (more)
-        lws_callback_on_writable (wsi);
+        library().callbackOnWritable (wsi);
     return 0;
 }
 
