@@ -4,6 +4,8 @@
 
 #include <ArxSkinData.h>
 
+#include <map>
+
 namespace arx
 {
 
@@ -59,12 +61,32 @@ Embedded embeddedTwice (SkinImage image)
     return { nullptr, 0 };
 }
 
-// The skin and the look hold what they decode for the program's life; JUCE's image cache would
-// add nothing but a timer that wakes the program every two seconds while it holds an image.
-juce::Image decode (Embedded e)
+// Decoded once for every window of the run: JUCE's image cache would share them as well, but
+// keeps a timer that wakes the program every two seconds for as long as it holds an image.
+class DecodedImages : public juce::DeletedAtShutdown
 {
-    return e.data != nullptr ? juce::ImageFileFormat::loadFrom (e.data, size_t (e.size)) : juce::Image();
-}
+public:
+    ~DecodedImages() override { clearSingletonInstance(); }
+
+    juce::Image get (SkinImage image, bool twiceSize)
+    {
+        auto& decoded = (twiceSize ? twice : once)[image];
+        if (! decoded.isValid())
+        {
+            const auto e = twiceSize ? embeddedTwice (image) : embedded (image);
+            if (e.data != nullptr)
+                decoded = juce::ImageFileFormat::loadFrom (e.data, size_t (e.size));
+        }
+        return decoded;
+    }
+
+    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (DecodedImages)
+
+private:
+    std::map<SkinImage, juce::Image> once, twice;
+};
+
+JUCE_IMPLEMENT_SINGLETON (DecodedImages)
 
 // One button face painted at its own size and at twice that.
 template <typename Paint>
@@ -109,6 +131,28 @@ public:
 };
 
 JUCE_IMPLEMENT_SINGLETON (SessionImages)
+
+// The strips' buttons look the same in every window: painted once, their pixels shared.
+class StripButtonImages : public juce::DeletedAtShutdown
+{
+public:
+    StripButtonImages()
+        : mute (ConsoleSkin::paintButtonSet (46, 19, "Mute", juce::Colour (200, 200, 0).withAlpha (0.25f),
+                                             juce::Colour (0xFFFFFF00))),
+          solo (ConsoleSkin::paintButtonSet (46, 19, "Solo", juce::Colour (200, 0, 0).withAlpha (0.25f),
+                                             juce::Colour (0xFFFF0000))),
+          gang (ConsoleSkin::paintButtonSet (44, 17, "Gang", juce::Colour (0, 200, 0).withAlpha (0.4f),
+                                             juce::Colour (0, 255, 0)))
+    {
+    }
+    ~StripButtonImages() override { clearSingletonInstance(); }
+
+    const ButtonImages mute, solo, gang;
+
+    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (StripButtonImages)
+};
+
+JUCE_IMPLEMENT_SINGLETON (StripButtonImages)
 } // namespace
 
 //==============================================================================
@@ -136,8 +180,9 @@ void ConsoleSkin::build()
     inputStrip = SkinArt (SkinImage::inputStrip);
     knobFilmstrip = SkinArt (SkinImage::knobFilmstrip);
 
-    muteSet = paintButtonSet (46, 19, "Mute", juce::Colour (200, 200, 0).withAlpha (0.25f), juce::Colour (0xFFFFFF00));
-    soloSet = paintButtonSet (46, 19, "Solo", juce::Colour (200, 0, 0).withAlpha (0.25f), juce::Colour (0xFFFF0000));
+    const auto* stripButtons = StripButtonImages::getInstance();
+    muteSet = stripButtons->mute;
+    soloSet = stripButtons->solo;
 
     faderCap = SkinArt (SkinImage::faderCap);
     faderTrack = SkinArt (SkinImage::faderTrack);
@@ -146,7 +191,7 @@ void ConsoleSkin::build()
     playbackColumn = SkinArt (SkinImage::playbackColumn);
     outputColumn = SkinArt (SkinImage::outputColumn);
 
-    gangSet = paintButtonSet (44, 17, "Gang", juce::Colour (0, 200, 0).withAlpha (0.4f), juce::Colour (0, 255, 0));
+    gangSet = stripButtons->gang;
 
     logo = SkinArt (SkinImage::logo);
     warningPanel = SkinArt (SkinImage::warningPanel);
@@ -163,10 +208,9 @@ juce::MemoryBlock ConsoleSkin::embeddedData (SkinImage image)
 
 juce::Image ConsoleSkin::loadTwiceImage (SkinImage image)
 {
-    const auto e = embeddedTwice (image);
-    if (e.data == nullptr)
+    if (embeddedTwice (image).data == nullptr)
         return {};
-    auto decoded = decode (e);
+    auto decoded = DecodedImages::getInstance()->get (image, true);
     if (! decoded.isValid())
         juce::Logger::writeToLog ("Skin: embedded 2x image " + juce::String (int (image)) + " does not decode");
     return decoded;
@@ -174,8 +218,7 @@ juce::Image ConsoleSkin::loadTwiceImage (SkinImage image)
 
 juce::Image ConsoleSkin::loadImage (SkinImage image)
 {
-    const auto e = embedded (image);
-    auto decoded = decode (e);
+    auto decoded = DecodedImages::getInstance()->get (image, false);
     if (! decoded.isValid())
     {
         juce::Logger::writeToLog ("Skin: embedded image " + juce::String (int (image)) + " does not decode");

@@ -2,8 +2,8 @@
 
 // The console window's skin: the embedded images, the painted button images and every
 // rectangle of the window's layout, computed from the image sizes and the device's input
-// count. Each console window owns one skin; images that do not depend on the window are
-// shared through the image cache, and the session button images are painted once per run.
+// count. Each console window owns one skin; the embedded images are decoded once and shared by
+// every window, and the session button images are painted once per run.
 //
 // Threads: message thread only.
 
@@ -57,8 +57,8 @@ public:
     ~ConsoleSkin();
 
     //==============================================================================
-    // The embedded PNG file of an image, and the image decoded through the image cache; the
-    // same at twice the size (none for the tray icon).
+    // The embedded PNG file of an image, and the image decoded (once per run); the same at twice
+    // the size (none for the tray icon).
     static juce::MemoryBlock embeddedData (SkinImage);
     static juce::Image loadImage (SkinImage);
     static juce::Image loadTwiceImage (SkinImage);
