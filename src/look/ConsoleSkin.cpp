@@ -88,33 +88,34 @@ private:
 
 JUCE_IMPLEMENT_SINGLETON (DecodedImages)
 
-// One button face painted at its own size and at twice that.
+// One button face painted at its own size now, and at twice that when a drawing first needs
+// it (a zoom of 150% and up): `paint` is kept for then, so it holds copies, not references.
 template <typename Paint>
-SkinArt paintFace (int width, int height, Paint&& paint)
+SkinArt paintFace (int width, int height, Paint paint)
 {
     juce::Image once (juce::Image::ARGB, width, height, true);
-    juce::Image twice (juce::Image::ARGB, 2 * width, 2 * height, true);
     {
         juce::Graphics g (once);
         paint (g);
     }
-    {
+    return SkinArt (once, [width, height, paint] {
+        juce::Image twice (juce::Image::ARGB, 2 * width, 2 * height, true);
         juce::Graphics g (twice);
         g.addTransform (juce::AffineTransform::scale (2.0f));
         paint (g);
-    }
-    return SkinArt (once, twice);
+        return twice;
+    });
 }
 
 ButtonImages paintSessionImages (const juce::String& text)
 {
     constexpr int w = 60, h = 25;
     ButtonImages set;
-    set.off = paintFace (w, h, [&] (juce::Graphics& g) {
+    set.off = paintFace (w, h, [=] (juce::Graphics& g) {
         ConsoleLookAndFeel::drawButtonFace (g, w, h, ConsoleLookAndFeel::buttonOffColour(),
                                             ConsoleLookAndFeel::buttonOffTextColour(), text);
     });
-    set.down = paintFace (w, h, [&] (juce::Graphics& g) { ConsoleLookAndFeel::drawPressedFace (g, w, h, text); });
+    set.down = paintFace (w, h, [=] (juce::Graphics& g) { ConsoleLookAndFeel::drawPressedFace (g, w, h, text); });
     return set;
 }
 
@@ -234,15 +235,15 @@ ButtonImages ConsoleSkin::paintButtonSet (int width, int height, const juce::Str
                                           juce::Colour onText)
 {
     ButtonImages set;
-    set.off = paintFace (width, height, [&] (juce::Graphics& g) {
+    set.off = paintFace (width, height, [=] (juce::Graphics& g) {
         ConsoleLookAndFeel::drawButtonFace (g, width, height, ConsoleLookAndFeel::buttonOffColour(),
                                             ConsoleLookAndFeel::buttonOffTextColour(), text);
     });
-    set.on = paintFace (width, height, [&] (juce::Graphics& g) {
+    set.on = paintFace (width, height, [=] (juce::Graphics& g) {
         ConsoleLookAndFeel::drawButtonFace (g, width, height, onFace, onText, text);
     });
     set.down = paintFace (width, height,
-                          [&] (juce::Graphics& g) { ConsoleLookAndFeel::drawPressedFace (g, width, height, text); });
+                          [=] (juce::Graphics& g) { ConsoleLookAndFeel::drawPressedFace (g, width, height, text); });
     return set;
 }
 

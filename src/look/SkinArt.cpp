@@ -7,14 +7,23 @@ namespace arx
 
 SkinArt::SkinArt (SkinImage image) : once (ConsoleSkin::loadImage (image)), which (image) {}
 
-SkinArt::SkinArt (juce::Image onceSize, juce::Image twiceSize) : once (std::move (onceSize)), twice (std::move (twiceSize))
+SkinArt::SkinArt (juce::Image onceSize, std::function<juce::Image()> paintTwice)
+    : once (std::move (onceSize)), twicePainter (std::make_shared<TwicePainter> (TwicePainter { std::move (paintTwice), {} }))
 {
 }
 
 const juce::Image& SkinArt::twiceImage() const
 {
-    if (! twice.isValid() && which.has_value())
+    if (twice.isValid())
+        return twice;
+    if (which.has_value())
         twice = ConsoleSkin::loadTwiceImage (*which);
+    else if (twicePainter != nullptr)
+    {
+        if (! twicePainter->painted.isValid() && twicePainter->paint)
+            twicePainter->painted = twicePainter->paint();
+        twice = twicePainter->painted;
+    }
     return twice;
 }
 

@@ -5,10 +5,12 @@
 // and up, or a desktop scale) it takes the larger one, scaled down at most, so that no bitmap
 // is blown up there; below that it draws the 1x image exactly as it always did.
 //
-// Threads: message thread only (the 2x image of an embedded piece is decoded on first use).
+// Threads: message thread only (the 2x image is decoded or painted on first use).
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace arx
@@ -22,8 +24,9 @@ public:
     SkinArt() = default;
     // An embedded piece of artwork.
     explicit SkinArt (SkinImage which);
-    // Painted artwork: `twice` is `once` drawn at twice the size.
-    SkinArt (juce::Image once, juce::Image twice);
+    // Painted artwork: `paintTwice` paints `once` at twice the size, when a drawing first needs
+    // it; copies of this piece share what it painted.
+    SkinArt (juce::Image once, std::function<juce::Image()> paintTwice);
 
     bool isValid() const noexcept { return once.isValid(); }
     int getWidth() const noexcept { return once.getWidth(); }
@@ -31,7 +34,7 @@ public:
     juce::Rectangle<int> getBounds() const noexcept { return once.getBounds(); }
     // The 1x image.
     const juce::Image& image() const noexcept { return once; }
-    // The 2x image (decoded now if it was not yet).
+    // The 2x image (decoded or painted now if it was not yet).
     const juce::Image& twiceImage() const;
 
     // The whole piece with its top left at (x, y), at its own size in the drawing's units.
@@ -43,9 +46,16 @@ public:
     static bool drawsTwice (juce::Graphics& g);
 
 private:
+    struct TwicePainter
+    {
+        std::function<juce::Image()> paint;
+        juce::Image painted;
+    };
+
     juce::Image once;
     mutable juce::Image twice;
     std::optional<SkinImage> which;
+    std::shared_ptr<TwicePainter> twicePainter;
 };
 
 } // namespace arx
