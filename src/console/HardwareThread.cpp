@@ -200,11 +200,11 @@ void HardwareThread::queuePollIfDue()
     if (msFromTo (now, due) > 0)
         return;
 
-    // A late poll does not bunch up the ones after it.
-    due += (juce::uint32) pollIntervalMs;
-    if (msFromTo (now, due) <= 0)
-        due = now + (juce::uint32) pollIntervalMs;
-    nextPollMs = due;
+    // The next poll falls on the program's common grid of the interval, not on this one's time:
+    // every window then polls in the same instant and the message thread takes their results in
+    // one wake-up. A late poll does not bunch up the ones after it.
+    const auto interval = (juce::uint32) pollIntervalMs;
+    nextPollMs = (now / interval + 1) * interval;
 
     if (arePollsPaused())
         return;
