@@ -119,26 +119,14 @@ ButtonImages paintSessionImages (const juce::String& text)
     return set;
 }
 
-// The session button images: painted when the first skin needs them, kept until shut-down.
-class SessionImages : public juce::DeletedAtShutdown
+// The painted button faces look the same in every window: painted when the first skin needs
+// them, their pixels shared, kept until shut-down.
+class PaintedButtons : public juce::DeletedAtShutdown
 {
 public:
-    SessionImages() : load (paintSessionImages ("Load")), save (paintSessionImages ("Save")), reset (paintSessionImages ("Reset")) {}
-    ~SessionImages() override { clearSingletonInstance(); }
-
-    const ButtonImages load, save, reset;
-
-    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (SessionImages)
-};
-
-JUCE_IMPLEMENT_SINGLETON (SessionImages)
-
-// The strips' buttons look the same in every window: painted once, their pixels shared.
-class StripButtonImages : public juce::DeletedAtShutdown
-{
-public:
-    StripButtonImages()
-        : mute (ConsoleSkin::paintButtonSet (46, 19, "Mute", juce::Colour (200, 200, 0).withAlpha (0.25f),
+    PaintedButtons()
+        : load (paintSessionImages ("Load")), save (paintSessionImages ("Save")), reset (paintSessionImages ("Reset")),
+          mute (ConsoleSkin::paintButtonSet (46, 19, "Mute", juce::Colour (200, 200, 0).withAlpha (0.25f),
                                              juce::Colour (0xFFFFFF00))),
           solo (ConsoleSkin::paintButtonSet (46, 19, "Solo", juce::Colour (200, 0, 0).withAlpha (0.25f),
                                              juce::Colour (0xFFFF0000))),
@@ -146,14 +134,15 @@ public:
                                              juce::Colour (0, 255, 0)))
     {
     }
-    ~StripButtonImages() override { clearSingletonInstance(); }
+    ~PaintedButtons() override { clearSingletonInstance(); }
 
+    const ButtonImages load, save, reset;
     const ButtonImages mute, solo, gang;
 
-    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (StripButtonImages)
+    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (PaintedButtons)
 };
 
-JUCE_IMPLEMENT_SINGLETON (StripButtonImages)
+JUCE_IMPLEMENT_SINGLETON (PaintedButtons)
 } // namespace
 
 //==============================================================================
@@ -181,9 +170,9 @@ void ConsoleSkin::build()
     inputStrip = SkinArt (SkinImage::inputStrip);
     knobFilmstrip = SkinArt (SkinImage::knobFilmstrip);
 
-    const auto* stripButtons = StripButtonImages::getInstance();
-    muteSet = stripButtons->mute;
-    soloSet = stripButtons->solo;
+    const auto* buttons = PaintedButtons::getInstance();
+    muteSet = buttons->mute;
+    soloSet = buttons->solo;
 
     faderCap = SkinArt (SkinImage::faderCap);
     faderTrack = SkinArt (SkinImage::faderTrack);
@@ -192,13 +181,11 @@ void ConsoleSkin::build()
     playbackColumn = SkinArt (SkinImage::playbackColumn);
     outputColumn = SkinArt (SkinImage::outputColumn);
 
-    gangSet = stripButtons->gang;
+    gangSet = buttons->gang;
 
     logo = SkinArt (SkinImage::logo);
     warningPanel = SkinArt (SkinImage::warningPanel);
     soloLight = SkinArt (SkinImage::soloLight);
-
-    SessionImages::getInstance();
 }
 
 juce::MemoryBlock ConsoleSkin::embeddedData (SkinImage image)
@@ -227,9 +214,9 @@ juce::Image ConsoleSkin::loadImage (SkinImage image)
     return decoded;
 }
 
-const ButtonImages& ConsoleSkin::loadImages() { return SessionImages::getInstance()->load; }
-const ButtonImages& ConsoleSkin::saveImages() { return SessionImages::getInstance()->save; }
-const ButtonImages& ConsoleSkin::resetImages() { return SessionImages::getInstance()->reset; }
+const ButtonImages& ConsoleSkin::loadImages() { return PaintedButtons::getInstance()->load; }
+const ButtonImages& ConsoleSkin::saveImages() { return PaintedButtons::getInstance()->save; }
+const ButtonImages& ConsoleSkin::resetImages() { return PaintedButtons::getInstance()->reset; }
 
 ButtonImages ConsoleSkin::paintButtonSet (int width, int height, const juce::String& text, juce::Colour onFace,
                                           juce::Colour onText)

@@ -2,8 +2,8 @@
 
 // The console window's skin: the embedded images, the painted button images and every
 // rectangle of the window's layout, computed from the image sizes and the device's input
-// count. Each console window owns one skin; the embedded images are decoded once and shared by
-// every window, and the session button images are painted once per run.
+// count. Each console window owns one skin; the embedded images are decoded, and the button
+// faces painted, once per run and shared by every window.
 //
 // Threads: message thread only.
 
@@ -63,8 +63,7 @@ public:
     static juce::Image loadImage (SkinImage);
     static juce::Image loadTwiceImage (SkinImage);
 
-    // The session buttons' images (off and pressed), painted on first use and shared by every
-    // window for the rest of the run.
+    // The session buttons' images (off and pressed), shared by every window.
     static const ButtonImages& loadImages();
     static const ButtonImages& saveImages();
     static const ButtonImages& resetImages();

@@ -14,16 +14,14 @@ SkinArt::SkinArt (juce::Image onceSize, std::function<juce::Image()> paintTwice)
 
 const juce::Image& SkinArt::twiceImage() const
 {
-    if (twice.isValid())
-        return twice;
-    if (which.has_value())
-        twice = ConsoleSkin::loadTwiceImage (*which);
-    else if (twicePainter != nullptr)
+    if (twicePainter != nullptr)
     {
-        if (! twicePainter->painted.isValid() && twicePainter->paint)
+        if (! twicePainter->painted.isValid())
             twicePainter->painted = twicePainter->paint();
-        twice = twicePainter->painted;
+        return twicePainter->painted;
     }
+    if (! twice.isValid() && which.has_value())
+        twice = ConsoleSkin::loadTwiceImage (*which);
     return twice;
 }
 

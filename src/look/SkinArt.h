@@ -53,7 +53,7 @@ private:
     };
 
     juce::Image once;
-    mutable juce::Image twice;
+    mutable juce::Image twice; // an embedded piece's, once decoded
     std::optional<SkinImage> which;
     std::shared_ptr<TwicePainter> twicePainter;
 };
