@@ -20,10 +20,7 @@ constexpr uint32_t wordAt (const uint8_t* bytes, size_t offset)
 std::unique_ptr<ConsoleState> copyOf (const ConsoleState& state)
 {
     auto copy = std::make_unique<ConsoleState> (state.device());
-    std::memcpy (copy->image().bytes(), state.image().bytes(), SessionImage::byteCount);
-    copy->setInputGangs (state.inputGangs());
-    copy->setPlaybackGangs (state.playbackGangs());
-    copy->setOutputGangs (state.outputGangs());
+    copy->copyMixFrom (state);
     copy->setSessionHeaderWord (state.sessionHeaderWord());
     return copy;
 }
